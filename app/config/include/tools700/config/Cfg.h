@@ -1,0 +1,43 @@
+// Cfg: a drive configuration. It holds the variables of both drive families (primary list: the
+// 730 family, secondary list: the 740 family) and indexes one of them, chosen at construction.
+#pragma once
+
+#include "tools700/config/ValueSet.h"
+
+namespace tools700 {
+
+class Cfg : public ValueSet {
+public:
+    // A 730-family configuration (the primary list is indexed).
+    Cfg();
+    // Cfg(740): a 740-family configuration (the secondary list is indexed). The argument
+    // selects nothing else.
+    explicit Cfg(int family);
+    Cfg(const Cfg &) = delete;
+    Cfg &operator=(const Cfg &other)
+    {
+        Assign(other);
+        return *this;
+    }
+    using ValueSet::operator=;
+
+    // "name = value" lines of the model's list; returns the number of lines (0 for a model of
+    // neither family). The file is written beside and renamed into place.
+    int Save(const std::string &fileName, int model) override;
+    using ValueSet::SaveAs;
+    int SaveAs() override; // model 0
+    int Load(const std::string &fileName) override;
+    using ValueSet::LoadFrom;
+    bool LoadFrom() override;
+
+    // Reads every variable of the drive's family from the drive at the current axis.
+    bool Upload(Messages &messages, const ProgressFn &progress = {});
+
+    bool Indexes740() const { return indexes740; }
+
+private:
+    void Build();
+    bool indexes740 = false;
+};
+
+} // namespace tools700

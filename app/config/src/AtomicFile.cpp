@@ -1,0 +1,114 @@
+#include "AtomicFile.h"
+
+#include "tools700/Error.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tools700 {
+
+namespace {
+// The file a save really replaces: a symbolic link is followed so the link stays a link.
+std::string TargetPath(const std::string &fileName)
+{
+    struct stat st {};
+    if (lstat(fileName.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (realpath(fileName.c_str(), resolved))
+            return resolved;
+    }
+    return fileName;
+}
+
+bool WriteAll(int fd, const std::string &data)
+{
+    const char *p = data.data();
+    size_t left = data.size();
+    while (left > 0) {
+        ssize_t n = write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
+}
+} // namespace
+
+void WriteFileAtomically(const std::string &fileName, const std::string &contents)
+{
+    const std::string target = TargetPath(fileName);
+    std::string tmp = target + ".XXXXXX";
+    int fd = mkstemp(tmp.data());
+    if (fd < 0)
+        throw Error("Can't open file " + fileName);
+
+    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
+    struct stat st {};
+    mode_t mode;
+    if (stat(target.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = fchmod(fd, mode) == 0 || errno == EPERM;
+    ok = ok && WriteAll(fd, contents) && fsync(fd) == 0;
+    ok = (close(fd) == 0) && ok;
+    if (ok && rename(tmp.c_str(), target.c_str()) == 0)
+        return;
+    unlink(tmp.c_str());
+    throw Error("Error writing file " + fileName);
+}
+
+LineReader::LineReader(const std::string &fileName)
+    : file_(std::fopen(fileName.c_str(), "rb"))
+{
+    if (!file_)
+        throw Error("Can't open file " + fileName);
+}
+
+LineReader::~LineReader() { std::fclose(static_cast<FILE *>(file_)); }
+
+bool LineReader::Next(std::string &line)
+{
+    FILE *f = static_cast<FILE *>(file_);
+    line.clear();
+    int c;
+    bool any = false;
+    while ((c = std::fgetc(f)) != EOF) {
+        any = true;
+        if (c == '\n')
+            break;
+        line.push_back(static_cast<char>(c));
+    }
+    if (!any)
+        return false;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return true;
+}
+
+bool LineReader::Failed() const { return std::ferror(static_cast<FILE *>(file_)) != 0; }
+
+bool IsBlankOrComment(const std::string &line)
+{
+    for (char ch : line) {
+        if (ch == '#')
+            return true;
+        if (ch != ' ' && ch != '\t' && ch != '\r' && ch != '\n' && ch != '\v' && ch != '\f')
+            return false;
+    }
+    return true;
+}
+
+} // namespace tools700

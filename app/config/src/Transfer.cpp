@@ -1,0 +1,76 @@
+// Upload and download of a configuration through the link library, at the current axis.
+#include "comm700.h"
+#include "tools700/config/Cfg.h"
+#include "tools700/config/StatusText.h"
+#include "tools700/dictionary/Symtab.h"
+
+namespace tools700 {
+
+bool Cfg::Upload(Messages &messages, const ProgressFn &progress)
+{
+    double model = 0;
+    if (GetVar700("Model", &model) != 0) {
+        messages.Message("Comm error?");
+        return false;
+    }
+    const std::vector<TQX *> &list = ListForModel(TruncToInt(model));
+    const size_t n = list.size();
+    size_t i = 0;
+    for (TQX *t : list) {
+        double v = 0;
+        if (GetVar700(t->VarName().c_str(), &v) != 0) {
+            messages.Message("Upload failed, trying to read " + t->VarName());
+            return false;
+        }
+        t->Val(v); // straight into the binding: reading is not an edit
+        ++i;
+        if (progress)
+            progress(static_cast<double>(i) / static_cast<double>(n));
+    }
+    modified = false;
+    return true;
+}
+
+bool ValueSet::Download(Messages &messages, const ProgressFn &progress) const
+{
+    double model = 0;
+    if (GetVar700("Model", &model) != 0) {
+        messages.Message("Comm error?");
+        return false;
+    }
+    if (Get("Model") != model) {
+        messages.Message("Drive Model number mismatch");
+        return false;
+    }
+    if (PutVar700("Enable", 0) != 0)
+        return false;
+
+    // The variables whose values other variables' bounds depend on go first.
+    static const char *const kFirst[] = {"CommSrc", "RemoteFB", "BlkType", "EncMode",
+                                         "EncInF0", "ARZ0",     "ARZ1"};
+    for (const char *name : kFirst)
+        PutVar700(name, Get(name));
+
+    const std::vector<TQX *> &list = ListForModel(TruncToInt(model));
+    const size_t n = list.size();
+    size_t i = 0;
+    for (TQX *t : list) {
+        if (t->Matches("Model"))
+            continue;
+        const int status = PutVar700(t->VarName().c_str(), t->Val());
+        if (status != 0) {
+            const std::string text =
+                "Warning: " + t->VarName() + " " + StatusText(status) + "\n Continue?";
+            if (!messages.WarnYesNo(text))
+                return false;
+        }
+        ++i;
+        if (progress)
+            progress(static_cast<double>(i) / static_cast<double>(n));
+    }
+    ExeCmd700("TableGen");
+    PutVar700("Enable", 1);
+    return true;
+}
+
+} // namespace tools700
