@@ -23,6 +23,25 @@ inline uint32_t HashName(const char *text)
     return h;
 }
 
+// Whether two names are equal ignoring the case of the letters A to Z, as the hash does.
+inline bool NamesEqual(const char *a, const char *b)
+{
+    if (!a || !b)
+        return false;
+    for (;; ++a, ++b) {
+        unsigned char x = static_cast<unsigned char>(*a);
+        unsigned char y = static_cast<unsigned char>(*b);
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+        if (x == 0)
+            return true;
+    }
+}
+
 // Bucket in a 97-bucket table.
 inline int HashBucket(const char *text) { return static_cast<int>(HashName(text) % 97u); }
 
