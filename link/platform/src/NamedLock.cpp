@@ -1,0 +1,216 @@
+#include "tools700/platform/NamedLock.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <ctime>
+#include <pthread.h>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "tools700/platform/SharedRegion.h"
+
+namespace tools700::platform {
+
+namespace {
+
+// Layout of a lock's region. `state` makes sure exactly one process initialises the mutex and
+// that nobody uses it before that has finished.
+struct LockBlock {
+    std::atomic<uint32_t> state;  // 0 fresh, 1 being initialised, 2 ready
+    uint32_t reserved;
+    pthread_mutex_t mutex;
+};
+
+constexpr uint32_t kFresh = 0;
+constexpr uint32_t kInitialising = 1;
+constexpr uint32_t kReady = 2;
+
+bool InitMutex(pthread_mutex_t* m)
+{
+    pthread_mutexattr_t attr;
+    if (pthread_mutexattr_init(&attr) != 0)
+        return false;
+    bool ok = pthread_mutexattr_setpshared(&attr, PTHREAD_PROCESS_SHARED) == 0 &&
+              pthread_mutexattr_setrobust(&attr, PTHREAD_MUTEX_ROBUST) == 0 &&
+              pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE) == 0 &&
+              pthread_mutex_init(m, &attr) == 0;
+    pthread_mutexattr_destroy(&attr);
+    return ok;
+}
+
+LockBlock* Block(void* p) { return static_cast<LockBlock*>(p); }
+
+// Mappings of every lock this process has opened, by shared-memory path; never unmapped.
+std::mutex g_mapMutex;
+std::map<std::string, SharedRegion>& Mappings()
+{
+    static auto* m = new std::map<std::string, SharedRegion>();  // outlives static destructors
+    return *m;
+}
+
+// Maps (or finds) the region of a lock and makes sure its mutex is initialised.
+LockBlock* MapLock(std::string_view name)
+{
+    SharedRegion region;
+    if (!region.Open(name, sizeof(LockBlock)))
+        return nullptr;
+    std::lock_guard<std::mutex> guard(g_mapMutex);
+    auto& maps = Mappings();
+    auto it = maps.find(region.path());
+    if (it != maps.end())
+        return Block(it->second.data());  // already mapped once: the new mapping goes away
+    LockBlock* b = Block(region.data());
+    uint32_t expected = kFresh;
+    if (b->state.compare_exchange_strong(expected, kInitialising, std::memory_order_acq_rel)) {
+        if (!InitMutex(&b->mutex)) {
+            b->state.store(kFresh, std::memory_order_release);
+            return nullptr;
+        }
+        b->state.store(kReady, std::memory_order_release);
+    } else {
+        // Another process is initialising it; a creator killed half-way leaves the state at 1
+        // for ever, so after a second of waiting the mutex is initialised again here.
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (b->state.load(std::memory_order_acquire) != kReady) {
+            if (std::chrono::steady_clock::now() > until) {
+                if (!InitMutex(&b->mutex))
+                    return nullptr;
+                b->state.store(kReady, std::memory_order_release);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    std::string path = region.path();
+    auto& kept = maps[path];
+    kept = std::move(region);
+    return Block(kept.data());
+}
+
+timespec DeadlineAfter(int ms)
+{
+    timespec ts {};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    ts.tv_sec += ms / 1000;
+    ts.tv_nsec += static_cast<long>(ms % 1000) * 1000000L;
+    if (ts.tv_nsec >= 1000000000L) {
+        ts.tv_sec += 1;
+        ts.tv_nsec -= 1000000000L;
+    }
+    return ts;
+}
+
+}  // namespace
+
+bool NamedLock::Open(std::string_view name)
+{
+    Close();
+    block_ = MapLock(name);
+    if (block_ == nullptr)
+        return false;
+    name_ = std::string(name);
+    return true;
+}
+
+void NamedLock::Close()
+{
+    block_ = nullptr;
+    name_.clear();
+}
+
+NamedLock::Result NamedLock::Lock(int timeoutMs)
+{
+    if (block_ == nullptr)
+        return Result::Failed;
+    pthread_mutex_t* m = &Block(block_)->mutex;
+    int rc;
+    if (timeoutMs == 0) {
+        rc = pthread_mutex_trylock(m);
+    } else if (timeoutMs < 0) {
+        rc = pthread_mutex_lock(m);
+    } else {
+        timespec deadline = DeadlineAfter(timeoutMs);
+        rc = pthread_mutex_clocklock(m, CLOCK_MONOTONIC, &deadline);
+    }
+    switch (rc) {
+    case 0:
+        return Result::Acquired;
+    case EOWNERDEAD:
+        // We hold it now; mark it usable again so that a later unlock does not retire it.
+        pthread_mutex_consistent(m);
+        return Result::Abandoned;
+    case EBUSY:
+    case ETIMEDOUT:
+        return Result::TimedOut;
+    default:
+        return Result::Failed;
+    }
+}
+
+bool NamedLock::Unlock()
+{
+    if (block_ == nullptr)
+        return false;
+    return pthread_mutex_unlock(&Block(block_)->mutex) == 0;
+}
+
+bool NamedLock::AcquireWithRecovery(int timeoutMs)
+{
+    auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        int left = timeoutMs;
+        if (timeoutMs > 0) {
+            auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - start).count();
+            left = spent >= timeoutMs ? 0 : timeoutMs - static_cast<int>(spent);
+        }
+        switch (Lock(left)) {
+        case Result::Acquired:
+            return true;
+        case Result::Abandoned:
+            Unlock();  // release the dead holder's claim and wait for the lock again
+            continue;
+        case Result::TimedOut:
+        case Result::Failed:
+            return false;
+        }
+    }
+}
+
+bool NamedLock::Exists(std::string_view name) { return SharedRegion::Exists(name); }
+
+bool NamedLock::IsHeldElsewhere(std::string_view name)
+{
+    if (!Exists(name))
+        return false;
+    NamedLock probe;
+    if (!probe.Open(name))
+        return false;
+    switch (probe.Lock(0)) {
+    case Result::Acquired:
+    case Result::Abandoned:
+        probe.Unlock();
+        return false;
+    case Result::TimedOut:
+        return true;
+    case Result::Failed:
+        return false;
+    }
+    return false;
+}
+
+const char* ToString(NamedLock::Result r)
+{
+    switch (r) {
+    case NamedLock::Result::Acquired: return "Acquired";
+    case NamedLock::Result::Abandoned: return "Abandoned";
+    case NamedLock::Result::TimedOut: return "TimedOut";
+    case NamedLock::Result::Failed: return "Failed";
+    }
+    return "?";
+}
+
+}  // namespace tools700::platform
