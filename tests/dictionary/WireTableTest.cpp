@@ -20,17 +20,20 @@ struct WireEntry {
     int kind;
 };
 
+std::string Folded(std::string name)
+{
+    for (char &c : name)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return name;
+}
+
 std::map<std::string, WireEntry> WireTableByFoldedName()
 {
     std::map<std::string, WireEntry> table;
     char name[21];
     int id = 0, kind = 0;
-    for (int i = 0; Sym700(i, name, &id, &kind) == 1; ++i) {
-        std::string folded = name;
-        for (char &c : folded)
-            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        table[folded] = {name, id, kind};
-    }
+    for (int i = 0; Sym700(i, name, &id, &kind) == 1; ++i)
+        table[Folded(name)] = {name, id, kind};
     return table;
 }
 
@@ -44,10 +47,7 @@ TEST(DictionaryAgainstWireTable, SameNamesTypesAndIds)
     std::set<std::string> respelled;
     for (const SymtabEntry &e : Dictionary()) {
         SCOPED_TRACE(e.name);
-        std::string folded = e.name;
-        for (char &c : folded)
-            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        auto it = wire.find(folded);
+        auto it = wire.find(Folded(e.name));
         ASSERT_NE(it, wire.end()) << "not in the wire table";
         EXPECT_EQ(it->second.kind, e.type);
         EXPECT_EQ(it->second.id, e.id);
