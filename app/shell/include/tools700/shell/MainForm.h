@@ -1,0 +1,157 @@
+// TMainForm: the main window. Button column and menus for every workflow, the status bar with
+// the connected drive, its mode and the connection status, the control-mode switch of the
+// 740-family drives, and the values other windows read (InHouse, DriveModel, SerialControl,
+// InertiaRatio, ProgramDir).
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+
+namespace tools700 {
+
+class Cfg;
+class FileDialog;
+class Messages;
+class TComportDlg;
+class TAbout;
+class TConnectionStatus;
+class TRockerSwitch;
+
+// The Qt file dialog of the configuration files (title, filter "*.cfg", default suffix, folder).
+std::unique_ptr<FileDialog> MakeCfgFileDialog(bool save, const std::string &title, const std::string &folder,
+                                             QWidget *parent);
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // `programFile` is the full path of the program (ProgramDir is its folder); `args` the
+    // command-line arguments after the program name.
+    TMainForm(Messages &messages, const QString &programFile, const QStringList &args, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // Read by other windows.
+    bool InHouse = false;
+    std::string CfgDir;
+    std::string ProgramDir;
+    int DriveModel = 0;
+    int OpMode = 0;
+    bool SerialControl = false;
+    double InertiaRatio = 1.0;
+    std::unique_ptr<TConnectionStatus> StatusMonitor;
+
+    // Windows the main window shows; set by the program's start-up.
+    void SetComportDlg(TComportDlg *dlg) { comportDlg_ = dlg; }
+    void SetAbout(TAbout *about) { about_ = about; }
+    // Loads the motor database extensions of ProgramDir (start-up and after the motor editor).
+    void SetMotorExtensionLoader(std::function<void()> loader) { loadMotorExtensions_ = std::move(loader); }
+    // Opens the configuration editor on a configuration (Upload, Edit File). Until the editor
+    // exists, those workflows end after reading the configuration.
+    void SetConfigurationEditor(std::function<void(Cfg &, const std::string &name)> editor)
+    {
+        editConfiguration_ = std::move(editor);
+    }
+    // The file dialog of Edit File (OpenCfgDlg); the default is the Qt dialog.
+    void SetOpenCfgDialog(std::unique_ptr<FileDialog> dialog);
+    FileDialog &SaveCfgDlg();
+    FileDialog &OpenCfgDlg();
+    // How the Exit menu entry ends the program (default: quit the event loop with code 0).
+    void SetExitFunction(std::function<void(int)> exitFn) { exit_ = std::move(exitFn); }
+
+    // Operations of the main window.
+    bool CheckConnection();
+    int ReadDriveModel();
+    int ReadEnableState();
+    int ReadOpMode();
+    void UpdateStatus(const std::string &text);
+    void SuspendStatusPolling();
+    void ResumeStatusPolling();
+    void UploadProgress(double fraction);
+    bool Is740Visible() const;
+
+    // Workflows (buttons and menu entries).
+    void Upload();
+    void EditFile();
+    void EditOnline();
+    void Oscilloscope();
+    void Diagnostics();
+    void NewConfiguration();
+    void EditMotorDatabase();
+    void UpgradeFW();
+    void TuningWizard();
+    void PortAxis();
+    void Contents();
+    void TopicSearch();
+    void About();
+    void Exit();
+    void swt740ModeClick();
+
+    // Every activation: DriveModel, then polling on and the monitor running.
+    void FormActivate();
+    // Closing through the title bar: the monitor ends and is waited for.
+    void FormClose();
+
+    // The report of the connection monitor: UpdateStatus, with a failed read shown in the mode
+    // panel and once in an error box, and polling going on.
+    void MonitorReport(const std::string &text);
+
+    // Controls (for the windows of the workflows and the tests).
+    QPushButton *bbtnNew = nullptr;
+    QPushButton *bbtnUpload = nullptr;
+    QProgressBar *pgbLoad = nullptr;
+    QPushButton *bbtnEditFile = nullptr;
+    QPushButton *bbtnEditOnline = nullptr;
+    QPushButton *bbtnScope = nullptr;
+    QPushButton *bbtnTrouble = nullptr;
+    QLabel *lbl740Mode = nullptr;
+    TRockerSwitch *swt740Mode = nullptr;
+    QLabel *stbPanel[3] = {nullptr, nullptr, nullptr};
+    QMenu *mnuComm = nullptr, *mnuEdit = nullptr, *mnuUtilities = nullptr, *mnuHelp = nullptr;
+    QAction *mnuPort = nullptr, *mnuUpload = nullptr, *mnuEditOnline = nullptr, *mnuExit = nullptr;
+    QAction *mnuNew = nullptr, *mnuEditFile = nullptr;
+    QAction *mnuEditMotor = nullptr, *mnuUpdateFW = nullptr, *mnuTuningWizard = nullptr, *mnuScope = nullptr,
+            *mnuTrouble = nullptr;
+    QAction *mnuContents = nullptr, *mnuTopicSearch = nullptr, *mnuAbout = nullptr;
+
+    QString PanelText(int i) const;
+
+signals:
+    // The on-line window's "unconfigure" button is offered only for drives outside the 740 family.
+    void userUnconfigureVisibleChanged(bool visible);
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void Show740(bool visible);
+    void SetUploadEnabled(bool enabled);
+    void ShowConfigurationOf(int model, Cfg &cfg, const std::string &name);
+    [[noreturn]] void RaiseStatus(int status);
+
+    Messages &messages_;
+    TComportDlg *comportDlg_ = nullptr;
+    TAbout *about_ = nullptr;
+    std::function<void()> loadMotorExtensions_;
+    std::function<void(Cfg &, const std::string &)> editConfiguration_;
+    std::function<void(int)> exit_;
+    std::unique_ptr<FileDialog> openCfgDlg_;
+    std::unique_ptr<FileDialog> saveCfgDlg_;
+    bool statusErrorShown_ = false;
+    bool closing_ = false;
+};
+
+// Context number of the main window's help page.
+inline constexpr int kHelpMainForm = 100;
+
+} // namespace tools700

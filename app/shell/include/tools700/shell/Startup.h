@@ -1,0 +1,52 @@
+// The program's start-up: single instance, splash window, every window created once and hidden
+// (main window first), the link set up by the port dialog, then the event loop.
+#pragma once
+
+#include <QStringList>
+
+#include <memory>
+#include <string>
+
+namespace tools700 {
+
+namespace platform {
+class NamedLock;
+}
+
+class Application;
+class Messages;
+class TAbout;
+class TComportDlg;
+class TMainForm;
+class TSplash;
+
+inline constexpr const char *kSingleInstanceLock = "SingleInstance700Tools";
+
+// The windows of one run; they live until the program ends.
+struct Program {
+    Program();
+    ~Program();
+    std::unique_ptr<platform::NamedLock> instanceLock;
+    std::unique_ptr<TSplash> splash;
+    std::unique_ptr<TMainForm> mainForm;
+    std::unique_ptr<TAbout> about;
+    std::unique_ptr<TComportDlg> comportDlg;
+    // Object names of the windows in the order they were created.
+    QStringList creationOrder;
+};
+
+enum class StartResult { Started, AlreadyRunning };
+
+// Takes the single-instance lock; a second start shows "Application is already running." and
+// gives AlreadyRunning. Then shows the splash window and creates the windows. `programFile` is
+// the program's full path, `args` the arguments after it. Errors propagate to the caller.
+StartResult StartProgram(Program &program, Messages &messages, const QString &programFile, const QStringList &args);
+
+// The text of the About box's "&More": the two libraries' versions and compile times.
+std::string LibraryVersionsText();
+
+// main(): start-up, then the event loop; an error during start-up is shown in the error box and
+// ends the program.
+int RunProgram(Application &app);
+
+} // namespace tools700

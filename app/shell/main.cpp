@@ -1,0 +1,9 @@
+// Tools700: set-up, monitoring and tuning of SV7xx servo drives.
+#include "tools700/shell/Application.h"
+#include "tools700/shell/Startup.h"
+
+int main(int argc, char **argv)
+{
+    tools700::Application app(argc, argv);
+    return tools700::RunProgram(app);
+}

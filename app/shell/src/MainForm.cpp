@@ -1,0 +1,592 @@
+#include "tools700/shell/MainForm.h"
+
+#include "comm700.h"
+#include "tools700/Error.h"
+#include "tools700/Messages.h"
+#include "tools700/config/Cfg.h"
+#include "tools700/config/FileDialog.h"
+#include "tools700/config/StatusText.h"
+#include "tools700/dictionary/DriveFamily.h"
+#include "tools700/dictionary/Enums.h"
+#include "tools700/shell/Application.h"
+#include "tools700/shell/ComportDlg.h"
+#include "tools700/shell/ConnectionStatus.h"
+#include "tools700/shell/HelpViewer.h"
+#include "tools700/shell/RockerSwitch.h"
+#include "tools700/shell/Splash.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace tools700 {
+
+namespace {
+
+const char *const kCommWarning =
+    "     Can't communicate with the drive!  \n     \n     Please check the menu to see that the correct \n"
+    "     serial port and drive address are selected,\n     and verify that the drive is connected to the\n"
+    "     serial port.\n";
+
+// The Qt file dialog behind OpenCfgDlg and SaveCfgDlg.
+class QtCfgFileDialog : public FileDialog {
+public:
+    QtCfgFileDialog(bool save, std::string title, std::string folder, QWidget *parent)
+        : save_(save), title_(std::move(title)), folder_(std::move(folder)), parent_(parent) {}
+
+    bool Execute(std::string &fileName) override
+    {
+        for (;;) {
+            QFileDialog dlg(parent_, QString::fromStdString(title_), QString::fromStdString(folder_),
+                            QStringLiteral("Configuration Files (*.cfg)"));
+            dlg.setDefaultSuffix(QStringLiteral("cfg"));
+            dlg.setAcceptMode(save_ ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+            dlg.setFileMode(save_ ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+            if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+                return false;
+            const QString chosen = dlg.selectedFiles().front();
+            const QFileInfo info(chosen);
+            if (save_ && (!info.dir().exists() || (info.exists() && !info.isWritable()))) {
+                // The folder must exist; read-only files are refused.
+                continue;
+            }
+            folder_ = info.absolutePath().toStdString();
+            fileName = chosen.toStdString();
+            return true;
+        }
+    }
+
+private:
+    bool save_;
+    std::string title_;
+    std::string folder_;
+    QWidget *parent_;
+};
+
+class ProductPicture : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        const int w = qMin(width(), 640);
+        const int h = qMin(height(), w * 9 / 16);
+        PaintProductPicture(p, QRect((width() - w) / 2, (height() - h) / 2, w, h));
+    }
+};
+
+} // namespace
+
+std::unique_ptr<FileDialog> MakeCfgFileDialog(bool save, const std::string &title, const std::string &folder,
+                                             QWidget *parent)
+{
+    return std::make_unique<QtCfgFileDialog>(save, title, folder, parent);
+}
+
+TMainForm::TMainForm(Messages &messages, const QString &programFile, const QStringList &args, QWidget *parent)
+    : QMainWindow(parent), messages_(messages)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Korvane 700Tools"));
+    setFont(QFont(QStringLiteral("Verdana"), font().pointSize()));
+    setProperty("helpContext", kHelpMainForm);
+
+    // 1. Program folder and configuration folder.
+    const QFileInfo program(programFile);
+    ProgramDir = (program.absolutePath() + QLatin1Char('/')).toStdString();
+    CfgDir = ProgramDir + "cfg/";
+    // 2. The "cfg" folder (a failure is not reported; the dialogs then start elsewhere).
+    QDir(QString::fromStdString(ProgramDir)).mkpath(QStringLiteral("cfg"));
+    // 4. "-inhouse", alone on the command line.
+    InHouse = args.size() == 1 && args.front().compare(QStringLiteral("-inhouse"), Qt::CaseInsensitive) == 0;
+
+    BuildControls();
+    BuildMenus();
+    exit_ = [](int code) { QCoreApplication::exit(code); };
+
+    // 7.
+    DriveModel = 0;
+    SerialControl = false;
+    InertiaRatio = 1.0;
+    // 8. FormCreate: the file dialogs start in CfgDir; the monitor is created suspended.
+    openCfgDlg_ = MakeCfgFileDialog(false, "Open Existing Configuration File", CfgDir, this);
+    saveCfgDlg_ = MakeCfgFileDialog(true, "Save Configuration to File", CfgDir, this);
+    StatusMonitor = std::make_unique<TConnectionStatus>([this](const std::string &text) { MonitorReport(text); });
+}
+
+TMainForm::~TMainForm()
+{
+    if (StatusMonitor)
+        StatusMonitor->WaitFor();
+}
+
+void TMainForm::BuildControls()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("pnlMain"));
+    central->setAutoFillBackground(true);
+    QPalette pal = central->palette();
+    pal.setColor(QPalette::Window, QColor(0, 128, 128));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    central->setPalette(pal);
+    setCentralWidget(central);
+
+    auto makeButton = [&](const char *name, const char *caption, const char *hint) {
+        auto *b = new QPushButton(QString::fromLatin1(caption), central);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(QString::fromLatin1(hint));
+        b->setFixedSize(280, 46);
+        b->setPalette(QApplication::palette());
+        return b;
+    };
+    bbtnNew = makeButton("bbtnNew", "&New  Configuration",
+                         "Starts the Configuration Wizard to guide you through the configuration process");
+    bbtnUpload = makeButton("bbtnUpload", "&Upload", "Reads a configuration from the drive and opens the Configuration Editor");
+    bbtnEditFile = makeButton("bbtnEditFile", "Edit &File", "Opens a configuration file and invokes the Configuration Editor");
+    bbtnEditOnline = makeButton("bbtnEditOnline", "&Edit Online",
+                                "Opens the 'On-Line Drive Configuration' dialog to edit drive parameters");
+    bbtnScope = makeButton("bbtnScope", " &Oscilloscope    ",
+                           "Activates the Software Oscilloscope to view specific drive signals in real time");
+    bbtnTrouble = makeButton("bbtnTrouble", "&Diagnostics    ",
+                             "Executes a series of diagnostic tests on the drive to identify common configuration problems");
+
+    lbl740Mode = new QLabel(QStringLiteral("Control Mode Switch"), central);
+    lbl740Mode->setObjectName(QStringLiteral("lbl740Mode"));
+    swt740Mode = new TRockerSwitch(central);
+    swt740Mode->setObjectName(QStringLiteral("swt740Mode"));
+    swt740Mode->SetCaptions(QStringLiteral("Serial Control"), QStringLiteral("SERCOS Control"));
+    swt740Mode->setPalette(pal);
+
+    auto *column = new QVBoxLayout;
+    column->setSpacing(16);
+    for (QPushButton *b : {bbtnNew, bbtnUpload, bbtnEditFile, bbtnEditOnline, bbtnScope, bbtnTrouble})
+        column->addWidget(b);
+    column->addSpacing(24);
+    column->addWidget(lbl740Mode);
+    column->addWidget(swt740Mode);
+    column->addStretch(1);
+    auto *picture = new ProductPicture(central);
+    picture->setObjectName(QStringLiteral("imgProduct"));
+    auto *layout = new QHBoxLayout(central);
+    layout->setContentsMargins(40, 32, 40, 24);
+    layout->addLayout(column, 0);
+    layout->addSpacing(40);
+    layout->addWidget(picture, 1);
+
+    pgbLoad = new QProgressBar(central);
+    pgbLoad->setObjectName(QStringLiteral("pgbLoad"));
+    pgbLoad->setRange(0, 100);
+    pgbLoad->setToolTip(QStringLiteral("Opens up a Wizard to guide you throught the configuration process"));
+    pgbLoad->setFixedSize(240, 22);
+    pgbLoad->hide();
+
+    for (int i = 0; i < 3; ++i) {
+        stbPanel[i] = new QLabel(this);
+        stbPanel[i]->setObjectName(QStringLiteral("stbConnection%1").arg(i));
+        stbPanel[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    }
+    stbPanel[0]->setFixedWidth(125);
+    stbPanel[1]->setFixedWidth(300);
+    stbPanel[0]->setText(QStringLiteral("Drive"));
+    stbPanel[1]->setText(QStringLiteral("Mode"));
+    stbPanel[2]->setText(QStringLiteral("<no connection>"));
+    statusBar()->setObjectName(QStringLiteral("stbConnection"));
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->addWidget(stbPanel[0]);
+    statusBar()->addWidget(stbPanel[1]);
+    statusBar()->addWidget(stbPanel[2], 1);
+
+    auto guard = [this](void (TMainForm::*action)()) { return [this, action] { RunAction([&] { (this->*action)(); }); }; };
+    connect(bbtnNew, &QPushButton::clicked, this, guard(&TMainForm::NewConfiguration));
+    connect(bbtnUpload, &QPushButton::clicked, this, guard(&TMainForm::Upload));
+    connect(bbtnEditFile, &QPushButton::clicked, this, guard(&TMainForm::EditFile));
+    connect(bbtnEditOnline, &QPushButton::clicked, this, guard(&TMainForm::EditOnline));
+    connect(bbtnScope, &QPushButton::clicked, this, guard(&TMainForm::Oscilloscope));
+    connect(bbtnTrouble, &QPushButton::clicked, this, guard(&TMainForm::Diagnostics));
+    connect(swt740Mode, &TRockerSwitch::clicked, this, guard(&TMainForm::swt740ModeClick));
+
+    // The switch is shown only while a 740-family drive is connected.
+    Show740(false);
+}
+
+void TMainForm::BuildMenus()
+{
+    auto guard = [this](void (TMainForm::*action)()) { return [this, action] { RunAction([&] { (this->*action)(); }); }; };
+    auto entry = [&](QMenu *menu, const char *name, const char *caption, void (TMainForm::*action)()) {
+        QAction *a = menu->addAction(QString::fromLatin1(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, guard(action));
+        return a;
+    };
+    mnuComm = menuBar()->addMenu(QStringLiteral("Communication"));
+    mnuComm->setObjectName(QStringLiteral("mnuComm"));
+    mnuPort = entry(mnuComm, "mnuPort", "Port/Axis", &TMainForm::PortAxis);
+    mnuComm->addSeparator();
+    mnuUpload = entry(mnuComm, "mnuUpload", "Upload", &TMainForm::Upload);
+    mnuEditOnline = entry(mnuComm, "mnuEditOnline", "Edit Online", &TMainForm::EditOnline);
+    mnuComm->addSeparator();
+    mnuExit = entry(mnuComm, "mnuExit", "Exit", &TMainForm::Exit);
+
+    mnuEdit = menuBar()->addMenu(QStringLiteral("Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuNew = entry(mnuEdit, "mnuNew", "New Configuration", &TMainForm::NewConfiguration);
+    mnuEditFile = entry(mnuEdit, "mnuEditFile", "Edit File", &TMainForm::EditFile);
+
+    mnuUtilities = menuBar()->addMenu(QStringLiteral("&Utilities"));
+    mnuUtilities->setObjectName(QStringLiteral("mnuUtilities"));
+    mnuEditMotor = entry(mnuUtilities, "mnuEditMotor", "Edit &Motor Database", &TMainForm::EditMotorDatabase);
+    mnuUtilities->addSeparator();
+    mnuUpdateFW = entry(mnuUtilities, "mnuUpdateFW", "Upgrade FW", &TMainForm::UpgradeFW);
+    mnuUtilities->addSeparator();
+    mnuTuningWizard = entry(mnuUtilities, "mnuTuningWizard", "Tuning Wizard", &TMainForm::TuningWizard);
+    mnuUtilities->addSeparator();
+    mnuScope = entry(mnuUtilities, "mnuScope", "Oscilloscope", &TMainForm::Oscilloscope);
+    mnuUtilities->addSeparator();
+    mnuTrouble = entry(mnuUtilities, "mnuTrouble", "Diagnostics", &TMainForm::Diagnostics);
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuContents = entry(mnuHelp, "mnuContents", "&Contents", &TMainForm::Contents);
+    mnuTopicSearch = entry(mnuHelp, "mnuTopicSearch", "&Topic Search", &TMainForm::TopicSearch);
+    mnuHelp->addSeparator();
+    mnuAbout = entry(mnuHelp, "mnuAbout", "&About", &TMainForm::About);
+
+    mnuUpdateFW->setEnabled(false);
+}
+
+void TMainForm::SetOpenCfgDialog(std::unique_ptr<FileDialog> dialog) { openCfgDlg_ = std::move(dialog); }
+FileDialog &TMainForm::SaveCfgDlg() { return *saveCfgDlg_; }
+FileDialog &TMainForm::OpenCfgDlg() { return *openCfgDlg_; }
+
+QString TMainForm::PanelText(int i) const { return stbPanel[i]->text(); }
+
+bool TMainForm::Is740Visible() const { return !swt740Mode->isHidden(); }
+
+void TMainForm::Show740(bool visible)
+{
+    swt740Mode->setVisible(visible);
+    lbl740Mode->setVisible(visible);
+}
+
+void TMainForm::SetUploadEnabled(bool enabled)
+{
+    bbtnUpload->setEnabled(enabled);
+    mnuUpload->setEnabled(enabled);
+}
+
+void TMainForm::RaiseStatus(int status) { throw Error(StatusText(status)); }
+
+bool TMainForm::CheckConnection()
+{
+    double value = 0;
+    if (GetVar700("AxisAddr", &value) == 0)
+        return true;
+    messages_.Warning(kCommWarning, BtnOk);
+    return false;
+}
+
+int TMainForm::ReadDriveModel()
+{
+    double value = 0;
+    if (GetVar700("Model", &value) != 0)
+        return 0;
+    return TruncToInt(value);
+}
+
+int TMainForm::ReadEnableState()
+{
+    double value = 0;
+    if (GetVar700("Enabled", &value) != 0)
+        return 2;
+    if (value == 1.0)
+        return 1;
+    if (value == 0.0)
+        return 0;
+    return 2;
+}
+
+int TMainForm::ReadOpMode()
+{
+    double blk = 0, enc = 0;
+    if (GetVar700("BlkType", &blk) != 0 || GetVar700("EncMode", &enc) != 0)
+        return 0;
+    return OperatingMode(TruncToInt(blk), TruncToInt(enc));
+}
+
+void TMainForm::UpdateStatus(const std::string &text)
+{
+    if (text == "No connection") {
+        DriveModel = 0;
+        mnuUpdateFW->setEnabled(false);
+        Show740(false);
+        stbPanel[0]->setText(QStringLiteral("Drive"));
+        stbPanel[1]->setText(QStringLiteral("Mode"));
+    } else {
+        DriveModel = ReadDriveModel();
+        stbPanel[0]->setText(QString::fromStdString("Drive: " + ModelText(DriveModel)));
+        if (Is740Family(DriveModel)) {
+            Show740(true);
+            mnuUpdateFW->setEnabled(true);
+            emit userUnconfigureVisibleChanged(false);
+            double lock = 0;
+            const int status = GetVar700("MfgLock", &lock);
+            if (status != 0)
+                RaiseStatus(status);
+            if (lock != 0) {
+                stbPanel[1]->setText(QStringLiteral("Serial Control Mode"));
+                swt740Mode->SetOn(true);
+                SetUploadEnabled(true);
+                SerialControl = true;
+                OpMode = ReadOpMode();
+                mnuTuningWizard->setEnabled(OpMode != 0 && OpMode != 6);
+            } else {
+                stbPanel[1]->setText(QStringLiteral("SERCOS Control Mode"));
+                swt740Mode->SetOn(false);
+                SetUploadEnabled(false);
+                SerialControl = false;
+                mnuTuningWizard->setEnabled(false);
+            }
+        } else {
+            Show740(false);
+            mnuUpdateFW->setEnabled(false);
+            SetUploadEnabled(true);
+            emit userUnconfigureVisibleChanged(true);
+            OpMode = ReadOpMode();
+            stbPanel[1]->setText(QString::fromStdString(EnumText("OpMode730", OpMode)));
+            mnuTuningWizard->setEnabled(OpMode != 0 && OpMode != 6);
+        }
+    }
+    stbPanel[2]->setText(QString::fromStdString(text));
+}
+
+void TMainForm::MonitorReport(const std::string &text)
+{
+    try {
+        UpdateStatus(text);
+        statusErrorShown_ = false;
+    } catch (const std::exception &e) {
+        // The drive could not be asked for its control mode. The mode panel says so at every
+        // poll; the error box comes once until a status update succeeds again. It is shown after
+        // this report has returned, so the monitor goes on polling meanwhile.
+        const std::string shown = ErrorBoxText(e.what());
+        stbPanel[1]->setText(QString::fromStdString(shown));
+        stbPanel[2]->setText(QString::fromStdString(text));
+        if (!statusErrorShown_) {
+            statusErrorShown_ = true;
+            QTimer::singleShot(0, this, [this, shown] {
+                if (!closing_)
+                    messages_.Show(BoxKind::Error, shown, BtnOk);
+            });
+        }
+    }
+}
+
+void TMainForm::SuspendStatusPolling()
+{
+    if (StatusMonitor)
+        StatusMonitor->StopPolling();
+}
+
+void TMainForm::ResumeStatusPolling()
+{
+    if (StatusMonitor)
+        StatusMonitor->StartPolling();
+}
+
+void TMainForm::UploadProgress(double fraction)
+{
+    pgbLoad->setValue(static_cast<int>(pgbLoad->maximum() * fraction));
+    // Repaint while the upload runs; no user input, so no workflow starts inside this one.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TMainForm::ShowConfigurationOf(int, Cfg &cfg, const std::string &name)
+{
+    if (editConfiguration_)
+        editConfiguration_(cfg, name);
+}
+
+void TMainForm::Upload()
+{
+    if (!CheckConnection())
+        return;
+    const int model = ReadDriveModel();
+    std::unique_ptr<Cfg> cfg = Is740Family(model) ? std::make_unique<Cfg>(740) : std::make_unique<Cfg>();
+    // Centre the progress bar over the Upload button.
+    const QRect b = bbtnUpload->geometry();
+    pgbLoad->move(b.left() + (b.width() - pgbLoad->width()) / 2, b.top() + (b.height() - pgbLoad->height()) / 2);
+    pgbLoad->setValue(0);
+    pgbLoad->show();
+    pgbLoad->raise();
+    struct HideBar {
+        QProgressBar *bar;
+        ~HideBar() { bar->hide(); }
+    } hide{pgbLoad};
+    if (!cfg->Upload(messages_, [this](double f) { UploadProgress(f); }))
+        return;
+    pgbLoad->hide();
+    ShowConfigurationOf(model, *cfg, "<no name assigned -- uploaded from drive>");
+}
+
+void TMainForm::EditFile()
+{
+    std::string file;
+    int family = 730;
+    {
+        Cfg probe;
+        if (!openCfgDlg_ || !openCfgDlg_->Execute(file))
+            return;
+        probe.Load(file);
+        family = Is730Family(TruncToInt(probe.Get("Model"))) ? 730 : 740;
+    }
+    std::unique_ptr<Cfg> cfg = family == 740 ? std::make_unique<Cfg>(740) : std::make_unique<Cfg>();
+    if (cfg->Load(file) != 0)
+        ShowConfigurationOf(family, *cfg, file);
+}
+
+void TMainForm::EditOnline() { CheckConnection(); }
+void TMainForm::Oscilloscope() { CheckConnection(); }
+void TMainForm::Diagnostics() { CheckConnection(); }
+void TMainForm::NewConfiguration() {}
+
+void TMainForm::EditMotorDatabase()
+{
+    // The motor editor works on the built-in table alone; the extensions come back afterwards.
+    if (loadMotorExtensions_)
+        loadMotorExtensions_();
+}
+
+void TMainForm::UpgradeFW() {}
+
+void TMainForm::TuningWizard()
+{
+    if (messages_.Confirm("Would you like to use Tuning Wizard Online?"))
+        CheckConnection();
+}
+
+void TMainForm::PortAxis()
+{
+    if (comportDlg_)
+        comportDlg_->exec();
+}
+
+void TMainForm::Contents() { AppHelp().ShowContents(); }
+void TMainForm::TopicSearch() { AppHelp().KeywordSearch(QString()); }
+
+void TMainForm::About()
+{
+    if (about_)
+        about_->exec();
+}
+
+void TMainForm::Exit()
+{
+    if (Is740Family(DriveModel) && SerialControl &&
+        messages_.WarnYesNo("Your drive is in Serial Control Mode, would you like to switch to SERCOS control before "
+                            "this software terminates?")) {
+        PutVar700("MfgLock", 1);
+        PutVar700("Enable", 0);
+    }
+    if (StatusMonitor)
+        StatusMonitor->WaitFor();
+    exit_(0);
+}
+
+void TMainForm::swt740ModeClick()
+{
+    const int enabled = ReadEnableState();
+    if (enabled == 1) {
+        messages_.Message("The drive is enabled, so we can't switch the control mode now");
+        return;
+    }
+    if (enabled == 2) {
+        messages_.Message("There are some communication problems, so we can't switch the control mode now");
+        return;
+    }
+    auto put = [this](const char *name, double value) {
+        const int status = PutVar700(name, value);
+        if (status != 0)
+            RaiseStatus(status);
+    };
+    auto readLock = [this] {
+        double value = 0;
+        const int status = GetVar700("MfgLock", &value);
+        if (status != 0)
+            RaiseStatus(status);
+        return value;
+    };
+    if (SerialControl) {
+        if (!messages_.Confirm(" Switching to SERCOS Control will disable the Serial Control. Are you sure to do it? "))
+            return;
+        put("Enable", 0);
+        put("MfgLock", 1);
+        if (readLock() != 0) {
+            messages_.Information("Drive is still controlled by 700tools. The action is failed");
+            swt740Mode->SetOn(true);
+            return;
+        }
+        swt740Mode->SetOn(false);
+        SerialControl = false;
+        stbPanel[1]->setText(QStringLiteral(" SERCOS Control Mode"));
+    } else {
+        if (!messages_.Confirm(" Switching to Serial Control will disable the SERCOS Control. Are you sure to do it? "))
+            return;
+        put("MfgLock", 584219637);
+        if (readLock() == 0) {
+            messages_.Information(" Drive is still controlled by SERCOS. The action is failed");
+            swt740Mode->SetOn(false);
+            return;
+        }
+        put("Enable", 0);
+        put("BlkType", 8);
+        swt740Mode->SetOn(true);
+        SerialControl = true;
+        stbPanel[1]->setText(QStringLiteral("Serial Control Mode"));
+    }
+}
+
+void TMainForm::FormActivate()
+{
+    if (closing_)
+        return;
+    DriveModel = ReadDriveModel();
+    StatusMonitor->StartPolling();
+    StatusMonitor->Resume();
+}
+
+void TMainForm::FormClose()
+{
+    closing_ = true;
+    if (StatusMonitor)
+        StatusMonitor->WaitFor();
+}
+
+void TMainForm::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        RunAction([this] { FormActivate(); });
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    event->accept();
+    // The hidden single-instance windows end with the program.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::quit(); });
+}
+
+} // namespace tools700

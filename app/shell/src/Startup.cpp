@@ -1,0 +1,104 @@
+#include "tools700/shell/Startup.h"
+
+#include "comm700.h"
+#include "mdb700.h"
+#include "tools700/Error.h"
+#include "tools700/MotorExtensions.h"
+#include "tools700/platform/NamedLock.h"
+#include "tools700/shell/Application.h"
+#include "tools700/shell/ComportDlg.h"
+#include "tools700/shell/MainForm.h"
+#include "tools700/shell/QtMessages.h"
+#include "tools700/shell/Splash.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace tools700 {
+
+Program::Program() = default;
+
+Program::~Program()
+{
+    // The main window first: its monitor thread ends before the other windows go.
+    mainForm.reset();
+    comportDlg.reset();
+    about.reset();
+    splash.reset();
+}
+
+std::string LibraryVersionsText()
+{
+    char a[80] = {};
+    char b[80] = {};
+    char line[200];
+    std::string text;
+    CommDLLVersion700(a);
+    CommDLLCompileTime700(b);
+    std::snprintf(line, sizeof line, "%s, %s\n", a, b);
+    text += line;
+    mdb_Version(a);
+    mdb_CompileTime(b);
+    std::snprintf(line, sizeof line, "%s, %s\n", a, b);
+    text += line;
+    return text;
+}
+
+StartResult StartProgram(Program &program, Messages &messages, const QString &programFile, const QStringList &args)
+{
+    // 1. One instance per user session. A lock left by an instance that was killed is taken over.
+    program.instanceLock = std::make_unique<platform::NamedLock>();
+    if (program.instanceLock->Open(kSingleInstanceLock) &&
+        program.instanceLock->Lock(0) == platform::NamedLock::Result::TimedOut) {
+        program.instanceLock.reset();
+        messages.Message("Application is already running.");
+        return StartResult::AlreadyRunning;
+    }
+
+    // 2. Splash window, painted at once; it closes itself 2000 ms after the event loop starts.
+    program.splash = std::make_unique<TSplash>();
+    program.splash->show();
+    program.splash->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    program.splash->ArmTimer();
+
+    // 4. The windows, hidden, main window first.
+    program.mainForm = std::make_unique<TMainForm>(messages, programFile, args);
+    program.creationOrder << program.mainForm->objectName();
+    TMainForm *main = program.mainForm.get();
+    const std::string folder = main->ProgramDir;
+    main->SetMotorExtensionLoader([folder, &messages] { LoadMotorExtensions(folder, messages); });
+    LoadMotorExtensions(folder, messages);
+
+    program.about = std::make_unique<TAbout>(messages, [] { return LibraryVersionsText(); }, main);
+    program.creationOrder << program.about->objectName();
+    // The port dialog sets up the link from the stored settings.
+    program.comportDlg = std::make_unique<TComportDlg>(messages, main);
+    program.creationOrder << program.comportDlg->objectName();
+    main->SetAbout(program.about.get());
+    main->SetComportDlg(program.comportDlg.get());
+    return StartResult::Started;
+}
+
+int RunProgram(Application &app)
+{
+    QStringList args = app.arguments();
+    const QString programFile = args.isEmpty() ? QString() : args.takeFirst();
+    Program program;
+    try {
+        if (StartProgram(program, AppMessages(), QCoreApplication::applicationFilePath(), args) ==
+            StartResult::AlreadyRunning)
+            return 0;
+    } catch (const std::exception &e) {
+        ShowErrorBox(e.what());
+        return 1;
+    }
+    (void)programFile;
+    program.mainForm->showMaximized();
+    program.mainForm->activateWindow();
+    if (program.splash->isVisible())
+        program.splash->raise();
+    return app.exec();
+}
+
+} // namespace tools700
