@@ -104,6 +104,40 @@ double NiceValue(double x)
     return d * std::pow(10.0, e);
 }
 
+IoMap DefaultIoMap(bool family740, int mode)
+{
+    IoMap m{};
+    m[1] = 0x8001; // Fault Reset (hi)
+    m[2] = 0x8005; // Clockwise Inhibit (hi)
+    m[3] = 0x8006; // Counterclockwise Inhibit (hi)
+    m[7] = 1;      // Fault (lo)
+    m[10] = 3;     // Brake (lo)
+    if (family740)
+        return m;
+    switch (mode) {
+    case 0:
+    case 6:
+        m[4] = 0x8007; // Analog Input Null (hi)
+        m[5] = 0x8008; // Position Mode Select (hi)
+        break;
+    case 1:
+    case 2:
+    case 5:
+        m[4] = 0x8009; // Command Gain Select (hi)
+        m[5] = 0x8008;
+        break;
+    case 7:
+        m[2] = 0x800B; // Move Select Bit0
+        m[3] = 0x800C; // Move Select Bit1
+        m[4] = 0x800D; // Move Select Bit2
+        m[5] = 0x800A; // Start Move (hi)
+        break;
+    default:
+        break;
+    }
+    return m;
+}
+
 void SetHarmonics(ValueSet &set, const std::string &motor)
 {
     for (int n = 1; n <= 18; ++n) {

@@ -22,6 +22,11 @@ void SetHarmonics(ValueSet &set, const std::string &motor);
 // Rounds to a 1-2-5 step: 7.3 -> 10, 3.7 -> 5, 2.5 -> 2, 1.9 -> 1; 0 for x <= 0.
 double NiceValue(double x);
 
+// The default I/O map of an operating mode as the new-configuration wizard offers it: Fault Reset
+// (hi), Clockwise and Counterclockwise Inhibit (hi) on inputs 1..3, Fault (lo) and Brake (lo) on
+// outputs 1 and 4; the 730 family adds mode-specific functions on inputs 2..5.
+IoMap DefaultIoMap(bool family740, int mode);
+
 // Motor name packing of Motor1/Motor2: four characters per value, lowest byte first.
 double PackMotorName(const std::string &motor, int part /* 0: chars 1-4, 1: chars 5-8 */);
 
