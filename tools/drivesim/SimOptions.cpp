@@ -1,0 +1,211 @@
+#include "SimOptions.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+
+namespace drivesim {
+
+namespace {
+
+bool ParseInt(const std::string& text, long long lo, long long hi, long long& out)
+{
+    if (text.empty()) return false;
+    long long v = 0;
+    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || p != text.data() + text.size() || v < lo || v > hi) return false;
+    out = v;
+    return true;
+}
+
+bool ParseFraction(const std::string& text, double& out)
+{
+    if (text.empty()) return false;
+    char* end = nullptr;
+    double v = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !(v >= 0.0 && v <= 1.0)) return false;
+    out = v;
+    return true;
+}
+
+std::string Lower(std::string s)
+{
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool ParseAxes(const std::string& text, std::vector<int>& axes)
+{
+    axes.clear();
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t comma = text.find(',', start);
+        if (comma == std::string::npos) comma = text.size();
+        long long v = 0;
+        if (!ParseInt(text.substr(start, comma - start), 1, 255, v)) return false;
+        if (std::find(axes.begin(), axes.end(), static_cast<int>(v)) != axes.end()) return false;
+        axes.push_back(static_cast<int>(v));
+        start = comma + 1;
+    }
+    return !axes.empty();
+}
+
+}  // namespace
+
+bool IsKnownModel(int model)
+{
+    switch (model) {
+    case 732: case 733: case 734: case 1733: case 1735:
+    case 742: case 743: case 744: case 1743: case 1745:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std::string& error)
+{
+    SimOptions o;
+    o.axes = {1};
+    bool haveDevice = false, havePty = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                error = "option " + a + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        long long n = 0;
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "--device") {
+            if (!value(o.device)) return std::nullopt;
+            if (o.device.empty()) { error = "--device needs a path"; return std::nullopt; }
+            haveDevice = true;
+            o.transport = TransportKind::Device;
+        } else if (a == "--pty") {
+            havePty = true;
+            o.transport = TransportKind::Pty;
+        } else if (a == "--model") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseInt(v, 0, 100000, n) || !IsKnownModel(static_cast<int>(n))) {
+                error = "--model: unknown drive model '" + v +
+                        "' (732, 733, 734, 1733, 1735, 742, 743, 744, 1743 or 1745)";
+                return std::nullopt;
+            }
+            o.model = static_cast<int>(n);
+        } else if (a == "--axes") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseAxes(v, o.axes)) {
+                error = "--axes: expected distinct addresses 1..255 separated by commas, got '" +
+                        v + "'";
+                return std::nullopt;
+            }
+        } else if (a == "--drop" || a == "--corrupt") {
+            if (!value(v)) return std::nullopt;
+            double f = 0;
+            if (!ParseFraction(v, f)) {
+                error = a + ": expected a fraction 0..1, got '" + v + "'";
+                return std::nullopt;
+            }
+            (a == "--drop" ? o.dropFraction : o.corruptFraction) = f;
+        } else if (a == "--seed") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseInt(v, 0, (1LL << 62), n)) { error = "--seed: expected a number"; return std::nullopt; }
+            o.seed = static_cast<std::uint64_t>(n);
+        } else if (a == "--delay") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseInt(v, 0, 600000, n)) { error = "--delay: expected milliseconds 0..600000"; return std::nullopt; }
+            o.delayMs = static_cast<int>(n);
+        } else if (a == "--refuse") {
+            if (!value(v)) return std::nullopt;
+            std::size_t eq = v.find('=');
+            if (eq == std::string::npos || eq == 0 || !ParseInt(v.substr(eq + 1), 1, 127, n)) {
+                error = "--refuse: expected NAME=CODE with CODE 1..127, got '" + v + "'";
+                return std::nullopt;
+            }
+            o.refusals[Lower(v.substr(0, eq))] = static_cast<int>(n);
+        } else if (a == "--silent") {
+            o.silent = true;
+        } else if (a == "--pace") {
+            o.pace = true;
+        } else if (a == "--nvfile") {
+            if (!value(o.nvFile)) return std::nullopt;
+        } else if (a == "--log") {
+            o.log = true;
+        } else if (a == "--trace") {
+            if (!value(o.traceFile)) return std::nullopt;
+        } else if (a == "--rcal") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseInt(v, 1, 600000, n)) { error = "--rcal: expected a period in milliseconds"; return std::nullopt; }
+            o.rcalPeriodMs = static_cast<int>(n);
+        } else if (a == "--serial-control") {
+            o.serialControl = true;
+        } else if (a == "--fault") {
+            if (!value(v)) return std::nullopt;
+            std::size_t comma = v.find(',');
+            long long ext = 0;
+            if (!ParseInt(v.substr(0, comma), 1, 127, n) ||
+                (comma != std::string::npos && !ParseInt(v.substr(comma + 1), 0, 127, ext))) {
+                error = "--fault: expected CODE[,EXT] with CODE 1..127, got '" + v + "'";
+                return std::nullopt;
+            }
+            o.faultCode = static_cast<int>(n);
+            o.extFault = static_cast<int>(ext);
+        } else if (a == "--fwfile") {
+            if (!value(o.firmwareFile)) return std::nullopt;
+        } else if (a == "--erase-ms") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseInt(v, 0, 600000, n)) { error = "--erase-ms: expected milliseconds"; return std::nullopt; }
+            o.eraseMs = static_cast<int>(n);
+        } else {
+            error = "unknown option '" + a + "' (see --help)";
+            return std::nullopt;
+        }
+    }
+    if (haveDevice && havePty) {
+        error = "--device and --pty exclude each other";
+        return std::nullopt;
+    }
+    return o;
+}
+
+std::string UsageText()
+{
+    return R"(Usage: drivesim [OPTIONS]
+Plays one or more SV7xx drives on one line for 700Tools and the comm700 library.
+
+Line (default: the library's simulator channel, COMM700_NAMESPACE selects its namespace):
+  --device PATH        answer on this serial device (19200 8N1, raw)
+  --pty                create a pseudo-terminal and print its path on stdout
+Drives:
+  --model N            drive model: 732 733 734 1733 1735 742 743 744 1743 1745 (default 733)
+  --axes LIST          axis addresses of the drives, e.g. 1 or 1,2,5 (default 1)
+  --nvfile PATH        non-volatile memory file for NVSave/NVLoad (default: kept in memory)
+  --serial-control     a 740-family drive starts under serial control (default: SERCOS)
+  --fault CODE[,EXT]   the drives start faulted with this FaultCode and ExtFault
+  --fwfile PATH        write an accepted firmware image to PATH
+  --erase-ms MS        duration of a firmware memory erase (default 150)
+  --rcal MS            send an R-cal value (STX and four hex digits) every MS milliseconds
+Fault injection:
+  --drop F             lose this fraction (0..1) of the reply bytes
+  --corrupt F          damage this fraction (0..1) of the reply bytes
+  --seed N             seed of the random choices of --drop and --corrupt (default 1)
+  --delay MS           answer every request MS milliseconds late
+  --refuse NAME=CODE   refuse every request for NAME with the refusal code CODE (1..127); repeatable
+  --silent             read requests but never answer
+  --pace               send reply bytes no faster than 19200 bit/s
+Observation:
+  --log                print every request and reply on stderr
+  --trace FILE         append one line per request received to FILE
+  --help               this text
+SIGTERM or SIGINT ends the simulator cleanly.
+)";
+}
+
+}  // namespace drivesim

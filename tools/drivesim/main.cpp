@@ -1,0 +1,126 @@
+// drivesim: plays one or more SV7xx drives on one line for 700Tools and the comm700 library.
+// See docs/drivesim.md for the options and the trace format.
+#include <csignal>
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "DriveLine.h"
+#include "LineWriter.h"
+#include "NvMemory.h"
+#include "SimClock.h"
+#include "SimOptions.h"
+#include "TraceLog.h"
+#include "Transport.h"
+#include "WireNames.h"
+#include "tools700/wire/Drive.h"
+#include "tools700/wire/Receiver.h"
+
+namespace {
+
+volatile std::sig_atomic_t gStop = 0;
+
+extern "C" void OnStopSignal(int) { gStop = 1; }
+
+void InstallSignalHandlers()
+{
+    struct sigaction sa {};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace drivesim;
+    std::vector<std::string> args(argv, argv + argc);
+    std::string error;
+    auto parsed = ParseOptions(args, error);
+    if (!parsed) {
+        std::fprintf(stderr, "drivesim: %s\n", error.c_str());
+        return 2;
+    }
+    const SimOptions options = *parsed;
+    if (options.help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    InstallSignalHandlers();
+
+    NvMemory nv(options.nvFile);
+    if (!nv.Load(error))
+        std::fprintf(stderr, "drivesim: %s; the drives start from their defaults and the file is left untouched\n",
+                     error.c_str());
+    TraceLog trace(options.traceFile, options.log);
+    if (!trace.Ok()) {
+        std::fprintf(stderr, "drivesim: %s\n", trace.Error().c_str());
+        return 1;
+    }
+
+    std::unique_ptr<Transport> transport;
+    switch (options.transport) {
+    case TransportKind::SimulatorChannel: transport = OpenSimulatorChannel(error); break;
+    case TransportKind::Device: transport = OpenDevice(options.device, error); break;
+    case TransportKind::Pty: transport = OpenPty(error); break;
+    }
+    if (!transport) {
+        std::fprintf(stderr, "drivesim: %s\n", error.c_str());
+        return 1;
+    }
+
+    const WireNames names = WireNames::FromLibrary();
+    DriveLine line(options, names, nv, trace);
+    tools700::wire::Receiver receiver(line);
+
+    std::deque<std::uint8_t> inbox;  // bytes read while a reply was being written
+    std::uint8_t buf[512];
+    auto readInto = [&] {
+        std::size_t n = transport->Read(buf, sizeof buf);
+        inbox.insert(inbox.end(), buf, buf + n);
+    };
+    LineWriter writer(*transport, options, readInto, &gStop);
+
+    std::printf("%s\n", transport->ReadyLine().c_str());
+    std::fflush(stdout);
+
+    double nextRCal = options.rcalPeriodMs > 0 ? NowMs() + options.rcalPeriodMs : 0.0;
+    std::uint16_t rcalValue = 0;
+    std::vector<std::uint8_t> reply;
+    while (!gStop) {
+        bool busy = false;
+        readInto();
+        while (!inbox.empty()) {
+            busy = true;
+            std::uint8_t b = inbox.front();
+            inbox.pop_front();
+            receiver.Feed(b);
+        }
+        double now = NowMs();
+        while (line.PopDue(now, reply)) {
+            busy = true;
+            writer.SendReply(reply);
+        }
+        if (nextRCal > 0 && now >= nextRCal) {
+            // Between frames only: every reply above has been written whole.
+            std::uint8_t msg[5];
+            tools700::wire::BuildRCalMessage(rcalValue, msg);
+            writer.SendRaw(msg, sizeof msg);
+            rcalValue = static_cast<std::uint16_t>(rcalValue + 1);
+            nextRCal += options.rcalPeriodMs;
+            if (nextRCal < now) nextRCal = now + options.rcalPeriodMs;
+        }
+        if (busy) continue;
+        double wait = line.NextDueMs() - now;
+        if (nextRCal > 0 && nextRCal - now < wait) wait = nextRCal - now;
+        transport->Wait(wait > 10.0 ? 10.0 : wait);
+    }
+    if (options.dropFraction > 0 || options.corruptFraction > 0)
+        trace.Note("reply bytes dropped: " + std::to_string(writer.Dropped()) +
+                   ", corrupted: " + std::to_string(writer.Corrupted()));
+    return 0;
+}
