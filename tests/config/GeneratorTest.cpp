@@ -135,19 +135,19 @@ TEST_F(Generator, LinearMotorFormulas)
 {
     MotorSpec lin;
     lin.type = 1;
-    lin.ke = 20;
+    lin.ke = 100;
     lin.poleSpacing = 4;
     lin.encRes = 1;
     lin.coil = 2;
     lin.poles = 0;
-    AddMotor("LIN20", lin);
+    AddMotor("LIN100", lin);
     Cfg cfg;
-    FillDefaults(cfg, "LIN20", "SV733", 1, 1.0, io);
+    FillDefaults(cfg, "LIN100", "SV733", 1, 1.0, io);
     EXPECT_EQ(cfg.Get("PoleCount"), 2.0);
     EXPECT_EQ(cfg.Get("EncIn"), 4.0 / 1 * 2500);
-    EXPECT_EQ(cfg.Get("CmdGain"), NiceValue(300.0 / 20 * 0.001 * 0.1 * 60 * (100.0 / 4)));
-    EXPECT_NEAR(cfg.Get("VelLmtHi"), 300 * 1.5 / 20 * 60 * (100.0 / 4), 1e-9);
-    EXPECT_NEAR(cfg.Get("Kvp"), (1 / (20 * 0.866025)) * (75 * (2 + 2 * 1.0) * 4) * 0.01, 1e-12);
+    EXPECT_EQ(cfg.Get("CmdGain"), NiceValue(300.0 / 100 * 0.001 * 0.1 * 60 * (100.0 / 4)));
+    EXPECT_NEAR(cfg.Get("VelLmtHi"), 300 * 1.5 / 100 * 60 * (100.0 / 4), 1e-9);
+    EXPECT_NEAR(cfg.Get("Kvp"), (1 / (100 * 0.866025)) * (75 * (2 + 2 * 1.0) * 4) * 0.01, 1e-12);
 }
 
 TEST_F(Generator, MotorNamePackingAndHarmonics)
