@@ -129,7 +129,16 @@ private:
     int errors_ = 0;
 };
 
+// A figure as the messages show it.
 std::string Fmt(double v)
+{
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
+}
+
+// A figure as the generated code holds it: enough digits to give back the same double.
+std::string Exact(double v)
 {
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.17g", v);
@@ -298,7 +307,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < kFigureCount; ++i) {
             if (i == cCos0 || i == cSin0)
                 out << "{";
-            out << Fmt(r.v[i]);
+            out << Exact(r.v[i]);
             if (i == cCos0 + kHarmonicCount - 1 || i == cSin0 + kHarmonicCount - 1)
                 out << "}";
             if (i + 1 < kFigureCount)
