@@ -1,0 +1,322 @@
+#include "Library.h"
+
+#include <cerrno>
+#include <chrono>
+#include <poll.h>
+#include <string>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include "tools700/platform/Process.h"
+#include "tools700/wire/Frame.h"
+
+namespace tools700::link {
+
+using platform::Direction;
+
+// ---------------------------------------------------------------------------------------
+// Library state, attach and detach
+
+Library::Library()
+{
+    // Attach: the shared region first (its first process resets both queues and the attach
+    // count is rebuilt from the processes still alive), then the locks. Port none, number -1,
+    // axis 255; the mailbox set exists from here to unload.
+    if (envsim_.Open())
+        envsim_.Attach();
+    libraryLock_.Open(kLibraryLockName);
+    for (int p = 0; p <= NPORTS; ++p)
+        portLocks_[p].Open(std::string(kLibraryLockName) + "_" + std::to_string(p));
+}
+
+void Library::Detach()
+{
+    // The receive thread looks at its stop flag at least every 6 ms; wait for it to end
+    // (bounded) rather than sleeping a fixed time.
+    receiver_.Stop(100);
+    {
+        std::unique_lock<std::shared_mutex> g(serialMutex_);
+        serial_.Close();
+    }
+    port_ = -1;
+    envsim_.Detach();
+    mailboxes_.TearDown();
+}
+
+// ---------------------------------------------------------------------------------------
+// Port and axis selection
+
+int Library::UseSerialPort(int port)
+{
+    if (!libraryLock_.AcquireWithRecovery(kLockWaitMs))
+        return 0;
+    receiver_.Stop();
+    const int rc = InitComPort(port);
+    serialMode_ = rc == kOk;
+    receiver_.Start();
+    libraryLock_.Unlock();
+    return serialMode_ ? 1 : 0;
+}
+
+int Library::InitComPort(int port)
+{
+    if (!libraryLock_.AcquireWithRecovery(kLockWaitMs))
+        return kPortMutexNotAvailable;
+    port_ = port;
+    int rc = kNoPort;
+    {
+        std::unique_lock<std::shared_mutex> g(serialMutex_);
+        serial_.Close();
+        if (port >= 1 && port <= NPORTS && serial_.Open(platform::ComPortDevice(port)))
+            rc = kOk;
+    }
+    libraryLock_.Unlock();
+    return rc;
+}
+
+bool Library::AcquirePortLock(int* which)
+{
+    const int p = port_.load();
+    if (p < 0 || p > NPORTS)
+        return false;
+    if (!portLocks_[p].AcquireWithRecovery(kLockWaitMs))
+        return false;
+    *which = p;
+    return true;
+}
+
+void Library::ReleasePortLock(int which)
+{
+    if (which >= 0 && which <= NPORTS)
+        portLocks_[which].Unlock();
+}
+
+int Library::SetAxis(int axis)
+{
+    int which = -1;
+    if (!AcquirePortLock(&which))
+        return kPortMutexNotAvailable;
+    int rc = kInvalidAxis;
+    if (axis >= 1 && axis <= 255) {
+        axis_ = static_cast<uint8_t>(axis);
+        rc = kOk;
+    }
+    ReleasePortLock(which);
+    return rc;
+}
+
+// ---------------------------------------------------------------------------------------
+// The byte channel
+
+int Library::HostPut(int byte)
+{
+    if (serialMode_) {
+        const uint8_t b = static_cast<uint8_t>(byte & 0xFF);
+        std::shared_lock<std::shared_mutex> g(serialMutex_);
+        serial_.Write(&b, 1);  // waits (bounded) for room rather than dropping the byte
+        return byte;
+    }
+    return envsim_.Put(Direction::HostToDrive, byte);
+}
+
+int Library::HostGet()
+{
+    if (serialMode_) {
+        std::shared_lock<std::shared_mutex> g(serialMutex_);
+        return serial_.ReadByte();
+    }
+    return envsim_.Get(Direction::DriveToHost);
+}
+
+int Library::SrlPut(int byte)
+{
+    if (serialMode_)
+        return HostPut(byte);
+    return envsim_.Put(Direction::DriveToHost, byte);
+}
+
+int Library::SrlGet()
+{
+    if (serialMode_)
+        return HostGet();
+    return envsim_.Get(Direction::HostToDrive);
+}
+
+void Library::SendFrame(const uint16_t* words)
+{
+    if (serialMode_) {
+        // One write of the whole encoded frame: the kernel queues it and the line drains it
+        // at 19200 bit/s; byte-by-byte writes would only add system calls.
+        uint8_t buf[wire::kMaxEncodedFrameBytes];
+        const std::size_t n = wire::EncodeFrame(words, buf, sizeof buf);
+        std::shared_lock<std::shared_mutex> g(serialMutex_);
+        serial_.Write(buf, n);
+        return;
+    }
+    // Simulator channel: one byte per queue operation. A frame longer than the queue (a
+    // PutVars request is over 200 bytes) needs the simulator to read while we write: when
+    // the queue is full and another process is attached, wait for room (up to 100 ms at a
+    // time); once such a wait runs out, or nobody else is attached, the rest of the frame is
+    // dropped as a full queue drops bytes, and the exchange ends at its reply time-out.
+    bool waiting = envsim_.AttachCount() > 1;
+    wire::WriteFrame(words, [&](uint8_t b) {
+        if (envsim_.Put(Direction::HostToDrive, b) >= 0 || !waiting)
+            return;
+        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+        while (std::chrono::steady_clock::now() < until) {
+            envsim_.WaitForSpace(Direction::HostToDrive, 10);
+            if (envsim_.Put(Direction::HostToDrive, b) >= 0)
+                return;
+        }
+        waiting = false;
+    });
+}
+
+std::size_t Library::ReceiveSome(uint8_t* buf, std::size_t cap, int wakeFd)
+{
+    if (serialMode_) {
+        std::shared_lock<std::shared_mutex> g(serialMutex_);
+        pollfd fds[2] = {{serial_.fd(), POLLIN, 0}, {wakeFd, POLLIN, 0}};
+        const int first = serial_.IsOpen() ? 0 : 1;  // no port: wait on the wake-up only
+        if (::poll(fds + first, static_cast<nfds_t>(2 - first), kPollPeriodMs) <= 0)
+            return 0;
+        if (first == 0 && (fds[0].revents & POLLIN)) {
+            const long n = serial_.Read(buf, cap);
+            if (n > 0)
+                return static_cast<std::size_t>(n);
+        }
+        if (first == 0 && (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) && !(fds[1].revents & POLLIN)) {
+            // The other end hung up (a pseudo-terminal's master closed): poll() would return at
+            // once for ever, so wait out the poll period here instead of spinning.
+            g.unlock();
+            pollfd w {wakeFd, POLLIN, 0};
+            ::poll(&w, 1, kPollPeriodMs);
+        }
+        return 0;
+    }
+    std::size_t n = 0;
+    while (n < cap) {
+        const int b = envsim_.Get(Direction::DriveToHost);
+        if (b < 0)
+            break;
+        buf[n++] = static_cast<uint8_t>(b);
+    }
+    if (n == 0)
+        envsim_.WaitForData(Direction::DriveToHost, kPollPeriodMs);
+    return n;
+}
+
+// ---------------------------------------------------------------------------------------
+// Exchange
+
+int Library::Exchange(wire::Message& request, wire::Message& reply)
+{
+    uint16_t statusWord = 0;
+    Mailbox* box = mailboxes_.Allocate(&statusWord, reply.words(), reply.count(), reply.ReplyTimeout());
+    if (box == nullptr)
+        return kNoResponse;  // all 16 mailboxes stayed busy for the whole reply time
+    request.words()[1] = box->seq;
+    int which = -1;
+    if (!AcquirePortLock(&which)) {
+        mailboxes_.AwaitAndRelease(box, 0);
+        return kPortMutexNotAvailable;
+    }
+    SendFrame(request.words());
+    ReleasePortLock(which);
+    const bool got = mailboxes_.AwaitAndRelease(box, reply.ReplyTimeout());
+    if (!got || statusWord != 0)
+        return kNoResponse;
+    return reply.ReplyStatus();
+}
+
+// ---------------------------------------------------------------------------------------
+// Simulator process
+
+int Library::LaunchSimulator(const char* program)
+{
+    if (program == nullptr || *program == '\0')
+        return 1;
+    const pid_t pid = platform::SpawnProgram(program);
+    if (pid < 0)
+        return 1;
+    std::lock_guard<std::mutex> g(simMutex_);
+    simulatorPid_ = pid;
+    simulatorEnded_ = false;
+    return 0;
+}
+
+int Library::ShootSimulator()
+{
+    std::lock_guard<std::mutex> g(simMutex_);
+    // Once the process has been ended and reaped its pid may belong to someone else: a second
+    // call does not signal it again.
+    if (simulatorPid_ > 0 && !simulatorEnded_)
+        simulatorEnded_ = platform::EndProcess(simulatorPid_, 1000);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Receive thread
+
+ReceiveThread::ReceiveThread(Library& lib) : lib_(lib)
+{
+    wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+
+ReceiveThread::~ReceiveThread()
+{
+    Stop();
+    if (wakeFd_ >= 0)
+        close(wakeFd_);
+}
+
+void ReceiveThread::Start()
+{
+    std::lock_guard<std::mutex> g(controlMutex_);
+    if (running_)
+        return;
+    if (thread_.joinable())
+        thread_.join();
+    uint64_t drain = 0;
+    while (wakeFd_ >= 0 && read(wakeFd_, &drain, sizeof drain) > 0) {
+    }
+    receiver_.Reset();
+    stop_ = false;
+    running_ = true;
+    thread_ = std::thread([this] { Run(); });
+}
+
+void ReceiveThread::Stop(int waitMs)
+{
+    std::lock_guard<std::mutex> g(controlMutex_);
+    if (!thread_.joinable())
+        return;
+    stop_ = true;
+    if (wakeFd_ >= 0) {
+        const uint64_t one = 1;
+        (void)!write(wakeFd_, &one, sizeof one);
+    }
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    while (running_ && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (running_)
+        thread_.detach();  // stuck (only at process exit): leave it behind
+    else
+        thread_.join();
+}
+
+void ReceiveThread::Run()
+{
+    uint8_t buf[256];
+    while (!stop_.load(std::memory_order_relaxed)) {
+        const std::size_t n = lib_.ReceiveSome(buf, sizeof buf, wakeFd_);
+        receiver_.Feed(buf, n);
+    }
+    running_ = false;
+}
+
+void ReceiveThread::OnFrame(const uint16_t* frame) { lib_.mailboxes().Deliver(frame); }
+
+void ReceiveThread::OnRCalValue(uint16_t value) { lib_.rcal().Post(value); }
+
+}  // namespace tools700::link

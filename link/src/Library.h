@@ -1,0 +1,142 @@
+// The per-process state of the link library and the operations behind the exports: port and
+// axis selection, the byte channel (serial port or simulator queues), the receive thread and
+// the exchange of one request with its reply.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <shared_mutex>
+#include <sys/types.h>
+#include <thread>
+
+#include "MailboxSet.h"
+#include "RCalSlot.h"
+#include "tools700/platform/EnvSim.h"
+#include "tools700/platform/NamedLock.h"
+#include "tools700/platform/SerialPort.h"
+#include "tools700/wire/Messages.h"
+#include "tools700/wire/Receiver.h"
+
+namespace tools700::link {
+
+constexpr int NPORTS = 4;
+constexpr int kLockWaitMs = 10000;    // every named lock and the R-cal lock
+constexpr int kPollPeriodMs = 6;      // longest the receive thread waits before looking at its stop flag
+constexpr int kRCalWaitMs = 1000;
+constexpr const char* kLibraryLockName = "730CommMutexHandle";
+
+// Link status codes (same numbers as comm700.h).
+enum Status : int {
+    kOk = 0,
+    kNoSuchSymbol = 1,
+    kTypeError = 2,
+    kNoPort = 3,
+    kNoResponse = 4,
+    kPortMutexNotAvailable = 5,
+    kCommError = 6,
+    kInvalidAxis = 7,
+};
+
+class Library;
+
+// The receive thread: the only reader of the channel. It waits for the channel to become
+// readable (poll() on the serial port, the queue's doorbell on the simulator channel) for at
+// most the 6 ms poll period, so it neither spins nor adds a blind 6 ms to every reply.
+class ReceiveThread : private wire::ReceiverSink {
+public:
+    explicit ReceiveThread(Library& lib);
+    ~ReceiveThread() override;
+
+    // Starts the thread when it is not running (receive state back to HUNT).
+    void Start();
+    // Sets the stop flag and waits (at most waitMs) for the thread to end.
+    void Stop(int waitMs = 1000);
+    bool Running() const { return running_.load(); }
+
+private:
+    void Run();
+    void OnFrame(const uint16_t* frame) override;
+    void OnRCalValue(uint16_t value) override;
+
+    Library& lib_;
+    wire::Receiver receiver_ {*this};
+    std::mutex controlMutex_;  // Start/Stop
+    std::thread thread_;
+    std::atomic<bool> stop_ {false};
+    std::atomic<bool> running_ {false};
+    int wakeFd_ = -1;          // eventfd: ends a serial poll at once when the thread must stop
+};
+
+class Library {
+public:
+    Library();
+    // Lives until the process ends (never deleted): Detach() tears it down at unload, and a
+    // stray late call still finds valid memory.
+
+    void Detach();
+
+    // ---- port and axis ----
+    int UseSerialPort(int port);
+    int InitComPort(int port);
+    int SetAxis(int axis);
+    int port() const { return port_.load(); }
+    uint8_t axis() const { return axis_.load(); }
+    bool serialMode() const { return serialMode_.load(); }
+
+    // Takes the lock of the current port (10000 ms, abandoned locks recovered). Fails at once
+    // when the port number is outside 0..4. `which` receives the lock to release.
+    bool AcquirePortLock(int* which);
+    void ReleasePortLock(int which);
+
+    // ---- channel ----
+    int HostPut(int byte);
+    int HostGet();
+    int SrlPut(int byte);
+    int SrlGet();
+    // Sends a frame (words[0] = N) on the current channel.
+    void SendFrame(const uint16_t* words);
+    // Receive thread: reads what the channel has into buf (up to cap), waiting at most
+    // kPollPeriodMs for something to arrive. Returns the byte count (0 when nothing came).
+    std::size_t ReceiveSome(uint8_t* buf, std::size_t cap, int wakeFd);
+
+    // ---- exchanges ----
+    int Exchange(wire::Message& request, wire::Message& reply);
+
+    // ---- simulator process ----
+    int LaunchSimulator(const char* program);
+    int ShootSimulator();
+
+    MailboxSet& mailboxes() { return mailboxes_; }
+    RCalSlot& rcal() { return rcal_; }
+    platform::EnvSim& envsim() { return envsim_; }
+    ReceiveThread& receiver() { return receiver_; }
+    platform::NamedLock& libraryLock() { return libraryLock_; }
+
+private:
+    std::atomic<int> port_ {-1};
+    std::atomic<bool> serialMode_ {false};
+    std::atomic<uint8_t> axis_ {255};
+
+    platform::NamedLock libraryLock_;
+    platform::NamedLock portLocks_[NPORTS + 1];
+
+    // The serial port; exclusive for open/close, shared for reading and writing.
+    std::shared_mutex serialMutex_;
+    platform::SerialPort serial_;
+
+    platform::EnvSim envsim_;
+    MailboxSet mailboxes_;
+    RCalSlot rcal_;
+    ReceiveThread receiver_ {*this};
+
+    std::mutex simMutex_;
+    pid_t simulatorPid_ = -1;
+    bool simulatorEnded_ = false;
+};
+
+// The library of this process; nullptr before load and after unload.
+Library* TheLibrary();
+
+}  // namespace tools700::link

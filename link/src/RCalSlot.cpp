@@ -1,0 +1,47 @@
+#include "RCalSlot.h"
+
+#include <chrono>
+
+namespace tools700::link {
+
+namespace {
+constexpr auto kLockWait = std::chrono::milliseconds(10000);
+}
+
+void RCalSlot::Post(uint16_t value)
+{
+    if (!lock_.try_lock_for(kLockWait))
+        return;
+    overrun_ = overrun_ || pending_;
+    value_ = value;
+    const bool wasPending = pending_;
+    pending_ = true;
+    lock_.unlock();
+    if (!wasPending) {
+        std::lock_guard<std::mutex> g(semMutex_);
+        semCount_ = true;
+        semCv_.notify_one();
+    }
+}
+
+int RCalSlot::Fetch(int* value, char* overrun, int waitMs)
+{
+    {
+        std::unique_lock<std::mutex> g(semMutex_);
+        if (!semCv_.wait_for(g, std::chrono::milliseconds(waitMs), [this] { return semCount_; }))
+            return 0;
+        semCount_ = false;
+    }
+    if (!lock_.try_lock_for(kLockWait))
+        return 0;
+    if (overrun != nullptr)
+        *overrun = overrun_ ? 1 : 0;
+    overrun_ = false;
+    pending_ = false;
+    if (value != nullptr)
+        *value = value_;
+    lock_.unlock();
+    return 1;
+}
+
+}  // namespace tools700::link
