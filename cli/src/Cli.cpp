@@ -1,0 +1,694 @@
+#include "Cli.h"
+
+#include "IniSettings.h"
+#include "ProgressBar.h"
+#include "StatusLine.h"
+#include "TerminalMessages.h"
+#include "comm700.h"
+#include "mdb700.h"
+#include "tools700/Error.h"
+#include "tools700/config/Cfg.h"
+#include "tools700/config/Generator.h"
+#include "tools700/config/PdfCanvas.h"
+#include "tools700/config/StatusText.h"
+#include "tools700/config/TextCanvas.h"
+#include "tools700/dictionary/DriveFamily.h"
+#include "tools700/dictionary/Enums.h"
+#include "tools700/dictionary/Symtab.h"
+
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <locale.h>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <algorithm>
+#include <cctype>
+#include <unistd.h>
+
+namespace tools700::cli {
+
+namespace {
+
+struct Options {
+    std::optional<int> port, axis;
+    Preset preset = Preset::None;
+    bool quiet = false;
+    bool help = false;
+    bool nvsave = false;
+    bool full = false;
+    bool longList = false;
+    std::string drive, motor, mode, pdf, mdeDir;
+    std::optional<double> ratio;
+    std::optional<int> rows;
+    std::vector<std::string> words; // command and its operands
+};
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What a command needs from its surroundings.
+struct Context {
+    Options opt;
+    FILE *in, *out, *err;
+    bool interactive;
+    bool progress;
+};
+
+// ---- small helpers ----
+
+std::optional<double> ParseNumber(const std::string &text)
+{
+    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    if (text.empty())
+        return std::nullopt;
+    char *end = nullptr;
+    double v = strtod_l(text.c_str(), &end, c);
+    if (end == text.c_str() || *end != '\0')
+        return std::nullopt;
+    return v;
+}
+
+int ParseInt(const std::string &text, const std::string &what)
+{
+    int v = 0;
+    auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size())
+        throw UsageError(what + " must be an integer, not \"" + text + "\"");
+    return v;
+}
+
+// The shortest text that reads back as the same double ("12.5", "733").
+std::string NumberText(double v)
+{
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+int ExitForStatus(int status)
+{
+    if (status == NO_SUCH_SYMBOL || status == TYPE_ERROR)
+        return kUnknownName;
+    if (status >= 65 && status <= 127)
+        return kRefused;
+    return kCommError;
+}
+
+// Reads a configuration file into a Cfg of the family its Model names, as Edit File does:
+// first as a 730-family configuration, again as a 740-family one when the model says so.
+std::unique_ptr<Cfg> LoadCfgFile(const std::string &file)
+{
+    auto cfg = std::make_unique<Cfg>();
+    cfg->Load(file);
+    if (Is740Family(TruncToInt(cfg->Get("Model")))) {
+        cfg = std::make_unique<Cfg>(740);
+        cfg->Load(file);
+    }
+    return cfg;
+}
+
+// Messages that also remember the texts shown, to tell the exit code.
+class RecordingMessages : public Messages {
+public:
+    explicit RecordingMessages(Messages &inner) : inner_(inner) {}
+    Answer Show(BoxKind kind, const std::string &text, unsigned buttons) override
+    {
+        texts.push_back(text);
+        Answer a = inner_.Show(kind, text, buttons);
+        if ((buttons & BtnYes) && a != Answer::Yes)
+            declined = true;
+        return a;
+    }
+    std::vector<std::string> texts;
+    bool declined = false;
+
+private:
+    Messages &inner_;
+};
+
+// ---- link setup ----
+
+void OpenLink(Context &ctx)
+{
+    const StoredLink stored = ReadStoredLink(IniSettings::Load(SettingsPath()));
+    const int port = ctx.opt.port.value_or(stored.port);
+    const int axis = ctx.opt.axis.value_or(stored.axis);
+    if (port < 0 || port > 4)
+        throw UsageError("the port must be 0 (simulator) or 1..4, not " + std::to_string(port));
+    if (axis < 1 || axis > 255)
+        throw UsageError("the axis must be 1..255, not " + std::to_string(axis));
+    if (port == 0) {
+        UseSerialPort(0);
+    } else if (UseSerialPort(port) != 1) {
+        std::fprintf(ctx.err, "Can't open serial port COM%d\n", port);
+        std::exit(kCommError);
+    }
+    const int st = SetAxis700(axis);
+    if (st != 0) {
+        std::fprintf(ctx.err, "%s\n", StatusText(st).c_str());
+        std::exit(kCommError);
+    }
+}
+
+std::string ValueWithText(const std::string &name, double v)
+{
+    const bool integer = Dictionary().IsInteger(name) || HasEnum(name) != nullptr;
+    std::string text = integer ? NumberText(std::trunc(v)) : NumberText(v);
+    if (HasEnum(name)) {
+        std::string e = EnumText(name, TruncToInt(v));
+        if (!e.empty())
+            text += " (" + e + ")";
+    }
+    return text;
+}
+
+// ---- commands ----
+
+int CmdGet(Context &ctx)
+{
+    if (ctx.opt.words.size() < 2)
+        throw UsageError("get needs at least one variable name");
+    OpenLink(ctx);
+    int rc = kOk;
+    for (size_t i = 1; i < ctx.opt.words.size(); ++i) {
+        const std::string name = Dictionary().CanonicalName(ctx.opt.words[i]);
+        double v = 0;
+        const int st = GetVar700(name.c_str(), &v);
+        if (st != 0) {
+            std::fprintf(ctx.err, "%s: %s\n", name.c_str(), StatusText(st).c_str());
+            if (rc == kOk)
+                rc = ExitForStatus(st);
+            continue;
+        }
+        std::string unit = UnitText(name, nullptr);
+        std::fprintf(ctx.out, "%s = %s%s%s\n", name.c_str(), ValueWithText(name, v).c_str(),
+                     unit.empty() ? "" : " ", unit.c_str());
+    }
+    return rc;
+}
+
+int CmdSet(Context &ctx)
+{
+    if (ctx.opt.words.size() != 3)
+        throw UsageError("set needs a variable name and a value");
+    const std::string name = Dictionary().CanonicalName(ctx.opt.words[1]);
+    const std::string &text = ctx.opt.words[2];
+    double value = 0;
+    if (auto n = ParseNumber(text)) {
+        value = *n;
+    } else if (const EnumTable *t = HasEnum(name)) {
+        bool found = false;
+        for (const EnumEntry &e : *t)
+            if (CompareNames(e.text, text) == 0) {
+                value = e.value;
+                found = true;
+                break;
+            }
+        if (!found)
+            throw UsageError("\"" + text + "\" is neither a number nor a value text of " + name);
+    } else {
+        throw UsageError("\"" + text + "\" is not a number");
+    }
+    OpenLink(ctx);
+    const int st = PutVar700(name.c_str(), value);
+    if (st != 0) {
+        std::fprintf(ctx.err, "%s: %s\n", name.c_str(), VarStatusText(st, name).c_str());
+        return ExitForStatus(st);
+    }
+    return kOk;
+}
+
+int CmdExec(Context &ctx)
+{
+    if (ctx.opt.words.size() != 2)
+        throw UsageError("exec needs one command name");
+    const std::string name = Dictionary().CanonicalName(ctx.opt.words[1]);
+    OpenLink(ctx);
+    const int st = ExeCmd700(name.c_str());
+    if (st != 0) {
+        std::fprintf(ctx.err, "%s: %s\n", name.c_str(), StatusText(st).c_str());
+        return ExitForStatus(st);
+    }
+    return kOk;
+}
+
+int CmdStatus(Context &ctx)
+{
+    if (ctx.opt.words.size() != 1)
+        throw UsageError("status takes no operands");
+    OpenLink(ctx);
+    const char *names[] = {"AxisAddr", "DriveStatus", "FaultCode", "ExtFault", nullptr};
+    double values[4] = {0, 0, 0, 0};
+    int mask = 0;
+    const int st = GetVars700(names, values, &mask);
+    const std::string line = StatusLineText(st, values, mask);
+    std::fprintf(ctx.out, "%s\n", line.c_str());
+    return (st == 0 && (mask & 0xF) == 0xF) ? kOk : kCommError;
+}
+
+int CmdUpload(Context &ctx)
+{
+    if (ctx.opt.words.size() != 2)
+        throw UsageError("upload needs a file name");
+    const std::string file = ctx.opt.words[1];
+    OpenLink(ctx);
+    TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.opt.preset);
+    double model = 0;
+    if (GetVar700("Model", &model) != 0) {
+        term.Message("Comm error?");
+        return kCommError;
+    }
+    Cfg cfg740(740);
+    Cfg cfg730;
+    Cfg &cfg = Is740Family(TruncToInt(model)) ? cfg740 : cfg730;
+    {
+        ProgressBar bar(ctx.err, ctx.progress && !ctx.opt.quiet, "Upload  ");
+        if (!cfg.Upload(term, [&](double f) { bar(f); }))
+            return kCommError;
+    }
+    const int lines = cfg.Save(file, TruncToInt(cfg.Get("Model")));
+    if (lines == 0) {
+        std::fprintf(ctx.err, "The file has not been saved properly (model %s belongs to no drive family)\n",
+                     NumberText(cfg.Get("Model")).c_str());
+        return kFileError;
+    }
+    if (!ctx.opt.quiet)
+        std::fprintf(ctx.out, "%d variables of %s written to %s\n", lines,
+                     ModelText(TruncToInt(model)).c_str(), file.c_str());
+    return kOk;
+}
+
+int CmdDownload(Context &ctx)
+{
+    if (ctx.opt.words.size() != 2)
+        throw UsageError("download needs a file name");
+    auto cfg = LoadCfgFile(ctx.opt.words[1]);
+    OpenLink(ctx);
+    TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.opt.preset);
+    double axis = 0;
+    if (GetVar700("AxisAddr", &axis) != 0) {
+        term.Message("Can't communicate with the drive!");
+        return kCommError;
+    }
+    double enabled = 0;
+    if (GetVar700("Enabled", &enabled) == 0 && enabled == 1.0) {
+        term.Message("The drive is enabled and unabled to write to drive now-- download aborted");
+        return kRefused;
+    }
+    RecordingMessages rec(term);
+    bool ok;
+    {
+        ProgressBar bar(ctx.err, ctx.progress && !ctx.opt.quiet, "Download");
+        ok = cfg->Download(rec, [&](double f) { bar(f); });
+    }
+    if (!ok) {
+        term.Message("Unable to write to drive -- download aborted");
+        if (!rec.texts.empty() && rec.texts.front() == "Comm error?")
+            return kCommError;
+        return rec.declined ? kDeclined : kRefused;
+    }
+    bool save = ctx.opt.nvsave;
+    if (!save)
+        save = term.Confirm("Your configuration has been downloaded.\n\nDo you want to have it saved in the drive's\n"
+                            "non-volatile memory?\n\n(If you answer 'NO', the changes will be lost\n"
+                            "when the drive is powered down.)\n");
+    if (save) {
+        if (ExeCmd700("NVSave") != 0) {
+            term.Message("Unable to complete NVSAVE operation");
+            return kRefused;
+        }
+        if (!ctx.opt.quiet)
+            std::fprintf(ctx.out, "Downloaded and saved to NV ram\n");
+    } else if (!ctx.opt.quiet) {
+        std::fprintf(ctx.out, "Downloaded\n");
+    }
+    return kOk;
+}
+
+int KeepFirstMotor(const char *, const char *, const char *) { return 0; }
+
+// The motor database extension files (*.MDE) of a folder: --mde-dir, TOOLS700_MDE_DIR, or the
+// folder of the program, as the program reads them at start-up. A duplicate keeps the first
+// definition; a file that cannot be read is reported and skipped.
+void LoadExtensions(Context &ctx)
+{
+    namespace fs = std::filesystem;
+    std::string dir = ctx.opt.mdeDir;
+    if (dir.empty())
+        if (const char *env = std::getenv("TOOLS700_MDE_DIR"))
+            dir = env;
+    if (dir.empty()) {
+        std::error_code ec;
+        fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+        if (ec)
+            return;
+        dir = exe.parent_path().string();
+    }
+    std::error_code ec;
+    std::vector<std::string> files;
+    for (const auto &entry : fs::directory_iterator(dir, ec)) {
+        std::string ext = entry.path().extension().string();
+        for (char &c : ext)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (ext == ".MDE" && entry.is_regular_file())
+            files.push_back(entry.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    mdb_FlushExtensions();
+    for (const std::string &f : files) {
+        const int r = mdb_Extend(f.c_str(), KeepFirstMotor);
+        if (r == MDB_EXTEND_CANT_OPEN)
+            std::fprintf(ctx.err, "Can't open Motor Database extension file %s\n", f.c_str());
+        else if (r == MDB_EXTEND_INVALID)
+            std::fprintf(ctx.err, "Motor Database Extension file \"%s\" is invalid.\n", f.c_str());
+    }
+}
+
+int ParseMode(const std::string &text)
+{
+    if (auto n = ParseNumber(text); n && *n == std::trunc(*n))
+        return static_cast<int>(*n);
+    for (const EnumEntry &e : *HasEnum("OpMode730"))
+        if (CompareNames(e.text, text) == 0)
+            return e.value;
+    throw UsageError("unknown mode \"" + text + "\" (give 0..7 or a mode text)");
+}
+
+int CmdNew(Context &ctx)
+{
+    if (ctx.opt.words.size() != 2)
+        throw UsageError("new needs a file name");
+    if (ctx.opt.drive.empty() || ctx.opt.motor.empty() || ctx.opt.mode.empty())
+        throw UsageError("new needs --drive, --motor and --mode");
+    const std::string &drive = ctx.opt.drive;
+    const std::string &motor = ctx.opt.motor;
+    if (ddb_Exists(drive.c_str()) == 0.0) {
+        std::fprintf(ctx.err, "Unknown drive \"%s\" (see: tools700-cli drives)\n", drive.c_str());
+        return kUnknownName;
+    }
+    LoadExtensions(ctx);
+    if (mdb_Exists(motor.c_str()) == 0) {
+        std::fprintf(ctx.err, "Unknown motor \"%s\" (see: tools700-cli motors)\n", motor.c_str());
+        return kUnknownName;
+    }
+    const int model = static_cast<int>(ddb_Number(drive.c_str()));
+    const bool f740 = Is740Family(model);
+    const int mode = ParseMode(ctx.opt.mode);
+    if (EnumText(f740 ? "OpMode740" : "OpMode730", mode).empty()) {
+        std::fprintf(ctx.err, "Mode %d is not an operating mode of %s\n", mode, ModelText(model).c_str());
+        return kUnknownName;
+    }
+    const double ratio = ctx.opt.ratio.value_or(0.0);
+    if (!(ratio >= 0.0 && ratio <= 100.0))
+        throw UsageError("the inertia ratio must be 0..100");
+    std::unique_ptr<Cfg> cfg = f740 ? std::make_unique<Cfg>(740) : std::make_unique<Cfg>();
+    FillDefaults(*cfg, motor, drive, mode, ratio, DefaultIoMap(f740, mode));
+    const int lines = cfg->Save(ctx.opt.words[1], model);
+    if (!ctx.opt.quiet)
+        std::fprintf(ctx.out, "%d variables for %s, motor %s, %s written to %s\n", lines,
+                     ModelText(model).c_str(), motor.c_str(),
+                     EnumText("OpMode730", mode).c_str(), ctx.opt.words[1].c_str());
+    return kOk;
+}
+
+// Whether the drive holds what downloading the file's value would give it: integers are sent
+// truncated, reals as 32-bit floats.
+bool SameOnDrive(const std::string &name, double fileValue, double driveValue)
+{
+    if (Dictionary().IsInteger(name))
+        return std::trunc(fileValue) == std::trunc(driveValue);
+    return static_cast<float>(fileValue) == static_cast<float>(driveValue);
+}
+
+int CmdDiff(Context &ctx)
+{
+    if (ctx.opt.words.size() != 2)
+        throw UsageError("diff needs a file name");
+    auto file = LoadCfgFile(ctx.opt.words[1]);
+    OpenLink(ctx);
+    TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.opt.preset);
+    double model = 0;
+    if (GetVar700("Model", &model) != 0) {
+        term.Message("Comm error?");
+        return kCommError;
+    }
+    Cfg drive740(740);
+    Cfg drive730;
+    Cfg &drive = Is740Family(TruncToInt(model)) ? drive740 : drive730;
+    {
+        ProgressBar bar(ctx.err, ctx.progress && !ctx.opt.quiet, "Reading ");
+        if (!drive.Upload(term, [&](double f) { bar(f); }))
+            return kCommError;
+    }
+    int differences = 0;
+    for (TQX *t : file->ListForModel(TruncToInt(file->Get("Model")))) {
+        const std::string &name = t->VarName();
+        if (!drive.Find(name)) {
+            std::fprintf(ctx.out, "%s: file %s, not a variable of the drive's family\n", name.c_str(),
+                         ValueWithText(name, t->Val()).c_str());
+            ++differences;
+            continue;
+        }
+        const double dv = drive.Get(name);
+        if (!SameOnDrive(name, t->Val(), dv)) {
+            std::fprintf(ctx.out, "%s: file %s, drive %s\n", name.c_str(),
+                         ValueWithText(name, t->Val()).c_str(), ValueWithText(name, dv).c_str());
+            ++differences;
+        }
+    }
+    return differences ? kDifferences : kOk;
+}
+
+int CmdList(Context &ctx)
+{
+    if (ctx.opt.words.size() != 2)
+        throw UsageError("list needs a file name");
+    auto cfg = LoadCfgFile(ctx.opt.words[1]);
+    const int rows = ctx.opt.rows.value_or(66);
+    if (rows < 5)
+        throw UsageError("--rows must be at least 5");
+    std::ostringstream text;
+    TextCanvas canvas(text, rows);
+    cfg->Print(canvas, ctx.opt.words[1], ctx.opt.full, {}, TruncToInt(cfg->Get("Model")));
+    std::fputs(text.str().c_str(), ctx.out);
+    return kOk;
+}
+
+int CmdPrint(Context &ctx)
+{
+    if (ctx.opt.words.size() != 2 || ctx.opt.pdf.empty())
+        throw UsageError("print needs a file name and --pdf OUT.pdf");
+    auto cfg = LoadCfgFile(ctx.opt.words[1]);
+    PdfCanvas canvas(ctx.opt.pdf);
+    ProgressBar bar(ctx.err, ctx.progress && !ctx.opt.quiet, "Printing");
+    cfg->Print(canvas, ctx.opt.words[1], ctx.opt.full, [&](double f) { bar(f); },
+               TruncToInt(cfg->Get("Model")));
+    bar.Done();
+    if (!ctx.opt.quiet)
+        std::fprintf(ctx.out, "%d pages written to %s\n", canvas.Pages(), ctx.opt.pdf.c_str());
+    return kOk;
+}
+
+int CmdMotors(Context &ctx)
+{
+    if (ctx.opt.words.size() != 1)
+        throw UsageError("motors takes no operands");
+    LoadExtensions(ctx);
+    char name[16];
+    for (char *n = mdb_FirstName(name); n; n = mdb_NextName(name)) {
+        if (ctx.opt.longList)
+            std::fprintf(ctx.out, "%-9s %-7s Ke %-10s ICS %-8s poles %-3s inertia %s\n", name,
+                         mdb_Type(name) == 0.0 ? "rotary" : "linear", NumberText(mdb_Ke(name)).c_str(),
+                         NumberText(mdb_ICS(name)).c_str(), NumberText(mdb_PoleCount(name)).c_str(),
+                         NumberText(mdb_Inertia(name)).c_str());
+        else
+            std::fprintf(ctx.out, "%s\n", name);
+    }
+    return kOk;
+}
+
+int CmdDrives(Context &ctx)
+{
+    if (ctx.opt.words.size() != 1)
+        throw UsageError("drives takes no operands");
+    char name[16];
+    for (int i = 0;; ++i) {
+        ddb_Name(i, name);
+        if (name[0] == '\0')
+            break;
+        const int number = static_cast<int>(ddb_Number(name));
+        std::fprintf(ctx.out, "%-7s %5d  %s family  IPeak %s A  bus %s V\n", name, number,
+                     Is740Family(number) ? "740" : "730", NumberText(ddb_IPeak(name)).c_str(),
+                     NumberText(ddb_BusVoltage(name)).c_str());
+    }
+    return kOk;
+}
+
+// ---- argument parsing ----
+
+Options ParseArgs(const std::vector<std::string> &args)
+{
+    Options o;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        auto value = [&](const char *what) -> std::string {
+            if (i + 1 >= args.size())
+                throw UsageError(std::string(what) + " needs a value");
+            return args[++i];
+        };
+        if (a == "--help" || a == "-h")
+            o.help = true;
+        else if (a == "--port")
+            o.port = ParseInt(value("--port"), "--port");
+        else if (a == "--axis")
+            o.axis = ParseInt(value("--axis"), "--axis");
+        else if (a == "--yes" || a == "-y")
+            o.preset = Preset::Yes;
+        else if (a == "--no" || a == "-n")
+            o.preset = Preset::No;
+        else if (a == "--quiet" || a == "-q")
+            o.quiet = true;
+        else if (a == "--nvsave")
+            o.nvsave = true;
+        else if (a == "--full")
+            o.full = true;
+        else if (a == "--long")
+            o.longList = true;
+        else if (a == "--drive")
+            o.drive = value("--drive");
+        else if (a == "--motor")
+            o.motor = value("--motor");
+        else if (a == "--mode")
+            o.mode = value("--mode");
+        else if (a == "--ratio") {
+            auto r = ParseNumber(value("--ratio"));
+            if (!r)
+                throw UsageError("--ratio must be a number");
+            o.ratio = *r;
+        } else if (a == "--pdf")
+            o.pdf = value("--pdf");
+        else if (a == "--rows")
+            o.rows = ParseInt(value("--rows"), "--rows");
+        else if (a == "--mde-dir")
+            o.mdeDir = value("--mde-dir");
+        else if (a == "--")
+            o.words.insert(o.words.end(), args.begin() + static_cast<long>(i) + 1, args.end()), i = args.size();
+        else if (a.size() > 1 && a[0] == '-' && !ParseNumber(a))
+            throw UsageError("unknown option " + a);
+        else
+            o.words.push_back(a);
+    }
+    return o;
+}
+
+} // namespace
+
+
+std::string HelpText()
+{
+    return R"(Usage: tools700-cli [OPTIONS] COMMAND [ARGUMENTS]
+
+Talks to an SV7xx drive on a serial port or to the drive simulator, and works on
+configuration files (*.cfg).
+
+Commands:
+  get NAME...              read variables; shows value, value text and unit
+  set NAME VALUE           write a variable; VALUE is a number or a value text
+                           ("Analog Torque Block")
+  exec COMMAND             run a drive command (NVSave, TableGen, ...)
+  status                   the connection status line: axis, drive state, fault
+  upload FILE              read the drive's configuration into FILE
+  download FILE [--nvsave] write FILE into the drive (disabled meanwhile); asks
+                           whether to store it in NV memory unless --nvsave
+  new FILE --drive NAME --motor NAME --mode N [--ratio R]
+                           a starting configuration computed from drive, motor,
+                           operating mode (0..7 or its text) and load inertia
+                           ratio (0..100, default 0), with the mode's default
+                           I/O map
+  diff FILE                the variables whose value in FILE differs from the
+                           drive's (reals compared as the drive stores them,
+                           in single precision)
+  list FILE [--full] [--rows N]
+                           the listing as text; short unless --full; N text
+                           rows per page (default 66), pages end in a form feed
+  print FILE --pdf OUT.pdf [--full]
+                           the listing as a PDF file
+  motors [--long]          the motor database, extension motors first
+  drives                   the drive models
+
+Options:
+  --port N       0 the simulator channel, 1..4 serial port COM1..COM4
+  --axis A       the drive's axis address 1..255 (255: whichever drive answers)
+                 Without --port/--axis the port and axis stored by the
+                 program's port dialog are used (port 0 and axis 255 when
+                 nothing is stored).
+  --yes, -y      answer every question Yes
+  --no, -n       answer every question No
+                 Without these, questions are asked on the terminal; without
+                 a terminal they are answered No.
+  --quiet, -q    no progress bar and no summary lines
+  --mde-dir DIR  read motor extension files (*.MDE) from DIR (default: the
+                 program's folder, or TOOLS700_MDE_DIR)
+  --help, -h     this text
+
+Environment:
+  TOOLS700_SETTINGS  the program's settings file (default
+                     ~/.config/Korvane/700Tools.ini)
+  TOOLS700_MDE_DIR   folder of motor extension files
+  COMM700_NAMESPACE  the link library's namespace (must match the simulator's)
+
+Exit codes:
+  0 success (diff: no differences)    1 diff found differences
+  2 bad command line                  3 file error
+  4 the drive does not answer         5 refused by the drive, download aborted
+  6 a question was answered No        7 unknown variable, motor, drive or mode
+)";
+}
+
+int Run(const std::vector<std::string> &args, FILE *in, FILE *out, FILE *err, bool interactive,
+        bool progressOnErr)
+{
+    Context ctx;
+    ctx.in = in;
+    ctx.out = out;
+    ctx.err = err;
+    ctx.interactive = interactive;
+    ctx.progress = progressOnErr;
+    try {
+        ctx.opt = ParseArgs(args);
+        if (ctx.opt.help) {
+            std::fputs(HelpText().c_str(), out);
+            return kOk;
+        }
+        if (ctx.opt.words.empty())
+            throw UsageError("no command given");
+        static const std::map<std::string, int (*)(Context &)> commands = {
+            {"get", CmdGet},       {"set", CmdSet},       {"exec", CmdExec},
+            {"status", CmdStatus}, {"upload", CmdUpload}, {"download", CmdDownload},
+            {"new", CmdNew},       {"diff", CmdDiff},     {"list", CmdList},
+            {"print", CmdPrint},   {"motors", CmdMotors}, {"drives", CmdDrives},
+        };
+        auto it = commands.find(ctx.opt.words[0]);
+        if (it == commands.end())
+            throw UsageError("unknown command \"" + ctx.opt.words[0] + "\"");
+        return it->second(ctx);
+    } catch (const UsageError &e) {
+        std::fprintf(err, "tools700-cli: %s\nTry 'tools700-cli --help'.\n", e.what());
+        return kUsage;
+    } catch (const Error &e) {
+        // File errors of the configuration model: "Can't open file ...", "Error reading file ...".
+        std::fprintf(err, "%s\n", ErrorBoxText(e.what()).c_str());
+        return kFileError;
+    }
+}
+
+} // namespace tools700::cli

@@ -1,0 +1,34 @@
+// The message boxes of the configuration model on a terminal: messages are printed, questions
+// are asked on the terminal, or answered from --yes/--no when given or when there is none.
+#pragma once
+
+#include "tools700/Messages.h"
+
+#include <cstdio>
+#include <string>
+
+namespace tools700::cli {
+
+enum class Preset { None, Yes, No };
+
+class TerminalMessages : public Messages {
+public:
+    // `in` is read for answers only when `interactive` is true; texts go to `out`.
+    TerminalMessages(FILE *in, FILE *out, bool interactive, Preset preset);
+
+    Answer Show(BoxKind kind, const std::string &text, unsigned buttons) override;
+
+    // True when a question was answered No or Cancel (for the exit code).
+    bool Declined() const { return declined_; }
+
+private:
+    Answer Ask(const std::string &prompt, unsigned buttons);
+
+    FILE *in_;
+    FILE *out_;
+    bool interactive_;
+    Preset preset_;
+    bool declined_ = false;
+};
+
+} // namespace tools700::cli
