@@ -196,12 +196,13 @@ TEST_F(PlatformTest, ComPortDeviceMapping)
     EXPECT_EQ(ComPortDevice(2), "/dev/ttyS1");
     EXPECT_EQ(ComPortDevice(0), "");
     EXPECT_EQ(ComPortDevice(5), "");
-    setenv("COMM700_COM2", "/dev/pts/99", 1);
-    EXPECT_EQ(ComPortDevice(2), "/dev/pts/99");
     EXPECT_TRUE(SetComPortDevice(2, "/dev/ttyUSB0"));
     EXPECT_EQ(ComPortDevice(2), "/dev/ttyUSB0");
+    setenv("COMM700_COM2", "/dev/pts/99", 1);
+    EXPECT_EQ(ComPortDevice(2), "/dev/pts/99");  // the environment wins for one run
+    unsetenv("COMM700_COM2");
     EXPECT_TRUE(SetComPortDevice(2, ""));
-    EXPECT_EQ(ComPortDevice(2), "/dev/pts/99");
+    EXPECT_EQ(ComPortDevice(2), "/dev/ttyS1");
     EXPECT_FALSE(SetComPortDevice(0, "x"));
     EXPECT_FALSE(SetComPortDevice(5, "x"));
     unsetenv("COMM700_COM2");

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <mutex>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -15,8 +14,7 @@ namespace tools700::platform {
 
 namespace {
 
-std::mutex g_overrideMutex;
-std::string g_override[kComPortCount];
+std::string SettingsVariable(int n) { return "COMM700_SETTINGS_COM" + std::to_string(n); }
 
 }  // namespace
 
@@ -24,15 +22,13 @@ std::string ComPortDevice(int n)
 {
     if (n < 1 || n > kComPortCount)
         return {};
-    {
-        std::lock_guard<std::mutex> lock(g_overrideMutex);
-        if (!g_override[n - 1].empty())
-            return g_override[n - 1];
-    }
-    std::string var = "COMM700_COM" + std::to_string(n);
+    const std::string var = "COMM700_COM" + std::to_string(n);
     const char* env = std::getenv(var.c_str());
     if (env != nullptr && *env != '\0')
         return env;
+    const char* settings = std::getenv(SettingsVariable(n).c_str());
+    if (settings != nullptr && *settings != '\0')
+        return settings;
     return "/dev/ttyS" + std::to_string(n - 1);
 }
 
@@ -40,8 +36,10 @@ bool SetComPortDevice(int n, std::string device)
 {
     if (n < 1 || n > kComPortCount)
         return false;
-    std::lock_guard<std::mutex> lock(g_overrideMutex);
-    g_override[n - 1] = std::move(device);
+    if (device.empty())
+        unsetenv(SettingsVariable(n).c_str());
+    else
+        setenv(SettingsVariable(n).c_str(), device.c_str(), 1);
     return true;
 }
 

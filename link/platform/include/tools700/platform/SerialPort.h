@@ -3,9 +3,13 @@
 // flow control, raw, non-blocking reads).
 //
 // Device of COMn, first match wins:
-//   1. SetComPortDevice(n, path) (the program passes the device stored in its settings file);
-//   2. the environment variable COMM700_COMn (tests point it at a pseudo-terminal);
+//   1. the environment variable COMM700_COMn (tests point it at a pseudo-terminal; a user can
+//      override the settings for one run);
+//   2. SetComPortDevice(n, path): the program passes the device stored in its settings file;
 //   3. /dev/ttyS<n-1>.
+// SetComPortDevice keeps the device in this process's environment (COMM700_SETTINGS_COMn), so
+// the copy of this layer inside libcomm700.so sees what the program set through its own copy.
+// Call it before UseSerialPort, from one thread (like setenv).
 #pragma once
 
 #include <cstddef>
@@ -18,7 +22,7 @@ constexpr int kComPortCount = 4;
 
 // The device of port n (1..4); empty for any other n.
 std::string ComPortDevice(int n);
-// Overrides the device of port n (1..4) for this process; an empty path removes the override.
+// Sets the device of port n (1..4) from the program's settings; an empty path removes it.
 // Returns false for a port number outside 1..4.
 bool SetComPortDevice(int n, std::string device);
 
