@@ -341,17 +341,17 @@ TEST_F(Extend, NumbersMustParseWholeAndBeFinite)
 
 TEST_F(Extend, HugeFilesAreReadInBoundedMemory)
 {
-    // Eight megabytes of comments before the definition.
+    // Four megabytes of comments before the definition.
     std::string comments;
     std::string commentLine = "# " + std::string(100, '-') + "\n";
-    while (comments.size() < 8u * 1024 * 1024)
+    while (comments.size() < 4u * 1024 * 1024)
         comments += commentLine;
     std::string path = dir.Write("HUGE.MDE", comments + DefinitionLine());
     EXPECT_EQ(mdb_Extend(path.c_str(), Recorder), MDB_EXTEND_OK);
     EXPECT_EQ(mdb_Exists("HUGE"), 1);
 
-    // One line of eight megabytes without a line end.
-    path = dir.Write("ONELINE.MDE", DefinitionLine() + std::string(8u * 1024 * 1024, '9'));
+    // One line of four megabytes without a line end.
+    path = dir.Write("ONELINE.MDE", DefinitionLine() + std::string(4u * 1024 * 1024, '9'));
     EXPECT_EQ(mdb_Extend(path.c_str(), Recorder), MDB_EXTEND_INVALID);
     EXPECT_EQ(mdb_Exists("ONELINE"), 0);
 

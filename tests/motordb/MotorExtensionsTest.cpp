@@ -181,6 +181,21 @@ TEST_F(MotorExtensions, CancelStopsTheFileAndAbortStopsTheLoading)
     EXPECT_EQ(mdb_Exists("B_NEXT"), 1);
 }
 
+TEST(ExtendResultMessage, GivesTheTextOfEachResult)
+{
+    EXPECT_EQ(tools700::ExtendResultMessage(0, "/p/A.MDE"), "");
+    EXPECT_EQ(tools700::ExtendResultMessage(1, "/p/A.MDE"), "");
+    EXPECT_EQ(tools700::ExtendResultMessage(2, "/p/A.MDE"), "");
+    EXPECT_EQ(tools700::ExtendResultMessage(3, "/p/A.MDE"),
+              "Can't open Motor Database extension file \n\n/p/A.MDE");
+    EXPECT_EQ(tools700::ExtendResultMessage(4, "/p/A.MDE"),
+              "Motor Database Extension file \n\n\"/p/A.MDE\"\n\nis invalid.");
+    for (int result : {5, 7, 1000})
+        EXPECT_EQ(tools700::ExtendResultMessage(result, "/p/A.MDE"),
+                  "Unrecognized error message -- the Motor Database\n"
+                  "Extension code is broken.  Tell Ansel to fix it.");
+}
+
 TEST(ReportDuplicate, MapsTheButtonsToTheHandlersAnswers)
 {
     const struct { Answer answer; int result; } cases[] = {

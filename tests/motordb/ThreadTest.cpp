@@ -24,7 +24,7 @@ TEST(Threads, LookupsAndIterationsRunBesideExtendAndFlush)
     std::atomic<bool> stop{false};
     std::atomic<int> badLookups{0}, badIterations{0}, iterations{0};
     std::vector<std::thread> readers;
-    for (int t = 0; t < 3; ++t) {
+    for (int t = 0; t < 2; ++t) {
         readers.emplace_back([&] {
             while (!stop.load()) {
                 if (mdb_Ke("ks041a") != ke || mdb_Exists("KS041A") != 1)
@@ -44,12 +44,12 @@ TEST(Threads, LookupsAndIterationsRunBesideExtendAndFlush)
             }
         });
     }
-    for (int round = 0; round < 30; ++round) {
+    for (int round = 0; round < 10; ++round) {
         for (const std::string &p : paths)
             EXPECT_EQ(mdb_Extend(p.c_str(), nullptr), MDB_EXTEND_OK);
         mdb_FlushExtensions();
     }
-    while (iterations.load() < 6)
+    while (iterations.load() < 4)
         std::this_thread::yield();
     stop = true;
     for (auto &r : readers)

@@ -79,6 +79,18 @@ int ReportDuplicate(Messages &messages, const char *existingSource, const char *
     }
 }
 
+std::string ExtendResultMessage(int result, const std::string &path)
+{
+    if (result == MDB_EXTEND_CANT_OPEN)
+        return "Can't open Motor Database extension file \n\n" + path;
+    if (result == MDB_EXTEND_INVALID)
+        return "Motor Database Extension file \n\n\"" + path + "\"\n\nis invalid.";
+    if (result > MDB_EXTEND_INVALID)
+        return "Unrecognized error message -- the Motor Database\n"
+               "Extension code is broken.  Tell Ansel to fix it.";
+    return {};
+}
+
 std::vector<std::filesystem::path> MotorExtensionFiles(const std::filesystem::path &folder)
 {
     std::vector<std::filesystem::path> files;
@@ -101,16 +113,11 @@ void LoadMotorExtensions(const std::filesystem::path &folder, Messages &messages
     for (const std::filesystem::path &file : MotorExtensionFiles(folder)) {
         const std::string path = file.string();
         int result = mdb_Extend(path.c_str(), DuplicateHandler);
-        if (result == MDB_EXTEND_CANT_OPEN) {
-            messages.Message("Can't open Motor Database extension file \n\n" + path);
-        } else if (result == MDB_EXTEND_INVALID) {
-            messages.Message("Motor Database Extension file \n\n\"" + path + "\"\n\nis invalid.");
-        } else if (result > MDB_EXTEND_INVALID) {
-            messages.Message("Unrecognized error message -- the Motor Database\n"
-                             "Extension code is broken.  Tell Ansel to fix it.");
-        } else if (result == MDB_EXTEND_STOP_ALL) {
+        std::string text = ExtendResultMessage(result, path);
+        if (!text.empty())
+            messages.Message(text);
+        if (result == MDB_EXTEND_STOP_ALL)
             break;
-        }
     }
 }
 

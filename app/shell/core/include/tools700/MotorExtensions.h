@@ -16,6 +16,10 @@ namespace tools700 {
 // leaves the remaining files unread.
 void LoadMotorExtensions(const std::filesystem::path &folder, Messages &messages);
 
+// What LoadMotorExtensions shows for an mdb_Extend result on the file `path`: the texts for
+// 3, 4 and anything above 4; empty for the results that show nothing.
+std::string ExtendResultMessage(int result, const std::string &path);
+
 // The extension files of `folder` in the order they are read: regular files whose extension is
 // ".MDE" in any letter case (the motor editor saves "*.mde"), sorted by name. An unreadable or
 // missing folder has none.
