@@ -7,7 +7,9 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace mdb700 {
 
@@ -83,14 +85,23 @@ int MotorDatabase::Extend(const char *path, mdb_DuplicateHandler handler)
 {
     if (!path || !*path)
         return MDB_EXTEND_CANT_OPEN;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-    if (!file)
+    // Opened without blocking and checked before reading: a pipe would wait for a writer, a
+    // device might never end, and a folder opens but cannot be read. Only regular files count.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return MDB_EXTEND_CANT_OPEN;
-    // A folder opens for reading on this system but cannot be read: refuse anything that is
-    // not a regular file (devices and pipes could block or never end).
     struct stat st {};
-    if (fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode))
+    int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(fd);
         return MDB_EXTEND_CANT_OPEN;
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(fdopen(fd, "rb"));
+    if (!file) {
+        close(fd);
+        return MDB_EXTEND_CANT_OPEN;
+    }
     return ExtendFrom(file.get(), path, BaseName(path), handler);
 }
 

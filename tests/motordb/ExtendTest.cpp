@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
@@ -219,6 +220,11 @@ TEST_F(Extend, MissingFilesAndFoldersCannotBeOpened)
     EXPECT_EQ(mdb_Extend((dir.path() / "NONE.MDE").c_str(), Recorder), MDB_EXTEND_CANT_OPEN);
     EXPECT_EQ(mdb_Extend(dir.path().c_str(), Recorder), MDB_EXTEND_CANT_OPEN);
     EXPECT_EQ(mdb_Extend("", Recorder), MDB_EXTEND_CANT_OPEN);
+    // A pipe with no writer, and a device: refused at once, never waited for.
+    std::string fifo = (dir.path() / "PIPE.MDE").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(mdb_Extend(fifo.c_str(), Recorder), MDB_EXTEND_CANT_OPEN);
+    EXPECT_EQ(mdb_Extend("/dev/zero", Recorder), MDB_EXTEND_CANT_OPEN);
     EXPECT_EQ(mdb_Extend(nullptr, Recorder), MDB_EXTEND_CANT_OPEN);
     EXPECT_EQ(AllNames().size(), 232u);
 }
