@@ -1,5 +1,6 @@
 // The built-in motors through the exported C interface: lookups, iteration and the facts the
 // program relies on for every built-in motor.
+#include "MotorNames.h"
 #include "mdb700.h"
 
 #include <gtest/gtest.h>
@@ -13,14 +14,7 @@
 
 namespace {
 
-std::vector<std::string> AllNames()
-{
-    std::vector<std::string> names;
-    char buf[9];
-    for (char *n = mdb_FirstName(buf); n; n = mdb_NextName(buf))
-        names.push_back(n);
-    return names;
-}
+using motordbtest::AllNames;
 
 std::string Lower(std::string s)
 {

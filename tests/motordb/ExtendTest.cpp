@@ -1,5 +1,6 @@
 // Extension files read with mdb_Extend from real files in a temporary folder.
 #include "TempFolder.h"
+#include "MotorNames.h"
 #include "mdb700.h"
 
 #include <gtest/gtest.h>
@@ -35,14 +36,7 @@ int Recorder(const char *existingSource, const char *path, const char *name)
     return a;
 }
 
-std::vector<std::string> AllNames()
-{
-    std::vector<std::string> names;
-    char buf[9];
-    for (char *n = mdb_FirstName(buf); n; n = mdb_NextName(buf))
-        names.push_back(n);
-    return names;
-}
+using motordbtest::AllNames;
 
 class Extend : public ::testing::Test {
 protected:

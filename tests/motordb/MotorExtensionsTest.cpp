@@ -1,5 +1,6 @@
 // The program-side loading of extension files: real files in a temporary program folder, the
 // real library, and a scripted answerer in place of the message boxes.
+#include "MotorNames.h"
 #include "TempFolder.h"
 #include "mdb700.h"
 #include "tools700/MotorExtensions.h"
@@ -19,14 +20,7 @@ using tools700::Answer;
 using tools700::BoxKind;
 using tools700::ScriptedMessages;
 
-int MotorCount()
-{
-    int n = 0;
-    char buf[9];
-    for (char *name = mdb_FirstName(buf); name; name = mdb_NextName(buf))
-        ++n;
-    return n;
-}
+int MotorCount() { return static_cast<int>(motordbtest::AllNames().size()); }
 
 std::string InvalidText(const std::string &path)
 {
