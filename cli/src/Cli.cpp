@@ -412,6 +412,18 @@ int CmdNew(Context &ctx)
         throw UsageError("the inertia ratio must be 0..100");
     std::unique_ptr<Cfg> cfg = f740 ? std::make_unique<Cfg>(740) : std::make_unique<Cfg>();
     FillDefaults(*cfg, motor, drive, mode, ratio, DefaultIoMap(f740, mode));
+    // The wizard shows the values in bound edit boxes, which keep every editable number within
+    // its bounds; value lists (enumerations, I/O maps) and read-only values are left as computed.
+    for (TQX *t : cfg->ListForModel(model)) {
+        const std::string &n = t->VarName();
+        if (HasEnum(n) || Dictionary().IsReadOnly(n) || t->Check(t->Val()))
+            continue;
+        const double limited = t->Val() >= t->Min() ? t->Max() : t->Min();
+        if (!ctx.opt.quiet)
+            std::fprintf(ctx.err, "%s %s limited to %s\n", n.c_str(), NumberText(t->Val()).c_str(),
+                         NumberText(limited).c_str());
+        t->Val(limited);
+    }
     const int lines = cfg->Save(ctx.opt.words[1], model);
     if (!ctx.opt.quiet)
         std::fprintf(ctx.out, "%d variables for %s, motor %s, %s written to %s\n", lines,

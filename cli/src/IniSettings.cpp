@@ -89,10 +89,13 @@ IniSettings IniSettings::Parse(const std::string &text)
         if (t.empty() || t[0] == ';' || t[0] == '#')
             continue;
         if (t.front() == '[' && t.back() == ']') {
-            section = DecodeKey(t.substr(1, t.size() - 2));
             // [General] holds top-level keys; a real group named General is written %General.
             if (t == "[General]")
                 section.clear();
+            else if (t == "[%General]")
+                section = "General";
+            else
+                section = DecodeKey(t.substr(1, t.size() - 2));
             continue;
         }
         size_t eq = t.find('=');

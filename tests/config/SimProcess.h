@@ -48,15 +48,11 @@ public:
 
     bool Started() const { return pid_ > 0; }
 
-    // Puts this process's link on the simulator channel and waits until the drive answers
-    // (each unanswered request costs the link's reply time-out).
-    bool WaitUntilAnswering(int axis = 255)
+    // Waits until `answers` returns true, trying up to 40 times while the simulator runs.
+    template <typename Probe> bool WaitUntil(Probe answers)
     {
-        UseSerialPort(0);
-        SetAxis700(axis);
         for (int i = 0; i < 40 && pid_ > 0; ++i) {
-            double v = 0;
-            if (GetVar700("Model", &v) == 0)
+            if (answers())
                 return true;
             int status = 0;
             if (waitpid(pid_, &status, WNOHANG) == pid_) {
@@ -65,6 +61,18 @@ public:
             }
         }
         return false;
+    }
+
+    // Puts this process's link on the simulator channel and waits until the drive answers
+    // (each unanswered request costs the link's reply time-out).
+    bool WaitUntilAnswering(int axis = 255)
+    {
+        UseSerialPort(0);
+        SetAxis700(axis);
+        return WaitUntil([] {
+            double v = 0;
+            return GetVar700("Model", &v) == 0;
+        });
     }
 
     void Stop()

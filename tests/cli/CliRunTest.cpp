@@ -1,0 +1,219 @@
+// tools700-cli run as a user would: real files, the real program, the drive simulator.
+#include "../config/ListingText.h"
+#include "SimProcess.h"
+#include "CliRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+using testutil::CliResult;
+using testutil::RunCli;
+using testutil::SimProcess;
+
+namespace {
+class Cli : public ::testing::Test {
+protected:
+    std::unique_ptr<SimProcess> Start(std::vector<std::string> options)
+    {
+        auto sim = std::make_unique<SimProcess>(std::move(options), dir.File("trace.txt"));
+        // The test process stays off the line: one reader per channel, the tool.
+        EXPECT_TRUE(sim->WaitUntil([&] { return Run({"--port", "0", "get", "Model"}).rc == 0; }));
+        return sim;
+    }
+    CliResult Run(std::vector<std::string> args, std::vector<std::string> env = {},
+                  const std::string &input = "")
+    {
+        // No stored settings unless a test writes them.
+        env.push_back("TOOLS700_SETTINGS=" + dir.File("settings.ini"));
+        env.push_back("TOOLS700_MDE_DIR=" + dir.File("mde"));
+        return RunCli(dir, std::move(args), env, input);
+    }
+    // Replaces the value of one "name = value" line of a configuration file.
+    void EditLine(const std::string &file, const std::string &name, const std::string &value)
+    {
+        std::string text = testutil::ReadText(file);
+        std::regex line("(^|\n)" + name + " = [^\n]*\n");
+        text = std::regex_replace(text, line, "$1" + name + " = " + value + "\n");
+        testutil::WriteText(file, text);
+    }
+    testutil::TempDir dir;
+};
+} // namespace
+
+TEST_F(Cli, HelpUsageErrorsAndTheDatabases)
+{
+    CliResult help = Run({"--help"});
+    EXPECT_EQ(help.rc, 0);
+    for (const char *word : {"get NAME", "set NAME VALUE", "exec COMMAND", "status", "upload FILE",
+                             "download FILE", "--nvsave", "new FILE", "diff FILE", "list FILE",
+                             "print FILE", "motors", "drives", "--port", "--axis", "--yes", "--no",
+                             "TOOLS700_SETTINGS", "Exit codes"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+
+    EXPECT_EQ(Run({}).rc, 2);
+    EXPECT_EQ(Run({"frobnicate"}).rc, 2);
+    EXPECT_EQ(Run({"get", "Kvp", "--port", "9"}).rc, 2);
+    EXPECT_EQ(Run({"get", "Kvp", "--axis", "0"}).rc, 2);
+    EXPECT_EQ(Run({"list", dir.File("missing.cfg")}).rc, 3);
+    EXPECT_NE(Run({"list", dir.File("missing.cfg")}).err.find("Can't open file "), std::string::npos);
+
+    CliResult drives = Run({"drives"});
+    EXPECT_EQ(drives.rc, 0);
+    EXPECT_EQ(std::count(drives.out.begin(), drives.out.end(), '\n'), 10);
+    EXPECT_NE(drives.out.find("SVE745"), std::string::npos);
+
+    std::filesystem::create_directory(dir.File("mde"));
+    testutil::WriteText(dir.File("mde/MYMOT.MDE"), "0 0 0.5 0.0001 4 2 8 1.5 0 0 1 0 0 0 20 0 0 0 320 5");
+    CliResult motors = Run({"motors"});
+    EXPECT_EQ(motors.rc, 0);
+    EXPECT_EQ(motors.out.rfind("MYMOT\n", 0), 0u) << "extension motors come first";
+}
+
+TEST_F(Cli, NewListAndPrintAgree)
+{
+    std::filesystem::create_directory(dir.File("mde"));
+    testutil::WriteText(dir.File("mde/MYMOT.MDE"), "0 0 0.5 0.0001 4 2 8 1.5 0 0 1 0 0 0 20 0 0 0 320 5");
+    const std::string cfg = dir.File("new.cfg");
+    EXPECT_EQ(Run({"new", cfg, "--drive", "SV733", "--motor", "nomotor", "--mode", "1"}).rc, 7);
+    EXPECT_EQ(Run({"new", cfg, "--drive", "SV999", "--motor", "MYMOT", "--mode", "1"}).rc, 7);
+    EXPECT_EQ(Run({"new", cfg, "--drive", "SV743", "--motor", "MYMOT", "--mode", "7"}).rc, 7)
+        << "predefined moves are not a 740-family mode";
+    EXPECT_EQ(Run({"new", cfg, "--drive", "SV733", "--motor", "MYMOT"}).rc, 2);
+
+    CliResult made = Run({"new", cfg, "--drive", "sv733", "--motor", "mymot", "--mode",
+                          "Position Mode -- Step and Direction", "--ratio", "2"});
+    ASSERT_EQ(made.rc, 0) << made.err;
+    const std::string text = testutil::ReadText(cfg);
+    EXPECT_NE(text.find("\nBlkType = 2.000000\n"), std::string::npos);
+    EXPECT_NE(text.find("\nEncMode = 1.000000\n"), std::string::npos);
+    EXPECT_NE(text.find("\nModel = 733.000000\n"), std::string::npos);
+    EXPECT_NE(text.find("\nInpMap1 = 32769.000000\n"), std::string::npos);
+    EXPECT_NE(text.find("\nPulsesIn = 250.000000\n"), std::string::npos);
+    EXPECT_NE(text.find("\nStopTime = 0.002000\n"), std::string::npos) << "kept within its bounds";
+    EXPECT_NE(made.err.find("StopTime 0 limited to 0.002"), std::string::npos);
+
+    CliResult list = Run({"list", cfg, "--full", "--rows", "30"});
+    ASSERT_EQ(list.rc, 0);
+    auto pages = testutil::NormalizedPages(list.out);
+    EXPECT_GT(pages.size(), 5u);
+    EXPECT_NE(list.out.find("   BlkType = Digital Position Block "), std::string::npos);
+
+    if (!testutil::HavePdfToText())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    const std::string pdf = dir.File("out.pdf");
+    CliResult print = Run({"print", cfg, "--pdf", pdf});
+    ASSERT_EQ(print.rc, 0) << print.err;
+    CliResult shortList = Run({"list", cfg, "--rows", "64"}); // the PDF page holds 64 rows
+    auto fromPdf = testutil::NormalizedPages(testutil::PdfToText(pdf));
+    auto fromText = testutil::NormalizedPages(shortList.out);
+    ASSERT_EQ(fromPdf.size(), fromText.size());
+    // The header's time is taken when each listing starts; compare the rest exactly.
+    for (size_t p = 0; p < fromPdf.size(); ++p) {
+        ASSERT_EQ(fromPdf[p].size(), fromText[p].size());
+        EXPECT_EQ(fromPdf[p][0].substr(fromPdf[p][0].rfind(" Page ")),
+                  fromText[p][0].substr(fromText[p][0].rfind(" Page ")));
+        for (size_t i = 1; i < fromPdf[p].size(); ++i)
+            EXPECT_EQ(fromPdf[p][i], fromText[p][i]);
+    }
+}
+
+TEST_F(Cli, UploadEditDownloadThenDiffShowsNothing)
+{
+    auto sim = Start({"--model", "733", "--axes", "3"});
+    // The simulator's defaults of these two lie outside the bounds it enforces on writes.
+    ASSERT_EQ(Run({"--port", "0", "set", "ARZ0", "100"}).rc, 0);
+    ASSERT_EQ(Run({"--port", "0", "set", "arz1", "1000"}).rc, 0);
+    ASSERT_EQ(Run({"--port", "0", "set", "StopTime", "0.5"}).rc, 0);
+
+    const std::string cfg = dir.File("drive.cfg");
+    CliResult up = Run({"--port", "0", "--axis", "3", "upload", cfg});
+    ASSERT_EQ(up.rc, 0) << up.err;
+    EXPECT_NE(up.out.find("written to " + cfg), std::string::npos);
+    EXPECT_EQ(Run({"--port", "0", "diff", cfg}).rc, 0);
+
+    EditLine(cfg, "Kvp", "12.345678");
+    EditLine(cfg, "BlkType", "5.000000");
+    CliResult diff = Run({"--port", "0", "diff", cfg});
+    EXPECT_EQ(diff.rc, 1);
+    EXPECT_NE(diff.out.find("Kvp: file 12.345678, drive "), std::string::npos) << diff.out;
+    EXPECT_NE(diff.out.find("BlkType: file 5 (Frequency Velocity Block), drive "), std::string::npos);
+    EXPECT_EQ(std::count(diff.out.begin(), diff.out.end(), '\n'), 2);
+
+    CliResult down = Run({"--port", "0", "download", cfg, "--nvsave"});
+    ASSERT_EQ(down.rc, 0) << down.err;
+    CliResult after = Run({"--port", "0", "diff", cfg});
+    EXPECT_EQ(after.rc, 0) << after.out;
+    EXPECT_EQ(after.out, "");
+    auto trace = sim->Trace();
+    ASSERT_FALSE(trace.empty());
+    EXPECT_TRUE(std::any_of(trace.begin(), trace.end(), [](const testutil::TraceLine &t) {
+        return t.command == "EXEC" && testutil::SameName(t.name, "NVSave");
+    }));
+
+    CliResult got = Run({"--port", "0", "get", "kvp", "BlkType"});
+    EXPECT_EQ(got.rc, 0);
+    EXPECT_NE(got.out.find("Kvp = 12.3456"), std::string::npos) << got.out;
+    EXPECT_NE(got.out.find("BlkType = 5 (Frequency Velocity Block)"), std::string::npos);
+
+    // The drive is enabled after the download: a second one is refused.
+    CliResult again = Run({"--port", "0", "download", cfg, "--nvsave"});
+    EXPECT_EQ(again.rc, 5);
+    EXPECT_NE(again.err.find("The drive is enabled and unabled to write to drive now-- download aborted"),
+              std::string::npos);
+}
+
+TEST_F(Cli, QuestionsWithoutATerminalAndExitCodes)
+{
+    auto sim = Start({"--model", "733", "--refuse", "Kvp=66"});
+    Run({"--port", "0", "set", "ARZ0", "100"});
+    Run({"--port", "0", "set", "ARZ1", "1000"});
+    const std::string cfg = dir.File("r.cfg");
+    // Kvp cannot be read: the upload stops there.
+    CliResult up = Run({"--port", "0", "upload", cfg});
+    EXPECT_EQ(up.rc, 4);
+    EXPECT_NE(up.err.find("Upload failed, trying to read Kvp"), std::string::npos);
+
+    ASSERT_EQ(Run({"new", cfg, "--drive", "SV733", "--motor", "ZZZ", "--mode", "1"}).rc, 7);
+    std::filesystem::create_directory(dir.File("mde"));
+    testutil::WriteText(dir.File("mde/M1.MDE"), "0 0 0.5 0.0001 4 2 8 1.5 0 0 1 0 0 0 20 0 0 0 320 5");
+    ASSERT_EQ(Run({"new", cfg, "--drive", "SV733", "--motor", "M1", "--mode", "1"}).rc, 0);
+
+    CliResult no = Run({"--port", "0", "download", cfg});
+    EXPECT_EQ(no.rc, 6) << no.err;
+    EXPECT_NE(no.err.find("Warning: Kvp BOUNDS_ERROR\n Continue?"), std::string::npos) << no.err;
+    EXPECT_NE(no.err.find("no terminal"), std::string::npos);
+    EXPECT_NE(no.err.find("Unable to write to drive -- download aborted"), std::string::npos);
+
+    CliResult yes = Run({"--port", "0", "--yes", "download", cfg});
+    EXPECT_EQ(yes.rc, 0) << yes.err;
+    EXPECT_NE(yes.err.find("non-volatile memory?"), std::string::npos) << "--yes answers the NV question";
+
+    EXPECT_EQ(Run({"--port", "0", "set", "Kvp", "3"}).rc, 5);
+    EXPECT_NE(Run({"--port", "0", "set", "AxisAddr", "300"}).err.find("Bounds error : min = 1, max = 255"),
+              std::string::npos);
+    EXPECT_EQ(Run({"--port", "0", "get", "NoSuchVar"}).rc, 7);
+    EXPECT_EQ(Run({"--port", "0", "set", "BlkType", "Not A Block"}).rc, 2);
+    EXPECT_EQ(Run({"--port", "0", "set", "BlkType", "analog torque block"}).rc, 0);
+    EXPECT_NE(Run({"--port", "0", "get", "BlkType"}).out.find("BlkType = 0 (Analog Torque Block)"),
+              std::string::npos);
+    EXPECT_EQ(Run({"--port", "0", "exec", "TableGen"}).rc, 0);
+    EXPECT_EQ(Run({"--port", "0", "exec", "NoSuchCommand"}).rc, 7);
+}
+
+TEST_F(Cli, StoredPortAndAxisAndStatus)
+{
+    auto sim = Start({"--model", "743", "--axes", "4"});
+    testutil::WriteText(dir.File("settings.ini"),
+                        "[SOFTWARE]\nKorvane\\700\\Comm\\Axis=4\nKorvane\\700\\Comm\\Comport=0\n");
+    CliResult status = Run({"status"});
+    EXPECT_EQ(status.rc, 0);
+    EXPECT_EQ(status.out.rfind("Status: Axis 4  ", 0), 0u) << status.out;
+
+    testutil::WriteText(dir.File("settings.ini"),
+                        "[SOFTWARE]\nKorvane\\700\\Comm\\Axis=9\nKorvane\\700\\Comm\\Comport=0\n");
+    CliResult none = Run({"status"});
+    EXPECT_EQ(none.rc, 4);
+    EXPECT_EQ(none.out, "No connection\n");
+    EXPECT_EQ(Run({"--axis", "4", "get", "Model"}).out, "Model = 743 (SV743)\n");
+}
