@@ -172,7 +172,7 @@ TEST_F(BuiltinTable, UnknownNamesAndHarmonicIndexesReadAsZero)
     EXPECT_NE(mdb_CosHarm("D015", 19), 0.0);
 }
 
-TEST(LibraryTexts, VersionAndCompileTime)
+TEST(MdbLibraryTexts, VersionAndCompileTime)
 {
     char version[27];
     EXPECT_EQ(mdb_Version(version), version);

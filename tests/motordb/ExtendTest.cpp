@@ -38,7 +38,7 @@ int Recorder(const char *existingSource, const char *path, const char *name)
 
 using motordbtest::AllNames;
 
-class Extend : public ::testing::Test {
+class MdbExtend : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -51,7 +51,7 @@ protected:
     TempFolder dir;
 };
 
-TEST_F(Extend, ReadsTheTwentyFieldsIntoTheRecord)
+TEST_F(MdbExtend, ReadsTheTwentyFieldsIntoTheRecord)
 {
     std::string line;
     for (int i = 1; i <= 20; ++i)
@@ -93,7 +93,7 @@ TEST_F(Extend, ReadsTheTwentyFieldsIntoTheRecord)
     EXPECT_STREQ(buf, "MYMOT");
 }
 
-TEST_F(Extend, SkipsCommentsAndBlankLinesAndReadsALastLineWithoutLineEnd)
+TEST_F(MdbExtend, SkipsCommentsAndBlankLinesAndReadsALastLineWithoutLineEnd)
 {
     std::string path = dir.Write("CMT1.MDE", "# a user motor\n\n   \t\n   # indented comment\r\n" +
                                                  DefinitionLine() + " trailing words 1 2 3");
@@ -114,7 +114,7 @@ TEST_F(Extend, SkipsCommentsAndBlankLinesAndReadsALastLineWithoutLineEnd)
     EXPECT_EQ(mdb_Exists("ZERO"), 0);
 }
 
-TEST_F(Extend, ReadsLinesLongerThan256BytesWhole)
+TEST_F(MdbExtend, ReadsLinesLongerThan256BytesWhole)
 {
     // 300 blanks before the numbers and a long tail after them: one line, one motor.
     std::string longLine = std::string(300, ' ') + DefinitionLine(0, 1.25) + " " +
@@ -139,7 +139,7 @@ TEST_F(Extend, ReadsLinesLongerThan256BytesWhole)
     EXPECT_EQ(mdb_Exists("LCMT"), 1);
 }
 
-TEST_F(Extend, ASecondDefinitionInOneFileIsADuplicate)
+TEST_F(MdbExtend, ASecondDefinitionInOneFileIsADuplicate)
 {
     std::string path =
         dir.Write("TWO.MDE", DefinitionLine(0, 0.5) + "\n" + DefinitionLine(0, 0.9) + "\n");
@@ -152,7 +152,7 @@ TEST_F(Extend, ASecondDefinitionInOneFileIsADuplicate)
     EXPECT_EQ(mdb_Ke("TWO"), 0.5); // the first definition stays
 }
 
-TEST_F(Extend, TheHandlersAnswersStopTheFileOrTheExtending)
+TEST_F(MdbExtend, TheHandlersAnswersStopTheFileOrTheExtending)
 {
     // A third, invalid line shows whether reading went on after the duplicate.
     std::string content = DefinitionLine() + "\n" + DefinitionLine() + "\nnot numbers\n";
@@ -179,7 +179,7 @@ TEST_F(Extend, TheHandlersAnswersStopTheFileOrTheExtending)
     EXPECT_EQ(mdb_Extend(path.c_str(), nullptr), MDB_EXTEND_OK);
 }
 
-TEST_F(Extend, ABuiltInNameIsADuplicateWithoutSource)
+TEST_F(MdbExtend, ABuiltInNameIsADuplicateWithoutSource)
 {
     double ke = mdb_Ke("KS041A");
     std::string path = dir.Write("ks041a.MDE", DefinitionLine(0, 2.5));
@@ -191,7 +191,7 @@ TEST_F(Extend, ABuiltInNameIsADuplicateWithoutSource)
     EXPECT_EQ(AllNames().size(), 232u);
 }
 
-TEST_F(Extend, NamesOfNineAndMoreCharactersAreInvalid)
+TEST_F(MdbExtend, NamesOfNineAndMoreCharactersAreInvalid)
 {
     std::string path = dir.Write("EIGHTCHR.MDE", DefinitionLine());
     EXPECT_EQ(mdb_Extend(path.c_str(), Recorder), MDB_EXTEND_OK);
@@ -209,7 +209,7 @@ TEST_F(Extend, NamesOfNineAndMoreCharactersAreInvalid)
     EXPECT_EQ(AllNames().size(), 233u);
 }
 
-TEST_F(Extend, MissingFilesAndFoldersCannotBeOpened)
+TEST_F(MdbExtend, MissingFilesAndFoldersCannotBeOpened)
 {
     EXPECT_EQ(mdb_Extend((dir.path() / "NONE.MDE").c_str(), Recorder), MDB_EXTEND_CANT_OPEN);
     EXPECT_EQ(mdb_Extend(dir.path().c_str(), Recorder), MDB_EXTEND_CANT_OPEN);
@@ -223,7 +223,7 @@ TEST_F(Extend, MissingFilesAndFoldersCannotBeOpened)
     EXPECT_EQ(AllNames().size(), 232u);
 }
 
-TEST_F(Extend, AnInvalidLineStopsReadingAndKeepsWhatCameBefore)
+TEST_F(MdbExtend, AnInvalidLineStopsReadingAndKeepsWhatCameBefore)
 {
     std::string path = dir.Write("FEW.MDE", "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19\n");
     EXPECT_EQ(mdb_Extend(path.c_str(), Recorder), MDB_EXTEND_INVALID);
@@ -235,7 +235,7 @@ TEST_F(Extend, AnInvalidLineStopsReadingAndKeepsWhatCameBefore)
     EXPECT_TRUE(gCalls.empty()); // the third line was never read
 }
 
-TEST_F(Extend, IterationOrderFollowsAdditionAndFlush)
+TEST_F(MdbExtend, IterationOrderFollowsAdditionAndFlush)
 {
     std::vector<std::string> builtin = AllNames();
     for (const char *name : {"AAA", "BBB", "CCC"}) {
@@ -262,7 +262,7 @@ TEST_F(Extend, IterationOrderFollowsAdditionAndFlush)
     EXPECT_EQ(AllNames().size(), 235u);
 }
 
-TEST_F(Extend, AnIterationSurvivesChangesOrEndsCleanly)
+TEST_F(MdbExtend, AnIterationSurvivesChangesOrEndsCleanly)
 {
     std::string path = dir.Write("ITER.MDE", DefinitionLine());
     char buf[9];
@@ -295,7 +295,7 @@ TEST_F(Extend, AnIterationSurvivesChangesOrEndsCleanly)
 
 // ---- bad input ----
 
-TEST_F(Extend, BinaryFilesAreInvalidAndChangeNothing)
+TEST_F(MdbExtend, BinaryFilesAreInvalidAndChangeNothing)
 {
     std::mt19937 rng(700);
     std::string noise(64 * 1024, '\0');
@@ -313,7 +313,7 @@ TEST_F(Extend, BinaryFilesAreInvalidAndChangeNothing)
     EXPECT_EQ(AllNames().size(), 232u);
 }
 
-TEST_F(Extend, NumbersMustParseWholeAndBeFinite)
+TEST_F(MdbExtend, NumbersMustParseWholeAndBeFinite)
 {
     const std::string tail = " 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1"; // 19 more numbers
     const char *bad[] = {"1.5x", "1,5", "--1", "+-1", "0x", "abc", "1e", "nan", "NaN", "inf",
@@ -339,7 +339,7 @@ TEST_F(Extend, NumbersMustParseWholeAndBeFinite)
     EXPECT_EQ(mdb_Extend(path.c_str(), Recorder), MDB_EXTEND_INVALID);
 }
 
-TEST_F(Extend, HugeFilesAreReadInBoundedMemory)
+TEST_F(MdbExtend, HugeFilesAreReadInBoundedMemory)
 {
     // Four megabytes of comments before the definition.
     std::string comments;
@@ -361,7 +361,7 @@ TEST_F(Extend, HugeFilesAreReadInBoundedMemory)
     EXPECT_EQ(mdb_Exists("BLANKS"), 1);
 }
 
-TEST_F(Extend, TheNameIsTheBaseNameAndMustBePrintable)
+TEST_F(MdbExtend, TheNameIsTheBaseNameAndMustBePrintable)
 {
     std::filesystem::create_directories(dir.path() / "sub.dir");
     std::string path = dir.Write("sub.dir/IN.SUB.MDE", DefinitionLine());
@@ -380,7 +380,7 @@ TEST_F(Extend, TheNameIsTheBaseNameAndMustBePrintable)
     EXPECT_EQ(AllNames().size(), 234u);
 }
 
-TEST_F(Extend, TheHandlerMayCallBackIntoTheLibrary)
+TEST_F(MdbExtend, TheHandlerMayCallBackIntoTheLibrary)
 {
     static int seenExists = -1;
     static size_t seenCount = 0;

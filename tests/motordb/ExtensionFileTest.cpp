@@ -121,7 +121,7 @@ TEST(ParseNumber, AcceptsCNotationAndRefusesTheRest)
         EXPECT_FALSE(mdb700::ParseNumber(bad, v)) << bad;
 }
 
-TEST(Names, BaseNameAndValidity)
+TEST(ExtensionNames, BaseNameAndValidity)
 {
     EXPECT_EQ(mdb700::BaseName("/opt/700/MYMOT.MDE"), "MYMOT");
     EXPECT_EQ(mdb700::BaseName("MYMOT.mde"), "MYMOT");

@@ -13,7 +13,7 @@
 
 namespace {
 
-TEST(Threads, LookupsAndIterationsRunBesideExtendAndFlush)
+TEST(DatabaseThreads, LookupsAndIterationsRunBesideExtendAndFlush)
 {
     motordbtest::TempFolder dir;
     std::vector<std::string> paths;
