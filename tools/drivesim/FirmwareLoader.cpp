@@ -49,13 +49,10 @@ std::uint16_t FirmwareLoader::Upcr(int operation, std::uint16_t value, bool read
     }
     if (phase_ == Phase::Idle && !ready) {
         status = 1;  // not ready: a 730-family drive, or an enabled one
-    } else if (!(value & kUpcrEnter)) {
-        // Clearing the enter bit leaves upgrade mode; an unfinished image is discarded.
-        phase_ = Phase::Idle;
-        image_.clear();
     } else if (value & (kUpcrErase | kUpcrEraseNv)) {
-        if (phase_ == Phase::Idle || phase_ == Phase::Erasing) {
-            status = 2;  // erase without entering first, or while erasing
+        bool entered = phase_ == Phase::Entered || phase_ == Phase::Erased || phase_ == Phase::Failed;
+        if (!entered || !(value & kUpcrEnter)) {
+            status = 2;  // erase without entering first, or while an erase runs
         } else {
             phase_ = Phase::Erasing;
             eraseNv_ = (value & kUpcrEraseNv) != 0;
@@ -63,6 +60,10 @@ std::uint16_t FirmwareLoader::Upcr(int operation, std::uint16_t value, bool read
             image_.clear();
             Advance(nowMs);
         }
+    } else if (!(value & kUpcrEnter)) {
+        // Clearing the enter bit leaves upgrade mode; an unfinished image is discarded.
+        phase_ = Phase::Idle;
+        image_.clear();
     } else if (phase_ == Phase::Idle) {
         phase_ = Phase::Entered;
         image_.clear();

@@ -1,0 +1,139 @@
+// The simulated drive's variables through the real library: defaults, bounds, read-only
+// variables, refusals on demand, and the trace of what the drive received.
+#include "SimFixture.h"
+
+namespace drivesim_test {
+namespace {
+
+using DriveVariables = SimChannelTest;
+
+TEST_F(DriveVariables, FreshDriveReportsDefaultsAndUnconfiguredState)
+{
+    StartSim({"--model", "733", "--axes", "1"});
+    EXPECT_EQ(Get("Model"), 733);
+    EXPECT_EQ(Get("AxisAddr"), 1);
+    EXPECT_EQ(Get("DriveStatus"), 0);  // Unconfigured
+    EXPECT_EQ(Get("FaultCode"), 16);   // Unconfigured drive
+    EXPECT_EQ(Get("ExtFault"), 0);
+    EXPECT_EQ(Get("CfgD"), 0);
+    EXPECT_EQ(Get("Enabled"), 0);
+    EXPECT_FLOAT_EQ(static_cast<float>(Get("Kpp")), 15.0f);
+    EXPECT_EQ(Get("InpMap1"), 32769);
+    EXPECT_EQ(Get("PoleCount"), 4);
+    EXPECT_EQ(Get("BlkType"), 1);
+    EXPECT_FLOAT_EQ(static_cast<float>(Get("Ipeak")), 15.0f);
+    // Lookups ignore case; both spellings of an aliased id reach the same variable.
+    EXPECT_EQ(Get("inputmap1"), 32769);
+
+    const char* names[] = {"AxisAddr", "DriveStatus", "FaultCode", "ExtFault", nullptr};
+    double values[4] = {};
+    int mask = 0;
+    ASSERT_EQ(GetVars700(names, values, &mask), COMM_OK);
+    EXPECT_EQ(mask & 0xF, 0xF);
+    EXPECT_EQ(values[0], 1);
+    EXPECT_EQ(values[1], 0);
+    EXPECT_EQ(values[2], 16);
+}
+
+TEST_F(DriveVariables, RefusesWritesOutOfBoundsAndToReadOnlyVariables)
+{
+    StartSim({"--axes", "1"});
+    EXPECT_EQ(PutVar700("Kvp", 100.5), COMM_OK);
+    EXPECT_FLOAT_EQ(static_cast<float>(Get("Kvp")), 100.5f);
+    EXPECT_EQ(PutVar700("Kvp", 378.5), BOUNDS_ERROR);
+    EXPECT_EQ(PutVar700("Kvp", -1), BOUNDS_ERROR);
+    EXPECT_FLOAT_EQ(static_cast<float>(Get("Kvp")), 100.5f) << "a refused write changes nothing";
+    EXPECT_EQ(PutVar700("Kvp", 378), COMM_OK) << "the bound itself is accepted";
+    EXPECT_EQ(PutVar700("AxisAddr", 0), BOUNDS_ERROR);
+
+    EXPECT_EQ(PutVar700("VBus", 10), READONLY);
+    EXPECT_EQ(PutVar700("Model", 743), READONLY);
+    EXPECT_EQ(PutVar700("DriveStatus", 2), READONLY);
+    EXPECT_EQ(Get("Model"), 733);
+
+    // Input functions carry bit 15 for the active-high form; the bounds apply to the number.
+    EXPECT_EQ(PutVar700("InpMap2", 32773), COMM_OK);
+    EXPECT_EQ(Get("InpMap2"), 32773);
+    EXPECT_EQ(PutVar700("InpMap2", 29), BOUNDS_ERROR);
+    // The motor name belongs to the configuration a download writes.
+    EXPECT_EQ(PutVar700("Motor1", 0x34333231), COMM_OK);
+
+    // Several writes at once: the result tells which slots the drive took.
+    const char* names[] = {"Kvi", "VBus", "ILmtPlus", nullptr};
+    const double values[] = {12.5, 1.0, 150.0};
+    int result = -1;
+    ASSERT_EQ(PutVars700(names, values, &result), COMM_OK);
+    EXPECT_EQ(result, 0x1) << "VBus is read-only, 150 % is out of bounds";
+    EXPECT_FLOAT_EQ(static_cast<float>(Get("Kvi")), 12.5f);
+}
+
+TEST_F(DriveVariables, TraceShowsEachRequestInOrder)
+{
+    StartSim({"--axes", "3"}, 3);
+    ASSERT_EQ(PutVar700("Enable", 0), COMM_OK);
+    ASSERT_EQ(PutVar700("BlkType", 8), COMM_OK);
+    ASSERT_EQ(PutVar700("Kvp", 2.5), COMM_OK);
+    ASSERT_EQ(PutVar700("ILmtPlus", 101), BOUNDS_ERROR);
+    ASSERT_EQ(ExeCmd700("TableGen"), COMM_OK);
+    Get("AxisAddr");
+    StopSim();
+    std::vector<std::string> expected = {
+        "3 PUT_INT Enable 0 ok",       "3 PUT_INT BlkType 8 ok",  "3 PUT_FLOAT Kvp 2.5 ok",
+        "3 PUT_INT ILmtPlus 101 0x42", "3 EXEC TableGen - ok",    "3 GET_INT AxisAddr 3 ok",
+    };
+    EXPECT_EQ(Trace(), expected);
+}
+
+TEST_F(DriveVariables, RefuseOptionGivesTheCodeAndTouchesNothing)
+{
+    StartSim({"--axes", "1", "--refuse", "Kvp=67", "--refuse", "nvsave=67", "--refuse", "IR=68"});
+    double v = -1;
+    EXPECT_EQ(PutVar700("Kvp", 5), NO_SUCH_COMMAND);
+    EXPECT_EQ(GetVar700("Kvp", &v), NO_SUCH_COMMAND);
+    EXPECT_EQ(v, -1) << "a refused read leaves the output alone";
+    // The command path of the library turns every refusal into COMM_ERROR.
+    EXPECT_EQ(ExeCmd700("NVSave"), COMM_ERROR);
+    // A refused alias refuses the variable under its other name too.
+    EXPECT_EQ(GetVar700("IU", &v), NOT_IMPLEMENTED);
+    EXPECT_EQ(PutVar700("Kvi", 5), COMM_OK);
+    StopSim();
+    auto trace = Trace();
+    ASSERT_GE(trace.size(), 1u);
+    EXPECT_EQ(trace[0], "1 PUT_FLOAT Kvp - 0x43");
+}
+
+TEST_F(DriveVariables, OneLineCarriesSeveralAxes)
+{
+    StartSim({"--axes", "1,2,5"}, 2);
+    EXPECT_EQ(Get("AxisAddr"), 2);
+    ASSERT_EQ(PutVar700("Kvp", 11), COMM_OK);
+    ASSERT_EQ(SetAxis700(5), COMM_OK);
+    EXPECT_EQ(Get("AxisAddr"), 5);
+    EXPECT_FLOAT_EQ(static_cast<float>(Get("Kvp")), 0.0f) << "each axis has its own variables";
+    ASSERT_EQ(SetAxis700(3), COMM_OK);
+    double v = 0;
+    EXPECT_EQ(GetVar700("AxisAddr", &v), NO_RESPONSE) << "no drive at axis 3";
+    // The automatic axis reaches the first drive of the line.
+    ASSERT_EQ(SetAxis700(255), COMM_OK);
+    EXPECT_EQ(Get("AxisAddr"), 1);
+}
+
+TEST_F(DriveVariables, SetDriveAdrsMovesTheDriveToItsNewAddress)
+{
+    StartSim({"--axes", "1,2"}, 1);
+    EXPECT_EQ(SetDriveAdrs700(2), BOUNDS_ERROR) << "axis 2 is taken on this line";
+    ASSERT_EQ(SetDriveAdrs700(9), COMM_OK);
+    double v = 0;
+    EXPECT_EQ(GetVar700("AxisAddr", &v), NO_RESPONSE) << "nothing answers at the old address";
+    ASSERT_EQ(SetAxis700(9), COMM_OK);
+    EXPECT_EQ(Get("AxisAddr"), 9);
+    // Writing AxisAddr moves it as well.
+    ASSERT_EQ(PutVar700("AxisAddr", 12), COMM_OK);
+    ASSERT_EQ(SetAxis700(12), COMM_OK);
+    EXPECT_EQ(Get("AxisAddr"), 12);
+    ASSERT_EQ(SetAxis700(2), COMM_OK);
+    EXPECT_EQ(Get("AxisAddr"), 2);
+}
+
+}  // namespace
+}  // namespace drivesim_test
