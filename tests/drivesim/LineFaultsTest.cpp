@@ -40,17 +40,17 @@ int ReadWithRetries(const char* name, double& v, int tries, int& failed)
 
 TEST_F(LineFaults, LostAndDamagedBytesAreRecoveredByRetries)
 {
-    StartSim({"--axes", "1", "--drop", "0.01", "--corrupt", "0.01", "--seed", "5"});
+    StartSim({"--axes", "1", "--drop", "0.005", "--corrupt", "0.005", "--seed", "3"});
     int failed = 0;
     const char* names[] = {"Model", "AxisAddr", "PoleCount", "EncIn"};
     const double expected[] = {733, 1, 4, 1024};
-    for (int round = 0; round < 10; ++round)
+    for (int round = 0; round < 5; ++round)
         for (int i = 0; i < 4; ++i) {
             double v = -1;
             ASSERT_EQ(ReadWithRetries(names[i], v, 8, failed), COMM_OK) << names[i];
             EXPECT_EQ(v, expected[i]) << "a damaged reply must never pass as a good one";
         }
-    EXPECT_GT(failed, 0) << "with 2 % of the reply bytes damaged some replies must fail";
+    EXPECT_GT(failed, 0) << "with 1 % of the reply bytes lost or damaged some replies must fail";
 }
 
 TEST_F(LineFaults, RCalValuesArriveBetweenFrames)

@@ -45,6 +45,9 @@ VariableRule RuleFor(std::string_view name)
     // A range of 0..0 on a writable variable means the table gives no bounds (MfgLock,
     // MfgConfig, DBG1): the drive takes any value of the type.
     rule.checkBounds = !(entry->min == 0.0 && entry->max == 0.0);
+    // Motor1 and Motor2 each carry four characters of the motor's name packed into 32 bits;
+    // the table's 16-bit range would refuse every real name, so the drive takes any value.
+    if (SameName(name, "Motor1") || SameName(name, "Motor2")) rule.checkBounds = false;
     // The dictionary marks Motor1 and Motor2 read-only because the program derives them from
     // the motor; they still belong to the configuration and a download writes them, so the
     // drive accepts them. Read-only for the drive: status values, and Model.
