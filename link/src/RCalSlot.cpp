@@ -5,18 +5,36 @@
 namespace tools700::link {
 
 namespace {
-constexpr auto kLockWait = std::chrono::milliseconds(10000);
+constexpr int kLockWaitMs = 10000;
+}
+
+bool RCalSlot::TimedLock::TryLockFor(int ms)
+{
+    std::unique_lock<std::mutex> g(m_);
+    if (!cv_.wait_for(g, std::chrono::milliseconds(ms), [this] { return !held_; }))
+        return false;
+    held_ = true;
+    return true;
+}
+
+void RCalSlot::TimedLock::Unlock()
+{
+    {
+        std::lock_guard<std::mutex> g(m_);
+        held_ = false;
+    }
+    cv_.notify_one();
 }
 
 void RCalSlot::Post(uint16_t value)
 {
-    if (!lock_.try_lock_for(kLockWait))
+    if (!lock_.TryLockFor(kLockWaitMs))
         return;
     overrun_ = overrun_ || pending_;
     value_ = value;
     const bool wasPending = pending_;
     pending_ = true;
-    lock_.unlock();
+    lock_.Unlock();
     if (!wasPending) {
         std::lock_guard<std::mutex> g(semMutex_);
         semCount_ = true;
@@ -32,7 +50,7 @@ int RCalSlot::Fetch(int* value, char* overrun, int waitMs)
             return 0;
         semCount_ = false;
     }
-    if (!lock_.try_lock_for(kLockWait))
+    if (!lock_.TryLockFor(kLockWaitMs))
         return 0;
     if (overrun != nullptr)
         *overrun = overrun_ ? 1 : 0;
@@ -40,7 +58,7 @@ int RCalSlot::Fetch(int* value, char* overrun, int waitMs)
     pending_ = false;
     if (value != nullptr)
         *value = value_;
-    lock_.unlock();
+    lock_.Unlock();
     return 1;
 }
 

@@ -17,8 +17,20 @@ public:
     int Fetch(int* value, char* overrun, int waitMs);
 
 private:
-    // The slot's lock, taken with the 10000 ms rule.
-    std::timed_mutex lock_;
+    // The slot's lock, taken with the 10000 ms rule (a flag under a mutex and a condition, so
+    // the wait is bounded and every tool understands it).
+    class TimedLock {
+    public:
+        bool TryLockFor(int ms);
+        void Unlock();
+
+    private:
+        std::mutex m_;
+        std::condition_variable cv_;
+        bool held_ = false;
+    };
+
+    TimedLock lock_;
     uint16_t value_ = 0;
     bool pending_ = false;
     bool overrun_ = false;

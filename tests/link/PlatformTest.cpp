@@ -125,6 +125,11 @@ TEST_F(PlatformTest, NamedLockIsRecursiveAndTimesOutForOthers)
 
 TEST_F(PlatformTest, LockOfAThreadThatEndedIsAbandoned)
 {
+#if defined(__SANITIZE_THREAD__)
+    // The thread sanitizer keeps the ended thread as the owner of a mutex it saw locked in this
+    // process; the killed-process case below covers abandonment under it.
+    GTEST_SKIP() << "not followed by the thread sanitizer";
+#endif
     std::thread t([] {
         NamedLock l;
         ASSERT_TRUE(l.Open("dying"));
