@@ -43,6 +43,7 @@ TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent),
 {
     setObjectName(QStringLiteral("ComportDlg"));
     setWindowTitle(QStringLiteral("Comm Port and Axis Selection"));
+    setProperty("helpContext", kHelpComportDlg);
     setModal(true);
     setFont(QFont(QStringLiteral("Verdana"), font().pointSize()));
 

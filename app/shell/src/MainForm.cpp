@@ -449,6 +449,8 @@ void TMainForm::EditFile()
         Cfg probe;
         if (!openCfgDlg_ || !openCfgDlg_->Execute(file))
             return;
+        // A file without a Model line leaves 0 here, which chooses the 740 family.
+        probe.Set("Model", 0);
         probe.Load(file);
         family = Is730Family(TruncToInt(probe.Get("Model"))) ? 730 : 740;
     }

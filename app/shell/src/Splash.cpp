@@ -113,6 +113,7 @@ TAbout::TAbout(Messages &messages, std::function<std::string()> moreText, QWidge
 {
     setObjectName(QStringLiteral("About"));
     setWindowTitle(QStringLiteral("About 700Tools"));
+    setProperty("helpContext", 104);
     setModal(true);
     auto *picture = new Picture(this);
     auto *label1 = new QLabel(QStringLiteral("700Tools"), this);

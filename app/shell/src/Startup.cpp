@@ -20,11 +20,14 @@ Program::Program() = default;
 
 Program::~Program()
 {
-    // The main window first: its monitor thread ends before the other windows go.
-    mainForm.reset();
+    // The dialogs are the main window's children: they go first, then the main window, whose
+    // monitor thread ends with it.
     comportDlg.reset();
     about.reset();
+    mainForm.reset();
     splash.reset();
+    if (instanceLock)
+        instanceLock->Unlock();
 }
 
 std::string LibraryVersionsText()

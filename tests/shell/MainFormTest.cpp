@@ -1,0 +1,462 @@
+// The main window against the drive simulator: status updates for each kind of drive, the
+// control-mode switch checked from the drive's side, the workflows' guards, Upload, Edit File
+// and Exit.
+#include "ShellTestSupport.h"
+
+#include "tools700/Error.h"
+#include "tools700/ScriptedMessages.h"
+#include "tools700/config/Cfg.h"
+#include "tools700/config/FileDialog.h"
+#include "tools700/dictionary/Enums.h"
+#include "tools700/shell/ConnectionStatus.h"
+#include "tools700/shell/MainForm.h"
+#include "tools700/shell/RockerSwitch.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace tools700;
+using shelltest::DriveSim;
+
+namespace {
+
+const char kCommWarning[] =
+    "     Can't communicate with the drive!  \n     \n     Please check the menu to see that the correct \n"
+    "     serial port and drive address are selected,\n     and verify that the drive is connected to the\n"
+    "     serial port.\n";
+
+class FixedFileDialog : public FileDialog {
+public:
+    explicit FixedFileDialog(std::string file) : file_(std::move(file)) {}
+    bool Execute(std::string &fileName) override
+    {
+        if (file_.empty())
+            return false;
+        fileName = file_;
+        return true;
+    }
+
+private:
+    std::string file_;
+};
+
+double Read(const char *name)
+{
+    double v = -1;
+    EXPECT_EQ(GetVar700(name, &v), 0) << name;
+    return v;
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        shelltest::App();
+        UseSerialPort(0);  // the simulator channel
+        SetAxis700(255);
+        form = std::make_unique<TMainForm>(messages, dir.filePath(QStringLiteral("Tools700")), QStringList{});
+        form->SetExitFunction([this](int code) { exitCode = code; });
+        form->SetConfigurationEditor([this](Cfg &cfg, const std::string &name) {
+            edited.push_back(name);
+            editedModel.push_back(cfg.Get("Model"));
+            edited740.push_back(cfg.Indexes740());
+        });
+    }
+    void TearDown() override { form.reset(); }
+
+    std::string Panel(int i) const { return form->PanelText(i).toStdString(); }
+    std::string WriteFile(const char *name, const char *text)
+    {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return path.toStdString();
+    }
+
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    std::unique_ptr<TMainForm> form;
+    int exitCode = -1;
+    std::vector<std::string> edited;
+    std::vector<double> editedModel;
+    std::vector<bool> edited740;
+};
+
+TEST_F(MainFormTest, LayoutMenusAndStartingState)
+{
+    EXPECT_EQ(form->windowTitle(), "Korvane 700Tools");
+    EXPECT_EQ(Panel(0), "Drive");
+    EXPECT_EQ(Panel(1), "Mode");
+    EXPECT_EQ(Panel(2), "<no connection>");
+    EXPECT_EQ(form->stbPanel[0]->width(), 125);
+    EXPECT_EQ(form->stbPanel[1]->width(), 300);
+    EXPECT_EQ(form->bbtnNew->text(), "&New  Configuration");
+    EXPECT_EQ(form->bbtnScope->text(), " &Oscilloscope    ");
+    EXPECT_EQ(form->bbtnTrouble->text(), "&Diagnostics    ");
+    EXPECT_EQ(form->bbtnUpload->toolTip(), "Reads a configuration from the drive and opens the Configuration Editor");
+    EXPECT_EQ(form->lbl740Mode->text(), "Control Mode Switch");
+    EXPECT_FALSE(form->Is740Visible());
+    EXPECT_TRUE(form->pgbLoad->isHidden());
+    EXPECT_FALSE(form->mnuUpdateFW->isEnabled());
+    QStringList comm;
+    for (QAction *a : form->mnuComm->actions())
+        comm << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(comm, (QStringList{"Port/Axis", "-", "Upload", "Edit Online", "-", "Exit"}));
+    QStringList util;
+    for (QAction *a : form->mnuUtilities->actions())
+        util << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(util, (QStringList{"Edit &Motor Database", "-", "Upgrade FW", "-", "Tuning Wizard", "-", "Oscilloscope",
+                                 "-", "Diagnostics"}));
+    EXPECT_EQ(form->mnuHelp->title(), "&Help");
+    EXPECT_EQ(form->DriveModel, 0);
+    EXPECT_FALSE(form->SerialControl);
+    EXPECT_EQ(form->InertiaRatio, 1.0);
+    EXPECT_FALSE(form->InHouse);
+    EXPECT_TRUE(QDir(dir.filePath(QStringLiteral("cfg"))).exists());
+    EXPECT_EQ(form->CfgDir, (dir.path() + QStringLiteral("/cfg/")).toStdString());
+}
+
+TEST_F(MainFormTest, InHouseOnlyForTheOneOptionInAnyCase)
+{
+    const QString program = dir.filePath(QStringLiteral("Tools700"));
+    EXPECT_TRUE(TMainForm(messages, program, {QStringLiteral("-INHOUSE")}).InHouse);
+    EXPECT_TRUE(TMainForm(messages, program, {QStringLiteral("-inhouse")}).InHouse);
+    EXPECT_FALSE(TMainForm(messages, program, {QStringLiteral("-inhouse"), QStringLiteral("x")}).InHouse);
+    EXPECT_FALSE(TMainForm(messages, program, {QStringLiteral("inhouse")}).InHouse);
+}
+
+TEST_F(MainFormTest, Drive730ShowsItsOperatingModeAndNoSwitch)
+{
+    DriveSim sim({"--model", "733", "--axes", "1"});
+    ASSERT_TRUE(sim.Ready());
+    ASSERT_EQ(PutVar700("BlkType", 2), 0);
+    form->UpdateStatus("Status: Axis 1  x");
+    EXPECT_EQ(form->DriveModel, 733);
+    EXPECT_EQ(Panel(0), "Drive: SV733");
+    const int mode = OperatingMode(2, static_cast<int>(Read("EncMode")));
+    EXPECT_EQ(form->OpMode, mode);
+    EXPECT_EQ(Panel(1), EnumText("OpMode730", mode));
+    EXPECT_EQ(Panel(2), "Status: Axis 1  x");
+    EXPECT_FALSE(form->Is740Visible());
+    EXPECT_TRUE(form->bbtnUpload->isEnabled());
+    EXPECT_TRUE(form->mnuUpload->isEnabled());
+    EXPECT_FALSE(form->mnuUpdateFW->isEnabled());
+    EXPECT_EQ(form->mnuTuningWizard->isEnabled(), mode != 0 && mode != 6);
+
+    // A torque mode disables the tuning wizard.
+    for (int blk = 0; blk <= 9; ++blk) {
+        if (PutVar700("BlkType", blk) != 0)
+            continue;
+        form->UpdateStatus("Status: Axis 1  x");
+        EXPECT_EQ(form->mnuTuningWizard->isEnabled(), form->OpMode != 0 && form->OpMode != 6) << blk;
+    }
+
+    // The cable is pulled.
+    form->UpdateStatus("No connection");
+    EXPECT_EQ(Panel(0), "Drive");
+    EXPECT_EQ(Panel(1), "Mode");
+    EXPECT_EQ(Panel(2), "No connection");
+    EXPECT_EQ(form->DriveModel, 0);
+}
+
+TEST_F(MainFormTest, Drive740InSerialControl)
+{
+    DriveSim sim({"--model", "1745", "--axes", "1", "--serial-control"});
+    ASSERT_TRUE(sim.Ready());
+    form->UpdateStatus("Status: Axis 1  x");
+    EXPECT_EQ(Panel(0), "Drive: SVE745");
+    EXPECT_EQ(Panel(1), "Serial Control Mode");
+    EXPECT_TRUE(form->Is740Visible());
+    EXPECT_FALSE(form->lbl740Mode->isHidden());
+    EXPECT_TRUE(form->swt740Mode->IsOn());
+    EXPECT_TRUE(form->SerialControl);
+    EXPECT_TRUE(form->bbtnUpload->isEnabled());
+    EXPECT_TRUE(form->mnuUpdateFW->isEnabled());
+}
+
+TEST_F(MainFormTest, Drive740InSercosControl)
+{
+    DriveSim sim({"--model", "743", "--axes", "1"});
+    ASSERT_TRUE(sim.Ready());
+    bool unconfigureVisible = true;
+    QObject::connect(form.get(), &TMainForm::userUnconfigureVisibleChanged,
+                     [&](bool visible) { unconfigureVisible = visible; });
+    form->UpdateStatus("Status: Axis 1  x");
+    EXPECT_EQ(Panel(0), "Drive: SV743");
+    EXPECT_EQ(Panel(1), "SERCOS Control Mode");
+    EXPECT_TRUE(form->Is740Visible());
+    EXPECT_FALSE(form->swt740Mode->IsOn());
+    EXPECT_FALSE(form->SerialControl);
+    EXPECT_FALSE(form->bbtnUpload->isEnabled());
+    EXPECT_FALSE(form->mnuUpload->isEnabled());
+    EXPECT_FALSE(form->mnuTuningWizard->isEnabled());
+    EXPECT_TRUE(form->mnuUpdateFW->isEnabled());
+    EXPECT_FALSE(unconfigureVisible);
+}
+
+TEST_F(MainFormTest, CommErrorCountsAsConnectedAndAFailedModelReadShowsSV0)
+{
+    DriveSim sim({"--model", "743", "--axes", "1", "--refuse", "Model=68"});
+    ASSERT_TRUE(sim.Ready());
+    form->UpdateStatus("CommError?");
+    EXPECT_EQ(form->DriveModel, 0);
+    EXPECT_EQ(Panel(0), "Drive: SV0");
+    EXPECT_FALSE(form->Is740Visible());
+    EXPECT_TRUE(form->bbtnUpload->isEnabled());
+    EXPECT_EQ(Panel(2), "CommError?");
+}
+
+TEST_F(MainFormTest, FailedMfgLockReadIsShownOnceAndPollingGoesOn)
+{
+    DriveSim sim({"--model", "742", "--axes", "1", "--refuse", "MfgLock=68"});
+    ASSERT_TRUE(sim.Ready());
+    try {
+        form->UpdateStatus("Status: Axis 1  x");
+        FAIL() << "no error";
+    } catch (const Error &e) {
+        EXPECT_STREQ(e.what(), "NOT IMPLEMENTED");
+    }
+    // Through the monitor, twice: the mode panel names the failure, the box comes once.
+    form->MonitorReport("Status: Axis 1  x");
+    form->MonitorReport("Status: Axis 1  x");
+    EXPECT_EQ(Panel(1), "NOT IMPLEMENTED.");
+    EXPECT_EQ(Panel(2), "Status: Axis 1  x");
+    ASSERT_TRUE(shelltest::WaitFor([&] { return !messages.texts().empty(); }));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(messages.texts().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].kind, BoxKind::Error);
+    EXPECT_EQ(messages.texts()[0], "NOT IMPLEMENTED.");
+
+    // The real monitor keeps polling and reporting.
+    form->FormActivate();
+    const int before = form->StatusMonitor->Reports();
+    ASSERT_TRUE(shelltest::WaitFor([&] { return form->StatusMonitor->Reports() >= before + 2; }, 8000));
+    EXPECT_TRUE(form->StatusMonitor->Polling());
+    EXPECT_EQ(messages.texts().size(), 1u);
+}
+
+TEST_F(MainFormTest, SwitchRefusesWhileTheDriveIsEnabledOrCannotBeAsked)
+{
+    {
+        DriveSim sim({"--model", "743", "--axes", "1", "--serial-control"});
+        ASSERT_TRUE(sim.Ready());
+        ASSERT_EQ(ExeCmd700("TableGen"), 0);
+        ASSERT_EQ(PutVar700("Enable", 1), 0);
+        ASSERT_EQ(Read("Enabled"), 1);
+        form->UpdateStatus("Status: Axis 1  x");
+        form->swt740ModeClick();
+        ASSERT_EQ(messages.texts().size(), 1u);
+        EXPECT_EQ(messages.texts()[0], "The drive is enabled, so we can't switch the control mode now");
+        EXPECT_EQ(Read("MfgLock"), 1);  // nothing written
+        EXPECT_EQ(Read("Enabled"), 1);
+        EXPECT_TRUE(form->SerialControl);
+    }
+    DriveSim sim({"--model", "743", "--axes", "1", "--refuse", "Enabled=4"});
+    ASSERT_TRUE(sim.Ready());
+    form->swt740ModeClick();
+    EXPECT_EQ(messages.texts().back(), "There are some communication problems, so we can't switch the control mode now");
+}
+
+TEST_F(MainFormTest, SwitchingToSercosAndBack)
+{
+    DriveSim sim({"--model", "744", "--axes", "1", "--serial-control"});
+    ASSERT_TRUE(sim.Ready());
+    form->UpdateStatus("Status: Axis 1  x");
+    ASSERT_TRUE(form->SerialControl);
+
+    // "No": nothing changes in the drive.
+    messages.Queue(Answer::No);
+    form->swt740ModeClick();
+    EXPECT_EQ(messages.texts().back(),
+              " Switching to SERCOS Control will disable the Serial Control. Are you sure to do it? ");
+    EXPECT_EQ(messages.shown().back().kind, BoxKind::Confirmation);
+    EXPECT_EQ(Read("MfgLock"), 1);
+    EXPECT_TRUE(form->SerialControl);
+
+    messages.Queue(Answer::Yes);
+    form->swt740ModeClick();
+    EXPECT_EQ(Read("MfgLock"), 0);
+    EXPECT_EQ(Read("Enabled"), 0);
+    EXPECT_FALSE(form->SerialControl);
+    EXPECT_FALSE(form->swt740Mode->IsOn());
+    EXPECT_EQ(Panel(1), " SERCOS Control Mode");
+
+    ASSERT_EQ(PutVar700("BlkType", 3), 0);
+    messages.Queue(Answer::Yes);
+    form->swt740ModeClick();
+    EXPECT_EQ(messages.texts().back(),
+              " Switching to Serial Control will disable the SERCOS Control. Are you sure to do it? ");
+    EXPECT_EQ(Read("MfgLock"), 1);
+    EXPECT_EQ(Read("BlkType"), 8);
+    EXPECT_EQ(Read("Enable"), 0);
+    EXPECT_TRUE(form->SerialControl);
+    EXPECT_TRUE(form->swt740Mode->IsOn());
+    EXPECT_EQ(Panel(1), "Serial Control Mode");
+
+    // The next status update sets the buttons from the drive.
+    form->UpdateStatus("Status: Axis 1  x");
+    EXPECT_TRUE(form->bbtnUpload->isEnabled());
+    EXPECT_EQ(form->OpMode, OperatingMode(8, static_cast<int>(Read("EncMode"))));
+}
+
+TEST_F(MainFormTest, LinkFailureInsideTheSwitchIsRaisedWithItsStatusText)
+{
+    DriveSim sim({"--model", "742", "--axes", "1", "--serial-control", "--refuse", "Enable=65"});
+    ASSERT_TRUE(sim.Ready());
+    form->UpdateStatus("Status: Axis 1  x");
+    messages.Queue(Answer::Yes);
+    try {
+        form->swt740ModeClick();
+        FAIL() << "no error";
+    } catch (const Error &e) {
+        EXPECT_STREQ(e.what(), "READONLY");
+    }
+    EXPECT_TRUE(form->SerialControl);
+    EXPECT_EQ(Read("MfgLock"), 1);
+}
+
+TEST_F(MainFormTest, WorkflowsThatNeedTheDriveStopAtTheCommunicationWarning)
+{
+    for (auto action : {&TMainForm::Upload, &TMainForm::EditOnline, &TMainForm::Oscilloscope, &TMainForm::Diagnostics}) {
+        (form.get()->*action)();
+    }
+    ASSERT_EQ(messages.texts().size(), 4u);
+    for (const auto &s : messages.shown()) {
+        EXPECT_EQ(s.text, kCommWarning);
+        EXPECT_EQ(s.kind, BoxKind::Warning);
+        EXPECT_EQ(s.buttons, static_cast<unsigned>(BtnOk));
+    }
+    EXPECT_TRUE(form->pgbLoad->isHidden());
+    EXPECT_TRUE(edited.empty());
+    EXPECT_FALSE(form->CheckConnection());
+
+    messages.Queue(Answer::Yes);
+    form->TuningWizard();
+    EXPECT_EQ(messages.texts()[5], "Would you like to use Tuning Wizard Online?");
+    EXPECT_EQ(messages.texts()[6], kCommWarning);
+}
+
+TEST_F(MainFormTest, UploadReadsTheDrivesFamilyAndHidesTheProgressBar)
+{
+    DriveSim sim({"--model", "1743", "--axes", "1", "--serial-control"});
+    ASSERT_TRUE(sim.Ready());
+    int shownDuring = 0;
+    form->SetConfigurationEditor([&](Cfg &cfg, const std::string &name) {
+        edited.push_back(name);
+        editedModel.push_back(cfg.Get("Model"));
+        edited740.push_back(cfg.Indexes740());
+        shownDuring += form->pgbLoad->isVisible();
+    });
+    form->Upload();
+    ASSERT_EQ(edited.size(), 1u);
+    EXPECT_EQ(edited[0], "<no name assigned -- uploaded from drive>");
+    EXPECT_EQ(editedModel[0], 1743);
+    EXPECT_TRUE(edited740[0]);
+    EXPECT_EQ(form->pgbLoad->value(), 100);
+    EXPECT_TRUE(form->pgbLoad->isHidden());
+    EXPECT_EQ(shownDuring, 0);
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+TEST_F(MainFormTest, UploadFailureHidesTheBarAndOpensNothing)
+{
+    DriveSim sim({"--model", "733", "--axes", "1", "--refuse", "Kvp=68"});
+    ASSERT_TRUE(sim.Ready());
+    form->Upload();
+    EXPECT_TRUE(edited.empty());
+    EXPECT_TRUE(form->pgbLoad->isHidden());
+    ASSERT_FALSE(messages.texts().empty());
+    EXPECT_EQ(messages.texts().back(), "Upload failed, trying to read Kvp");
+}
+
+TEST_F(MainFormTest, EditFileChoosesTheFamilyFromTheFilesModel)
+{
+    const std::string f730 = WriteFile("a.cfg", "Model = 733\nKvp = 12.5\n");
+    const std::string f740 = WriteFile("b.cfg", "Model = 1745\nKvp = 3\n");
+    const std::string noModel = WriteFile("c.cfg", "Kvp = 3\n");
+    const std::string comments = WriteFile("d.cfg", "# nothing but a comment\n\n");
+    for (const std::string &f : {f730, f740, noModel, comments}) {
+        form->SetOpenCfgDialog(std::make_unique<FixedFileDialog>(f));
+        form->EditFile();
+    }
+    ASSERT_EQ(edited.size(), 3u);
+    EXPECT_EQ(edited[0], f730);
+    EXPECT_FALSE(edited740[0]);
+    EXPECT_TRUE(edited740[1]);
+    EXPECT_EQ(editedModel[1], 1745);
+    EXPECT_EQ(edited[2], noModel);
+    EXPECT_TRUE(edited740[2]);
+
+    form->SetOpenCfgDialog(std::make_unique<FixedFileDialog>(""));
+    form->EditFile();  // cancelled
+    EXPECT_EQ(edited.size(), 3u);
+
+    form->SetOpenCfgDialog(std::make_unique<FixedFileDialog>(dir.filePath("missing.cfg").toStdString()));
+    EXPECT_THROW(form->EditFile(), Error);
+    EXPECT_EQ(edited.size(), 3u);
+}
+
+TEST_F(MainFormTest, ExitOffersSercosOnlyForA740DriveInSerialControl)
+{
+    {
+        DriveSim sim({"--model", "733", "--axes", "1"});
+        ASSERT_TRUE(sim.Ready());
+        form->UpdateStatus("Status: Axis 1  x");
+        form->Exit();
+        EXPECT_EQ(exitCode, 0);
+        EXPECT_TRUE(messages.texts().empty());
+    }
+    DriveSim sim({"--model", "742", "--axes", "1", "--serial-control"});
+    ASSERT_TRUE(sim.Ready());
+    form->UpdateStatus("Status: Axis 1  x");
+    exitCode = -1;
+    messages.Queue(Answer::Yes);
+    form->Exit();
+    EXPECT_EQ(exitCode, 0);
+    ASSERT_EQ(messages.texts().size(), 1u);
+    EXPECT_EQ(messages.texts()[0], "Your drive is in Serial Control Mode, would you like to switch to SERCOS control "
+                                   "before this software terminates?");
+    EXPECT_EQ(messages.shown()[0].kind, BoxKind::Warning);
+    EXPECT_EQ(Read("MfgLock"), 0);
+}
+
+TEST_F(MainFormTest, MonitorFillsTheStatusBarAndClosingEndsIt)
+{
+    DriveSim sim({"--model", "733", "--axes", "1"});
+    ASSERT_TRUE(sim.Ready());
+    form->FormActivate();
+    EXPECT_EQ(form->DriveModel, 733);
+    ASSERT_TRUE(shelltest::WaitFor([&] { return Panel(2).rfind("Status: Axis 1  ", 0) == 0; }, 8000)) << Panel(2);
+    EXPECT_EQ(Panel(0), "Drive: SV733");
+
+    // Other windows pause the polling; the status bar keeps its texts.
+    form->SuspendStatusPolling();
+    EXPECT_FALSE(form->StatusMonitor->Polling());
+    form->ResumeStatusPolling();
+    EXPECT_TRUE(form->StatusMonitor->Polling());
+
+    sim.Stop();
+    ASSERT_TRUE(shelltest::WaitFor([&] { return Panel(2) == "No connection"; }, 8000));
+    EXPECT_EQ(Panel(0), "Drive");
+    form->FormClose();
+    EXPECT_FALSE(form->StatusMonitor->Running());
+}
+
+TEST_F(MainFormTest, ClosingWhileAPollWaitsForASilentDrive)
+{
+    DriveSim sim({"--model", "733", "--axes", "1", "--silent"});
+    form->FormActivate();
+    ASSERT_TRUE(shelltest::WaitFor([&] { return form->StatusMonitor->Polls() >= 1; }, 8000));
+    form->close();
+    EXPECT_FALSE(form->StatusMonitor->Running());
+}
+
+} // namespace

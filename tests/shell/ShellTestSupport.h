@@ -1,0 +1,183 @@
+// Helpers of the shell's widget tests: the application object on Qt's offscreen platform, a
+// watcher that answers real message boxes, a settings file of its own, and the drive simulator
+// as a child process on the link's simulator channel.
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "comm700.h"
+#include "tools700/shell/Application.h"
+
+namespace shelltest {
+
+// The one application object of a test program (offscreen unless the environment says otherwise).
+inline QApplication &App()
+{
+    static int argc = 1;
+    static char name[] = "shell_test";
+    static char *argv[] = {name, nullptr};
+    static tools700::Application *app = [] {
+        // ctest gives every test program a namespace of its own (COMM700_NAMESPACE); the link
+        // library takes it when it is loaded, so a program run by hand needs it set beforehand.
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        return new tools700::Application(argc, argv);
+    }();
+    return *app;
+}
+
+// Runs the event loop until `done` holds or `timeoutMs` passes; true when it holds.
+inline bool WaitFor(const std::function<bool()> &done, int timeoutMs = 5000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// Answers the real message boxes that open while it exists: records each box's title, text and
+// button captions, then clicks the button whose caption is next in `answers` (or the first one).
+class BoxWatcher {
+public:
+    struct Box {
+        QString title;
+        QString text;
+        QStringList buttons;
+        QMessageBox::Icon icon;
+    };
+
+    explicit BoxWatcher(QStringList answers = {}) : answers_(std::move(answers))
+    {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+        timer_.start();
+    }
+
+    const std::vector<Box> &boxes() const { return boxes_; }
+
+private:
+    void Poll()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        // Boxes live on the stack, so a new one may reuse an old one's address: mark each.
+        if (!box || !box->isVisible() || box->property("watched").toBool())
+            return;
+        box->setProperty("watched", true);
+        Box b{box->windowTitle(), box->text(), {}, box->icon()};
+        QAbstractButton *chosen = nullptr;
+        const QString want = answers_.isEmpty() ? QString() : answers_.takeFirst();
+        for (QAbstractButton *button : box->buttons()) {
+            b.buttons << button->text();
+            if (!chosen && (want.isEmpty() || button->text() == want))
+                chosen = button;
+        }
+        boxes_.push_back(b);
+        if (chosen)
+            chosen->click();
+    }
+
+    QStringList answers_;
+    QTimer timer_;
+    std::vector<Box> boxes_;
+};
+
+// The drive simulator on the simulator channel of this test program's namespace.
+class DriveSim {
+public:
+    // With "--pty" among the arguments, the path of the simulator's terminal is read from its
+    // standard output (ptyPath()).
+    explicit DriveSim(std::vector<std::string> args)
+    {
+        const std::string program = std::string(TOOLS700_BIN_DIR) + "/drivesim";
+        std::vector<std::string> all{program};
+        all.insert(all.end(), args.begin(), args.end());
+        const bool pty = std::find(args.begin(), args.end(), "--pty") != args.end();
+        int out[2] = {-1, -1};
+        if (pty && pipe(out) != 0)
+            return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            if (pty) {
+                dup2(out[1], 1);
+                close(out[0]);
+                close(out[1]);
+            }
+            std::vector<char *> argv;
+            for (std::string &a : all)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(program.c_str(), argv.data());
+            _exit(127);
+        }
+        if (pty) {
+            close(out[1]);
+            char c;
+            while (read(out[0], &c, 1) == 1 && c != '\n')
+                pty_ += c;
+            close(out[0]);
+        }
+    }
+    const std::string &ptyPath() const { return pty_; }
+    ~DriveSim() { Stop(); }
+
+    // Waits until the drive answers a read of AxisAddr (the simulator has attached).
+    bool Ready(int timeoutMs = 10000)
+    {
+        QElapsedTimer t;
+        t.start();
+        double v = 0;
+        while (GetVar700("AxisAddr", &v) != 0) {
+            if (t.elapsed() > timeoutMs)
+                return false;
+        }
+        return true;
+    }
+
+    void Stop()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            int status = 0;
+            waitpid(pid_, &status, 0);
+            pid_ = -1;
+        }
+    }
+
+private:
+    pid_t pid_ = -1;
+    std::string pty_;
+};
+
+// A settings file of its own for the test program.
+class SettingsFile {
+public:
+    SettingsFile()
+    {
+        path_ = dir_.filePath(QStringLiteral("700Tools.ini"));
+        setenv("TOOLS700_SETTINGS", path_.toLocal8Bit().constData(), 1);
+    }
+    const QString &path() const { return path_; }
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+};
+
+} // namespace shelltest

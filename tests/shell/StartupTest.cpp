@@ -1,0 +1,118 @@
+// Start-up: the order of the windows, the splash window, and one instance per user session
+// (the real program, started twice).
+#include "ShellTestSupport.h"
+
+#include "tools700/ScriptedMessages.h"
+#include "tools700/platform/NamedLock.h"
+#include "tools700/shell/ComportDlg.h"
+#include "tools700/shell/MainForm.h"
+#include "tools700/shell/Splash.h"
+#include "tools700/shell/Startup.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace tools700;
+
+namespace {
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override { shelltest::App(); }
+
+    // Starts build/bin/Tools700 with its message boxes logged to `log` and answered at once.
+    pid_t Start(const QString &log)
+    {
+        const std::string program = std::string(TOOLS700_BIN_DIR) + "/Tools700";
+        const std::string logPath = log.toStdString();
+        pid_t pid = fork();
+        if (pid == 0) {
+            setenv("TOOLS700_MESSAGE_LOG", logPath.c_str(), 1);
+            setenv("TOOLS700_AUTO_ANSWER", "ok", 1);
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            execl(program.c_str(), program.c_str(), static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        return pid;
+    }
+    static QString ReadAll(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+    static int WaitExit(pid_t pid, int timeoutMs)
+    {
+        for (int waited = 0; waited < timeoutMs; waited += 10) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid)
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            usleep(10000);
+        }
+        return -1;
+    }
+    static void Kill(pid_t pid)
+    {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+
+    shelltest::SettingsFile settings;
+    QTemporaryDir dir;
+};
+
+TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
+{
+    ScriptedMessages messages;
+    Program program;
+    ASSERT_EQ(StartProgram(program, messages, dir.filePath(QStringLiteral("Tools700")), {}), StartResult::Started);
+    EXPECT_EQ(program.creationOrder, (QStringList{"MainForm", "About", "ComportDlg"}));
+    EXPECT_FALSE(program.mainForm->isVisible());
+    EXPECT_FALSE(program.comportDlg->isVisible());
+    EXPECT_FALSE(program.about->isVisible());
+    EXPECT_EQ(QApplication::applicationDisplayName(), "700Tools");
+
+    // The splash window closes itself 2000 ms after the event loop starts.
+    EXPECT_TRUE(program.splash->isVisible());
+    EXPECT_EQ(program.splash->Timer1().interval(), 2000);
+    EXPECT_FALSE(program.splash->Timer1().isActive());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(program.splash->Timer1().isActive());
+    ASSERT_TRUE(shelltest::WaitFor([&] { return !program.splash->isVisible(); }, 4000));
+
+    // About and "&More" name both libraries.
+    const std::string more = LibraryVersionsText();
+    EXPECT_EQ(std::count(more.begin(), more.end(), '\n'), 2);
+    program.about->btnMoreClick();
+    ASSERT_EQ(messages.texts().size(), 1u);
+    EXPECT_EQ(messages.texts()[0], more);
+    EXPECT_EQ(messages.shown()[0].kind, BoxKind::Plain);
+    EXPECT_EQ(program.about->windowTitle(), "About 700Tools");
+}
+
+TEST_F(StartupTest, ASecondStartSaysSoAndEndsLeavingTheFirstRunning)
+{
+    ASSERT_FALSE(platform::NamedLock::IsHeldElsewhere(kSingleInstanceLock));
+    const QString log1 = dir.filePath(QStringLiteral("first.log"));
+    const QString log2 = dir.filePath(QStringLiteral("second.log"));
+    const pid_t first = Start(log1);
+    ASSERT_TRUE(shelltest::WaitFor([] { return platform::NamedLock::IsHeldElsewhere(kSingleInstanceLock); }, 15000));
+
+    const pid_t second = Start(log2);
+    EXPECT_EQ(WaitExit(second, 15000), 0);
+    EXPECT_EQ(ReadAll(log2), "plain\tApplication is already running.\n");
+    int status = 0;
+    EXPECT_EQ(waitpid(first, &status, WNOHANG), 0);  // still running
+    EXPECT_FALSE(ReadAll(log1).contains(QStringLiteral("already running")));
+
+    // A killed instance leaves its lock behind; the next start takes it over.
+    Kill(first);
+    const QString log3 = dir.filePath(QStringLiteral("third.log"));
+    const pid_t third = Start(log3);
+    ASSERT_TRUE(shelltest::WaitFor([] { return platform::NamedLock::IsHeldElsewhere(kSingleInstanceLock); }, 15000));
+    EXPECT_EQ(waitpid(third, &status, WNOHANG), 0);
+    EXPECT_FALSE(ReadAll(log3).contains(QStringLiteral("already running")));
+    Kill(third);
+}
+
+} // namespace
