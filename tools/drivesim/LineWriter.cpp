@@ -30,7 +30,7 @@ void LineWriter::Put(std::uint8_t byte)
     while (!transport_.TryWrite(byte)) {
         if (*stop_ || std::chrono::steady_clock::now() > deadline) return;
         if (whileWaiting_) whileWaiting_();
-        transport_.Wait(1.0);
+        transport_.WaitWritable(1.0);
     }
 }
 

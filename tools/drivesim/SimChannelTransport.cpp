@@ -1,18 +1,26 @@
 // The drive side of the library's simulator channel: the host-to-drive queue is read with
-// SrlGetChar, replies go into the drive-to-host queue with SrlPutChar. The queues hold 128
-// bytes each and give no notification, so an idle simulator polls them every millisecond.
+// SrlGetChar, replies go into the drive-to-host queue with SrlPutChar. An idle simulator sleeps
+// on the channel's doorbell (a second view of the shared region, not counted as a process), so
+// it wakes as soon as the host puts a byte and costs nothing while the line is quiet.
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "Transport.h"
 #include "comm700.h"
+#include "tools700/platform/EnvSim.h"
 
 namespace drivesim {
 
 namespace {
 
+using tools700::platform::Direction;
+
 class SimChannelTransport : public Transport {
 public:
+    SimChannelTransport() { bells_ = region_.Open(); }
+
     std::size_t Read(std::uint8_t* buf, std::size_t cap) override
     {
         std::size_t n = 0;
@@ -29,11 +37,29 @@ public:
     void Wait(double ms) override
     {
         if (ms <= 0) return;
-        auto d = std::chrono::duration<double, std::milli>(ms < 1.0 ? ms : 1.0);
-        std::this_thread::sleep_for(d);
+        int whole = static_cast<int>(std::ceil(std::min(ms, 100.0)));
+        if (bells_) {
+            region_.WaitForData(Direction::HostToDrive, whole);
+        } else {
+            // Without the doorbells: poll every millisecond.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
+    void WaitWritable(double ms) override
+    {
+        int whole = static_cast<int>(std::ceil(std::min(std::max(ms, 1.0), 100.0)));
+        if (bells_)
+            region_.WaitForSpace(Direction::DriveToHost, whole);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
     std::string ReadyLine() const override { return "simulator channel"; }
+
+private:
+    tools700::platform::EnvSim region_;
+    bool bells_ = false;
 };
 
 }  // namespace

@@ -52,6 +52,12 @@ public:
         }
     }
 
+    void WaitWritable(double ms) override
+    {
+        pollfd p{fd_, POLLOUT, 0};
+        ::poll(&p, 1, ms < 1.0 ? 1 : static_cast<int>(ms));
+    }
+
     std::string ReadyLine() const override { return ready_; }
 
 private:

@@ -18,6 +18,8 @@ public:
     virtual bool TryWrite(std::uint8_t byte) = 0;
     // Sleeps until the host may have sent something, at most `ms` milliseconds.
     virtual void Wait(double ms) = 0;
+    // Sleeps until the line may take another byte, at most `ms` milliseconds.
+    virtual void WaitWritable(double ms) = 0;
     // The line that is printed on stdout once the simulator answers on this transport.
     virtual std::string ReadyLine() const = 0;
 };

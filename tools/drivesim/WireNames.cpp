@@ -16,7 +16,21 @@ bool SameName(std::string_view a, std::string_view b)
     return true;
 }
 
-WireNames::WireNames(std::vector<WireName> entries) : entries_(std::move(entries)) {}
+namespace {
+
+std::string Lower(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+}  // namespace
+
+WireNames::WireNames(std::vector<WireName> entries) : entries_(std::move(entries))
+{
+    for (std::size_t i = 0; i < entries_.size(); ++i) byLowerName_.emplace(Lower(entries_[i].name), i);
+}
 
 int WireNames::IdCount(int kind) const
 {
@@ -28,9 +42,8 @@ int WireNames::IdCount(int kind) const
 
 const WireName* WireNames::Find(std::string_view name) const
 {
-    for (const auto& e : entries_)
-        if (SameName(e.name, name)) return &e;
-    return nullptr;
+    auto it = byLowerName_.find(Lower(name));
+    return it == byLowerName_.end() ? nullptr : &entries_[it->second];
 }
 
 std::vector<const WireName*> WireNames::NamesOf(int kind, int id) const

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace drivesim {
@@ -38,6 +39,7 @@ public:
 
 private:
     std::vector<WireName> entries_;
+    std::unordered_map<std::string, std::size_t> byLowerName_;  // index into entries_
 };
 
 // Case-insensitive equality of names.

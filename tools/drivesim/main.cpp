@@ -117,7 +117,7 @@ int main(int argc, char** argv)
         if (busy) continue;
         double wait = line.NextDueMs() - now;
         if (nextRCal > 0 && nextRCal - now < wait) wait = nextRCal - now;
-        transport->Wait(wait > 10.0 ? 10.0 : wait);
+        transport->Wait(wait > 100.0 ? 100.0 : wait);
     }
     if (options.dropFraction > 0 || options.corruptFraction > 0)
         trace.Note("reply bytes dropped: " + std::to_string(writer.Dropped()) +
