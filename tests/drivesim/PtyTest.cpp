@@ -28,6 +28,7 @@ struct FrameCollector : wire::ReceiverSink {
 class RawLine {
 public:
     explicit RawLine(const std::string& path) : fd_(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
+    explicit RawLine(int fd) : fd_(fd) {}
     ~RawLine()
     {
         if (fd_ >= 0) close(fd_);
@@ -92,6 +93,28 @@ TEST(DrivesimPty, AnswersRawFramesAsADrive)
     // Another axis: silence.
     line.Send({3, 9, 0x0501, 41});
     EXPECT_TRUE(line.Reply(300).empty());
+    EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST(DrivesimPty, AnswersOnAGivenDevice)
+{
+    // The test holds the master of a pseudo-terminal; drivesim gets the slave as its device.
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    std::string slave = ptsname(master);
+    int flags = fcntl(master, F_GETFL);
+    ASSERT_EQ(fcntl(master, F_SETFL, flags | O_NONBLOCK), 0);
+    RawLine line(master);
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--device", slave, "--axes", "2", "--model", "1733"}));
+    EXPECT_EQ(sim.ReadyLine(), slave);
+    line.Send({3, 2, 0x0201, 41});
+    std::vector<std::uint16_t> r = line.Reply(2000);
+    ASSERT_EQ(r.size(), 5u);
+    EXPECT_EQ(r[2] & 0xFF, 0x81);
+    EXPECT_EQ(r[3] | (r[4] << 16), 1733);
     EXPECT_EQ(sim.Stop(), 0);
 }
 

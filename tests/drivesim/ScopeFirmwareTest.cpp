@@ -1,4 +1,5 @@
 // Oscilloscope captures and the firmware upgrade handshake, through the real library.
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <fstream>
@@ -142,7 +143,11 @@ std::uint16_t WaitUntilClear(std::uint16_t bits)
 TEST_F(Firmware, HandshakeEraseAndSegmentsProgramTheImage)
 {
     std::string out = dir_.File("fw.bin");
-    StartSim({"--axes", "1", "--model", "743", "--fwfile", out, "--erase-ms", "50"});
+    std::string nv = dir_.File("nv.txt");
+    StartSim({"--axes", "1", "--model", "743", "--fwfile", out, "--erase-ms", "50", "--nvfile", nv});
+    ASSERT_EQ(ExeCmd700("NVSave"), COMM_OK);
+    std::vector<std::string> saved = ReadLines(nv);
+    ASSERT_NE(std::find(saved.begin(), saved.end(), "[drive 1]"), saved.end());
     std::vector<std::uint8_t> bytes(130);
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
     std::vector<std::uint16_t> image = ImageWords(bytes);
@@ -152,9 +157,11 @@ TEST_F(Firmware, HandshakeEraseAndSegmentsProgramTheImage)
     ASSERT_TRUE(s & 0x80) << "a disabled 740-family drive is ready";
     std::uint16_t reply = 0;
     ASSERT_EQ(PutUPCRstatus(s | 0x40, &reply), COMM_OK);
-    ASSERT_EQ(PutUPCRstatus(s | 0x40 | 0x08, &reply), COMM_OK);
+    ASSERT_EQ(PutUPCRstatus(s | 0x40 | 0x08 | 0x04, &reply), COMM_OK);
     s = WaitUntilClear(0x0C);
     EXPECT_FALSE(s & 0x0C) << "the erase finishes";
+    EXPECT_EQ(ReadLines(nv), std::vector<std::string>{"# drivesim non-volatile memory"})
+        << "erasing the non-volatile memory forgets the saved image";
 
     std::size_t sent = 0;
     std::vector<std::uint16_t> controls;
