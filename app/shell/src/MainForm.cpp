@@ -370,6 +370,7 @@ void TMainForm::UpdateStatus(const std::string &text)
         }
     }
     stbPanel[2]->setText(QString::fromStdString(text));
+    emit statusUpdated(stbPanel[2]->text());
 }
 
 void TMainForm::MonitorReport(const std::string &text)

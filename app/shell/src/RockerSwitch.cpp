@@ -30,7 +30,7 @@ void TRockerSwitch::SetCaptions(const QString &onText, const QString &offText)
     update();
 }
 
-QSize TRockerSwitch::sizeHint() const { return {150, 96}; }
+QSize TRockerSwitch::sizeHint() const { return {240, 96}; }
 
 void TRockerSwitch::paintEvent(QPaintEvent *)
 {

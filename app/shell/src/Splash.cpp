@@ -56,12 +56,12 @@ void PaintProductPicture(QPainter &p, const QRect &r)
     p.setBrush(Qt::NoBrush);
     p.drawPath(wave);
 
-    f.setPixelSize(unit * 3);
+    f.setPixelSize(qMax(8, qMin(unit * 3, (x1 - x0) / 5)));
     p.setFont(f);
     p.setPen(Qt::white);
     p.drawText(QRect(x0, r.top() + unit, x1 - x0, unit * 4), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("700Tools"));
-    f.setPixelSize(unit);
+    f.setPixelSize(qMax(6, qMin(unit, (x1 - x0) / 16)));
     f.setBold(false);
     p.setFont(f);
     p.drawText(QRect(x0, r.top() + unit * 5, x1 - x0, unit * 2), Qt::AlignLeft | Qt::AlignVCenter,

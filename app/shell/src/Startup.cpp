@@ -11,7 +11,11 @@
 #include "tools700/shell/QtMessages.h"
 #include "tools700/shell/Splash.h"
 
+#include <QFile>
+#include <QTimer>
+
 #include <cstdio>
+#include <memory>
 #include <exception>
 
 namespace tools700 {
@@ -83,6 +87,37 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     return StartResult::Started;
 }
 
+void InstallUnattendedHooks(Program &program)
+{
+    const QString connectedFile = qEnvironmentVariable("TOOLS700_CONNECTED_FILE");
+    const QString screenshot = qEnvironmentVariable("TOOLS700_SCREENSHOT");
+    if (connectedFile.isEmpty() && screenshot.isEmpty())
+        return;
+    TMainForm *main = program.mainForm.get();
+    TSplash *splash = program.splash.get();
+    if (!screenshot.isEmpty())
+        main->resize(1024, 700);
+    auto done = std::make_shared<bool>(false);
+    QObject::connect(main, &TMainForm::statusUpdated, main, [=](const QString &text) {
+        if (*done || !text.startsWith(QStringLiteral("Status: Axis")))
+            return;
+        if (!connectedFile.isEmpty()) {
+            *done = screenshot.isEmpty();
+            QFile f(connectedFile);
+            if (f.open(QIODevice::Append))
+                f.write("connected\n");
+        }
+        if (!screenshot.isEmpty() && !splash->isVisible()) {
+            *done = true;
+            // One more turn of the event loop so the status bar is painted.
+            QTimer::singleShot(100, main, [main, screenshot] {
+                const bool saved = main->grab().save(screenshot);
+                QCoreApplication::exit(saved ? 0 : 1);
+            });
+        }
+    });
+}
+
 int RunProgram(Application &app)
 {
     QStringList args = app.arguments();
@@ -97,7 +132,11 @@ int RunProgram(Application &app)
         return 1;
     }
     (void)programFile;
-    program.mainForm->showMaximized();
+    InstallUnattendedHooks(program);
+    if (qEnvironmentVariableIsEmpty("TOOLS700_SCREENSHOT"))
+        program.mainForm->showMaximized();
+    else
+        program.mainForm->show();
     program.mainForm->activateWindow();
     if (program.splash->isVisible())
         program.splash->raise();

@@ -126,6 +126,8 @@ public:
 signals:
     // The on-line window's "unconfigure" button is offered only for drives outside the 740 family.
     void userUnconfigureVisibleChanged(bool visible);
+    // After every status update, with the connection text it showed.
+    void statusUpdated(const QString &text);
 
 protected:
     void changeEvent(QEvent *event) override;

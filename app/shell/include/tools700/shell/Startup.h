@@ -45,6 +45,13 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
 // The text of the About box's "&More": the two libraries' versions and compile times.
 std::string LibraryVersionsText();
 
+// Hooks of unattended runs (screenshots, benchmarks), from the environment:
+//   TOOLS700_CONNECTED_FILE=path  a line "connected" is appended to the file when the status bar
+//                                 first shows a drive ("Status: Axis ...");
+//   TOOLS700_SCREENSHOT=path.png  at that moment (once the splash window has gone) the main
+//                                 window is saved as a picture and the program ends.
+void InstallUnattendedHooks(Program &program);
+
 // main(): start-up, then the event loop; an error during start-up is shown in the error box and
 // ends the program.
 int RunProgram(Application &app);
