@@ -82,6 +82,16 @@ TEST_F(DriveState, UnreadableNvFileIsReportedAndLeftAlone)
     EXPECT_EQ(text, garbage);
 }
 
+TEST_F(DriveState, SavedValuesOutOfBoundsKeepTheirDefaults)
+{
+    std::string nv = dir_.File("nv.txt");
+    std::ofstream(nv) << "[drive 1]\nModel=733\nCfgD=1\nKvp=5000\nKvi=12\n";
+    StartSim({"--axes", "1", "--nvfile", nv});
+    EXPECT_EQ(Get("Kvp"), 0.0) << "5000 is above Kvp's bound";
+    EXPECT_EQ(Get("Kvi"), 12.0);
+    EXPECT_EQ(Get("CfgD"), 1);
+}
+
 TEST_F(DriveState, NvImageOfAnotherModelIsNotLoaded)
 {
     std::string nv = dir_.File("nv.txt");

@@ -28,6 +28,7 @@ TEST(DrivesimOptions, BadOptionsEndWithAMessage)
         {{"--drop", "1.5"}, "--drop"},
         {{"--refuse", "Kvp"}, "NAME=CODE"},
         {{"--refuse", "Kvp=200"}, "NAME=CODE"},
+        {{"--refuse", "NoSuchVariable=65"}, "no variable or command is named"},
         {{"--fault", "x"}, "--fault"},
         {{"--bogus"}, "unknown option"},
         {{"--pty", "--device", "/dev/null"}, "exclude"},

@@ -164,11 +164,19 @@ bool SimDrive::ApplyImage(const NvImage& image)
                      " holds another model; starting from the defaults";
         return false;
     }
+    int skipped = 0;
     for (const auto& [name, value] : image.values) {
         VarSlot* s = SlotOf(name);
         if (!s || s->rule.readOnly) continue;  // CfgD and Model are handled apart
+        if (!WithinBounds(s->rule, value, s->kind == kFloatVar)) {
+            ++skipped;  // an edited or damaged value: the default stays
+            continue;
+        }
         s->bits = Encode(s->kind, value);
     }
+    if (skipped > 0)
+        lastError_ = "non-volatile memory of drive " + std::to_string(slot_) + ": " +
+                     std::to_string(skipped) + " value(s) out of bounds were not loaded";
     configured_ = image.Get("CfgD").value_or(0) != 0;
     return true;
 }

@@ -50,6 +50,12 @@ int main(int argc, char** argv)
         std::fputs(UsageText().c_str(), stdout);
         return 0;
     }
+    const WireNames names = WireNames::FromLibrary();
+    for (const auto& [name, code] : options.refusals)
+        if (!names.Find(name)) {
+            std::fprintf(stderr, "drivesim: --refuse: no variable or command is named '%s'\n", name.c_str());
+            return 2;
+        }
     InstallSignalHandlers();
 
     NvMemory nv(options.nvFile);
@@ -73,7 +79,6 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    const WireNames names = WireNames::FromLibrary();
     DriveLine line(options, names, nv, trace);
     tools700::wire::Receiver receiver(line);
 
