@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <poll.h>
@@ -183,9 +184,9 @@ int main(int argc, char** argv)
         return 1;
     }
     Print("pseudo-terminal:", Measure(ptyDrive, count));
-    std::printf("idle receive thread, serial:   %.3f %% of one core\n", IdleCpuPercent(3));
     stop = true;
-    ptyThread.join();
+    ptyThread.join();  // the line stays open, only the drive stops
+    std::printf("idle receive thread, serial:   %.3f %% of one core\n", IdleCpuPercent(3));
 
     // ---- simulator channel (the drive is a thread of this process on the other queue) ----
     UseSerialPort(0);

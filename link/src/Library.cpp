@@ -64,12 +64,15 @@ int Library::InitComPort(int port)
         return kPortMutexNotAvailable;
     port_ = port;
     int rc = kNoPort;
+    portChanging_ = true;
+    receiver_.Nudge();  // out of its poll on the old port, so the port can be closed now
     {
         std::unique_lock<std::shared_mutex> g(serialMutex_);
         serial_.Close();
         if (port >= 1 && port <= NPORTS && serial_.Open(platform::ComPortDevice(port)))
             rc = kOk;
     }
+    portChanging_ = false;
     libraryLock_.Unlock();
     return rc;
 }
@@ -172,25 +175,34 @@ void Library::SendFrame(const uint16_t* words)
     });
 }
 
-std::size_t Library::ReceiveSome(uint8_t* buf, std::size_t cap, int wakeFd)
+std::size_t Library::ReceiveSome(uint8_t* buf, std::size_t cap, int wakeFd, const std::atomic<bool>* stop)
 {
     if (serialMode_) {
-        std::shared_lock<std::shared_mutex> g(serialMutex_);
-        pollfd fds[2] = {{serial_.fd(), POLLIN, 0}, {wakeFd, POLLIN, 0}};
-        const int first = serial_.IsOpen() ? 0 : 1;  // no port: wait on the wake-up only
-        if (::poll(fds + first, static_cast<nfds_t>(2 - first), kPollPeriodMs) <= 0)
+        if (portChanging_) {  // InitComPort700 is closing or opening the port: keep off it
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
             return 0;
-        if (first == 0 && (fds[0].revents & POLLIN)) {
+        }
+        std::shared_lock<std::shared_mutex> g(serialMutex_);
+        pollfd fds[2] = {{wakeFd, POLLIN, 0}, {serial_.fd(), POLLIN, 0}};
+        const nfds_t count = serial_.IsOpen() ? 2 : 1;  // no port: wait for a nudge only
+        if (::poll(fds, count, kIdleWaitMs) <= 0)
+            return 0;
+        if (fds[0].revents & POLLIN) {
+            uint64_t drain = 0;
+            (void)!read(wakeFd, &drain, sizeof drain);
+            return 0;
+        }
+        if (count == 2 && (fds[1].revents & POLLIN)) {
             const long n = serial_.Read(buf, cap);
             if (n > 0)
                 return static_cast<std::size_t>(n);
         }
-        if (first == 0 && (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) && !(fds[1].revents & POLLIN)) {
+        if (count == 2 && (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL))) {
             // The other end hung up (a pseudo-terminal's master closed): poll() would return at
-            // once for ever, so wait out the poll period here instead of spinning.
+            // once for ever, so wait for a nudge instead of spinning.
             g.unlock();
             pollfd w {wakeFd, POLLIN, 0};
-            ::poll(&w, 1, kPollPeriodMs);
+            ::poll(&w, 1, kIdleWaitMs);
         }
         return 0;
     }
@@ -202,7 +214,7 @@ std::size_t Library::ReceiveSome(uint8_t* buf, std::size_t cap, int wakeFd)
         buf[n++] = static_cast<uint8_t>(b);
     }
     if (n == 0)
-        envsim_.WaitForData(Direction::DriveToHost, kPollPeriodMs);
+        envsim_.WaitForData(Direction::DriveToHost, kIdleWaitMs, stop);
     return n;
 }
 
@@ -292,10 +304,8 @@ void ReceiveThread::Stop(int waitMs)
     if (!thread_.joinable())
         return;
     stop_ = true;
-    if (wakeFd_ >= 0) {
-        const uint64_t one = 1;
-        (void)!write(wakeFd_, &one, sizeof one);
-    }
+    Nudge();
+    lib_.envsim().Wake(Direction::DriveToHost);  // out of a wait on the simulator channel
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     while (running_ && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -305,11 +315,19 @@ void ReceiveThread::Stop(int waitMs)
         thread_.join();
 }
 
+void ReceiveThread::Nudge()
+{
+    if (wakeFd_ >= 0) {
+        const uint64_t one = 1;
+        (void)!write(wakeFd_, &one, sizeof one);
+    }
+}
+
 void ReceiveThread::Run()
 {
     uint8_t buf[256];
     while (!stop_.load(std::memory_order_relaxed)) {
-        const std::size_t n = lib_.ReceiveSome(buf, sizeof buf, wakeFd_);
+        const std::size_t n = lib_.ReceiveSome(buf, sizeof buf, wakeFd_, &stop_);
         receiver_.Feed(buf, n);
     }
     running_ = false;

@@ -23,7 +23,9 @@ namespace tools700::link {
 
 constexpr int NPORTS = 4;
 constexpr int kLockWaitMs = 10000;    // every named lock and the R-cal lock
-constexpr int kPollPeriodMs = 6;      // longest the receive thread waits before looking at its stop flag
+// How long an idle receive thread sleeps in one wait. Arriving bytes, a stop request and a port
+// change all wake it at once, so this only sets how often an idle thread looks around.
+constexpr int kIdleWaitMs = 100;
 constexpr int kRCalWaitMs = 1000;
 constexpr const char* kLibraryLockName = "730CommMutexHandle";
 
@@ -41,9 +43,10 @@ enum Status : int {
 
 class Library;
 
-// The receive thread: the only reader of the channel. It waits for the channel to become
-// readable (poll() on the serial port, the queue's doorbell on the simulator channel) for at
-// most the 6 ms poll period, so it neither spins nor adds a blind 6 ms to every reply.
+// The receive thread: the only reader of the channel. It sleeps until the channel becomes
+// readable (poll() on the serial port, the queue's doorbell on the simulator channel) or it is
+// told to stop (an eventfd beside the port, the doorbell on the simulator channel), so it
+// neither spins nor adds a blind 6 ms to every reply, and sees its stop flag at once.
 class ReceiveThread : private wire::ReceiverSink {
 public:
     explicit ReceiveThread(Library& lib);
@@ -54,6 +57,8 @@ public:
     // Sets the stop flag and waits (at most waitMs) for the thread to end.
     void Stop(int waitMs = 1000);
     bool Running() const { return running_.load(); }
+    // Wakes the thread out of a wait on the serial port (it then looks at its flags).
+    void Nudge();
 
 private:
     void Run();
@@ -98,8 +103,8 @@ public:
     // Sends a frame (words[0] = N) on the current channel.
     void SendFrame(const uint16_t* words);
     // Receive thread: reads what the channel has into buf (up to cap), waiting at most
-    // kPollPeriodMs for something to arrive. Returns the byte count (0 when nothing came).
-    std::size_t ReceiveSome(uint8_t* buf, std::size_t cap, int wakeFd);
+    // kIdleWaitMs for something to arrive (ends early on a nudge or stop). Returns the byte count (0 when nothing came).
+    std::size_t ReceiveSome(uint8_t* buf, std::size_t cap, int wakeFd, const std::atomic<bool>* stop);
 
     // ---- exchanges ----
     int Exchange(wire::Message& request, wire::Message& reply);
@@ -125,6 +130,7 @@ private:
     // The serial port; exclusive for open/close, shared for reading and writing.
     std::shared_mutex serialMutex_;
     platform::SerialPort serial_;
+    std::atomic<bool> portChanging_ {false};  // the receive thread keeps off the port meanwhile
 
     platform::EnvSim envsim_;
     MailboxSet mailboxes_;

@@ -179,7 +179,7 @@ int EnvSim::Get(Direction d)
     return b;
 }
 
-void EnvSim::WaitForData(Direction d, int timeoutMs)
+void EnvSim::WaitForData(Direction d, int timeoutMs, const std::atomic<bool>* cancel)
 {
     if (!IsOpen())
         return;
@@ -190,7 +190,7 @@ void EnvSim::WaitForData(Direction d, int timeoutMs)
     LockQueues();
     const bool hasData = !Queue(d).empty;
     UnlockQueues();
-    if (!hasData)
+    if (!hasData && !(cancel != nullptr && cancel->load(std::memory_order_seq_cst)))
         FutexWait(&bell, seen, timeoutMs);
     r->waiters.fetch_sub(1, std::memory_order_seq_cst);
 }

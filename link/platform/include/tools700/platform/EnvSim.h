@@ -73,7 +73,9 @@ public:
     int Get(Direction d);
 
     // Waits until the queue may have a byte, at most timeoutMs (returns at once when it has).
-    void WaitForData(Direction d, int timeoutMs);
+    // A wait also ends on Wake(d); `cancel`, when given, is looked at after the doorbell has
+    // been read, so a Wake() that follows setting it can never be missed.
+    void WaitForData(Direction d, int timeoutMs, const std::atomic<bool>* cancel = nullptr);
     // Waits until a full queue may have room, at most timeoutMs.
     void WaitForSpace(Direction d, int timeoutMs);
     void WaitHostToDrive(int timeoutMs) { WaitForData(Direction::HostToDrive, timeoutMs); }

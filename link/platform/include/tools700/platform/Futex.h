@@ -18,7 +18,7 @@ void FutexWakeAll(std::atomic<uint32_t>* word);
 // Increments the counter and wakes every waiter.
 inline void RingDoorbell(std::atomic<uint32_t>* word)
 {
-    word->fetch_add(1, std::memory_order_release);
+    word->fetch_add(1, std::memory_order_seq_cst);
     FutexWakeAll(word);
 }
 
