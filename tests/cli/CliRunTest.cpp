@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <algorithm>
 
 using testutil::CliResult;
 using testutil::RunCli;
@@ -33,8 +33,13 @@ protected:
     void EditLine(const std::string &file, const std::string &name, const std::string &value)
     {
         std::string text = testutil::ReadText(file);
-        std::regex line("(^|\n)" + name + " = [^\n]*\n");
-        text = std::regex_replace(text, line, "$1" + name + " = " + value + "\n");
+        const std::string key = name + " = ";
+        size_t at = text.rfind(key, 0) == 0 ? 0 : text.find("\n" + key);
+        ASSERT_NE(at, std::string::npos) << name;
+        if (at != 0)
+            ++at;
+        const size_t end = text.find('\n', at);
+        text.replace(at, end - at, key + value);
         testutil::WriteText(file, text);
     }
     testutil::TempDir dir;

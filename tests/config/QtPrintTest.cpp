@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 using namespace tools700;
@@ -66,6 +67,8 @@ TEST(QtListing, PrinterInPdfModeMatchesTheTextListing)
 
 int main(int argc, char **argv)
 {
+    // Printing needs no display; test discovery runs without the test's environment.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
