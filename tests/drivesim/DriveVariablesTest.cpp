@@ -1,5 +1,8 @@
 // The simulated drive's variables through the real library: defaults, bounds, read-only
 // variables, refusals on demand, and the trace of what the drive received.
+#include <atomic>
+#include <thread>
+
 #include "SimFixture.h"
 
 namespace drivesim_test {
@@ -133,6 +136,35 @@ TEST_F(DriveVariables, SetDriveAdrsMovesTheDriveToItsNewAddress)
     EXPECT_EQ(Get("AxisAddr"), 12);
     ASSERT_EQ(SetAxis700(2), COMM_OK);
     EXPECT_EQ(Get("AxisAddr"), 2);
+}
+
+TEST_F(DriveVariables, ConcurrentCallersAllGetTheirOwnAnswers)
+{
+    // As in the program: a status poll, a scope pump and the user's reads and writes at once.
+    StartSim({"--axes", "1"});
+    std::atomic<int> failures{0};
+    std::thread monitor([&] {
+        const char* names[] = {"AxisAddr", "DriveStatus", "FaultCode", "ExtFault", nullptr};
+        for (int i = 0; i < 100; ++i) {
+            double values[4] = {};
+            int mask = 0;
+            if (GetVars700(names, values, &mask) != COMM_OK || values[0] != 1 || values[2] != 16) ++failures;
+        }
+    });
+    std::thread scope([&] {
+        for (int i = 0; i < 40; ++i) {
+            double ch1[100], ch2[100];
+            std::uint16_t count = 0;
+            if (ReadScopeData700(0, 0, 1, 0, 0, 2, 1, ch1, ch2, &count) != COMM_OK || count != 100) ++failures;
+        }
+    });
+    for (int i = 0; i < 100; ++i) {
+        double v = 0;
+        if (PutVar700("Kvi", i) != COMM_OK || GetVar700("Kvi", &v) != COMM_OK || v != i) ++failures;
+    }
+    monitor.join();
+    scope.join();
+    EXPECT_EQ(failures.load(), 0);
 }
 
 }  // namespace

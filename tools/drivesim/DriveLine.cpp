@@ -95,7 +95,12 @@ void DriveLine::HandleFrame(const std::uint16_t* frame, double nowMs)
         std::snprintf(result, sizeof result, "ok");
     trace_.Request(rq.axis, command, h.name, h.value, result);
     if (options_.silent) return;
-    pending_.push_back({nowMs + options_.delayMs, h.reply.Encode()});
+    std::vector<std::uint8_t> bytes = h.reply.Encode();
+    char note[96];
+    std::snprintf(note, sizeof note, "  reply seq %u, command byte 0x%02X, %u words, %zu bytes%s", rq.seq,
+                  h.reply.words()[2] & 0xFF, h.reply.count(), bytes.size(), options_.delayMs ? " (delayed)" : "");
+    trace_.Note(note);
+    pending_.push_back({nowMs + options_.delayMs, std::move(bytes)});
 }
 
 void DriveLine::AfterRequest(SimDrive& drive)
