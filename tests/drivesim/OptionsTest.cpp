@@ -46,6 +46,8 @@ TEST(DrivesimOptions, UnopenableDeviceIsReported)
     std::string out, err;
     EXPECT_EQ(SimProcess::Run({"--device", "/nonexistent/tty"}, out, err), 1);
     EXPECT_NE(err.find("/nonexistent/tty"), std::string::npos) << err;
+    EXPECT_EQ(SimProcess::Run({"--device", "/dev/null"}, out, err), 1);
+    EXPECT_NE(err.find("not a serial device"), std::string::npos) << err;
 }
 
 }  // namespace

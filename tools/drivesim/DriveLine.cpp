@@ -47,7 +47,7 @@ SimDrive* DriveLine::DriveFor(int axis)
     return nullptr;
 }
 
-int DriveLine::RefusalFor(SimDrive& drive, const wire::Request& rq) const
+int DriveLine::RefusalFor(const wire::Request& rq) const
 {
     if (options_.refusals.empty()) return 0;
     for (auto [kind, id] : NamedItems(rq))
@@ -57,7 +57,6 @@ int DriveLine::RefusalFor(SimDrive& drive, const wire::Request& rq) const
             auto it = options_.refusals.find(lower);
             if (it != options_.refusals.end()) return it->second;
         }
-    (void)drive;
     return 0;
 }
 
@@ -75,7 +74,7 @@ void DriveLine::HandleFrame(const std::uint16_t* frame, double nowMs)
         return;
     }
     HandledRequest h(rq.seq, rq.command);
-    if (int code = RefusalFor(*drive, rq)) {
+    if (int code = RefusalFor(rq)) {
         // Refused before the drive looks at it: nothing is read, written or run.
         std::string names;
         for (auto [kind, id] : NamedItems(rq))

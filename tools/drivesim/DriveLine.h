@@ -44,7 +44,7 @@ private:
         std::vector<std::uint8_t> bytes;
     };
 
-    int RefusalFor(SimDrive& drive, const tools700::wire::Request& rq) const;
+    int RefusalFor(const tools700::wire::Request& rq) const;
     void AfterRequest(SimDrive& drive);
 
     const SimOptions& options_;

@@ -75,7 +75,13 @@ std::unique_ptr<Transport> OpenDevice(const std::string& path, std::string& erro
         error = "can't open " + path + ": " + std::strerror(errno);
         return nullptr;
     }
-    if (::isatty(fd) && !tools700::platform::ConfigureLine(fd)) {
+    if (!::isatty(fd)) {
+        // A plain file or /dev/null would read as an endless end of file.
+        error = path + " is not a serial device (terminal)";
+        ::close(fd);
+        return nullptr;
+    }
+    if (!tools700::platform::ConfigureLine(fd)) {
         error = "can't set the line settings of " + path + ": " + std::strerror(errno);
         ::close(fd);
         return nullptr;
