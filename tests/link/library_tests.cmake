@@ -22,3 +22,12 @@ tools700_add_test(NAME link_sim_test
   LIBS comm700 comm700_wire tools700_platform)
 target_compile_definitions(link_sim_test PRIVATE LINK_TEST_DRIVE="$<TARGET_FILE:link_test_drive>")
 add_dependencies(link_sim_test link_test_drive)
+
+# Against the real drive simulator, once it is part of the build.
+if(TARGET drivesim)
+  tools700_add_test(NAME link_drivesim_test
+    SOURCES LinkDrivesimTest.cpp
+    LIBS comm700)
+  target_compile_definitions(link_drivesim_test PRIVATE DRIVESIM="$<TARGET_FILE:drivesim>")
+  add_dependencies(link_drivesim_test drivesim)
+endif()

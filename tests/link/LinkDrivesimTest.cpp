@@ -1,0 +1,145 @@
+// The library against the real drive simulator program (build/bin/drivesim) in another
+// process: on the simulator channel and on a pseudo-terminal it creates.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "comm700.h"
+
+extern char** environ;
+using namespace std::chrono_literals;
+
+namespace {
+
+// drivesim with its standard output on a pipe; the first line says it answers.
+struct Drivesim {
+    pid_t pid = -1;
+    int out = -1;
+    explicit Drivesim(std::vector<std::string> args)
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return;
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
+        posix_spawn_file_actions_addclose(&fa, fds[0]);
+        args.insert(args.begin(), DRIVESIM);
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid, DRIVESIM, &fa, nullptr, argv.data(), environ) != 0)
+            pid = -1;
+        posix_spawn_file_actions_destroy(&fa);
+        close(fds[1]);
+        out = fds[0];
+    }
+    ~Drivesim()
+    {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+        if (out >= 0)
+            close(out);
+    }
+    std::string ReadLine()
+    {
+        std::string line;
+        char c;
+        while (read(out, &c, 1) == 1 && c != '\n')
+            line += c;
+        return line;
+    }
+};
+
+}  // namespace
+
+TEST(LinkDrivesim, SimulatorChannelAnswersEveryKindAndThreeThreads)
+{
+    Drivesim sim({"--model", "743", "--axes", "1,2", "--refuse", "Kvp=66"});
+    ASSERT_EQ(sim.ReadLine(), "simulator channel");
+    ASSERT_EQ(UseSerialPort(0), 0);
+    ASSERT_EQ(SetAxis700(1), COMM_OK);
+    double v = 0;
+    ASSERT_EQ(GetVar700("Model", &v), COMM_OK);
+    EXPECT_EQ(v, 743);
+    EXPECT_EQ(PutVar700("Kvp", 1.0), BOUNDS_ERROR);
+    EXPECT_EQ(ExeCmd700("NVSave"), COMM_OK);
+    const char* names[] = {"Model", "VelCmd", "FaultCode", nullptr};
+    double values[3] = {};
+    int mask = 0;
+    ASSERT_EQ(GetVars700(names, values, &mask), COMM_OK);
+    EXPECT_EQ(mask & 0x7, 0x7);
+    EXPECT_EQ(values[0], 743);
+    double ch1[100], ch2[100];
+    uint16_t n = 0;
+    EXPECT_EQ(ReadScopeData700(1, 0, 1, 0, 0, 1, 2, ch1, ch2, &n), COMM_OK);
+    EXPECT_LE(n, 100);
+    uint16_t st = 0;
+    const int upcr = GetUPCRstatus(&st);  // answered, whether or not this drive takes firmware
+    EXPECT_TRUE(upcr == COMM_OK || upcr == NOT_IMPLEMENTED) << upcr;
+
+    std::atomic<int> bad {0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 20; ++i) {
+                double x = 0;
+                if (GetVar700("Model", &x) != COMM_OK || x != 743)
+                    ++bad;
+            }
+        });
+    for (auto& th : threads)
+        th.join();
+    EXPECT_EQ(bad, 0);
+    ASSERT_EQ(SetAxis700(9), COMM_OK);  // no drive there
+    EXPECT_EQ(GetVar700("Model", &v), NO_RESPONSE);
+    EXPECT_EQ(SetAxis700(255), COMM_OK);
+}
+
+TEST(LinkDrivesim, LaunchAndShootTheSimulator)
+{
+    ASSERT_EQ(UseSerialPort(0), 0);
+    ASSERT_EQ(SetAxis700(1), COMM_OK);
+    ASSERT_EQ(LaunchSimulator(DRIVESIM), 0);
+    double v = 0;
+    int st = NO_RESPONSE;
+    auto t0 = std::chrono::steady_clock::now();
+    while (st != COMM_OK && std::chrono::steady_clock::now() - t0 < 10s)
+        st = GetVar700("Model", &v);
+    EXPECT_EQ(st, COMM_OK);
+    EXPECT_EQ(ShootSimulator(), 0);
+    EXPECT_EQ(GetVar700("Model", &v), NO_RESPONSE);
+    while (SrlGetChar() >= 0) {
+    }
+    EXPECT_EQ(SetAxis700(255), COMM_OK);
+}
+
+TEST(LinkDrivesim, PseudoTerminalOfTheSimulator)
+{
+    Drivesim sim({"--pty", "--axes", "3"});
+    const std::string path = sim.ReadLine();
+    ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
+    setenv("COMM700_COM3", path.c_str(), 1);
+    ASSERT_EQ(UseSerialPort(3), 1);
+    ASSERT_EQ(SetAxis700(3), COMM_OK);
+    double v = 0;
+    EXPECT_EQ(GetVar700("Model", &v), COMM_OK);
+    EXPECT_EQ(PutVar700("VelCmd", 12.5), COMM_OK);
+    ASSERT_EQ(GetVar700("VelCmd", &v), COMM_OK);
+    EXPECT_DOUBLE_EQ(v, 12.5);
+    EXPECT_EQ(UseSerialPort(0), 0);
+    unsetenv("COMM700_COM3");
+    EXPECT_EQ(SetAxis700(255), COMM_OK);
+}
