@@ -46,6 +46,16 @@ TEST_F(DriveState, EnableFollowsConfigurationAndFaults)
     EXPECT_EQ(Get("FaultCode"), 16);
 }
 
+TEST_F(DriveState, ConfiguredOptionStartsADisabledDrive)
+{
+    StartSim({"--axes", "1", "--configured"});
+    EXPECT_EQ(Get("CfgD"), 1);
+    EXPECT_EQ(Get("DriveStatus"), 3);
+    EXPECT_EQ(Get("FaultCode"), 0);
+    ASSERT_EQ(PutVar700("Enable", 1), COMM_OK);
+    EXPECT_EQ(Get("DriveStatus"), 2);
+}
+
 TEST_F(DriveState, NvSaveSurvivesARestartAndNvLoadRestores)
 {
     std::string nv = dir_.File("nv.txt");

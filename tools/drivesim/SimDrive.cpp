@@ -44,6 +44,7 @@ std::int32_t ToInt32(double v)
 
 SimDrive::SimDrive(const WireNames& names, const DriveSetup& setup, NvMemory& nv)
     : names_(names), nv_(nv), model_(setup.model), address_(setup.address), slot_(setup.slot), nvUnreadable_(setup.nvUnreadable),
+      startConfigured_(setup.configured),
       serialControl_(setup.serialControl), faultCode_(setup.faultCode),
       extFault_(setup.extFault), firmware_(setup.eraseMs)
 {
@@ -184,6 +185,7 @@ bool SimDrive::ApplyImage(const NvImage& image)
 void SimDrive::PowerUp()
 {
     ApplyDefaults();
+    configured_ = startConfigured_;
     if (auto image = nv_.Image(slot_)) ApplyImage(*image);
     if (nvUnreadable_ && faultCode_ == 0) {
         faultCode_ = kFaultParameterMemory;

@@ -37,6 +37,7 @@ struct DriveSetup {
     int address = 1;
     int slot = 1;               // the drive's name in the non-volatile memory file
     bool serialControl = false; // 740 family: start under serial control
+    bool configured = false;    // start configured (no saved image says otherwise)
     int faultCode = 0;          // start with this fault latched
     int extFault = 0;
     int eraseMs = 150;
@@ -106,6 +107,7 @@ private:
     int address_;
     int slot_;
     bool nvUnreadable_;
+    bool startConfigured_;
     bool configured_ = false;
     bool enableLatched_ = false;  // Enable was written 1 while the drive could run
     bool serialControl_ = false;

@@ -28,6 +28,7 @@ struct SimOptions {
     std::string traceFile;              // --trace FILE
     int rcalPeriodMs = 0;               // --rcal MS: unsolicited R-cal values, 0 = off
     bool serialControl = false;         // --serial-control: a 740 drive starts under serial control
+    bool configured = false;            // --configured: start configured (as after TableGen)
     int faultCode = 0;                  // --fault CODE[,EXT]: start faulted
     int extFault = 0;
     std::string firmwareFile;           // --fwfile PATH: where an accepted firmware image goes
