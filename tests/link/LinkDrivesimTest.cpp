@@ -84,8 +84,9 @@ TEST(LinkDrivesim, SimulatorChannelAnswersEveryKindAndThreeThreads)
     EXPECT_EQ(values[0], 743);
     double ch1[100], ch2[100];
     uint16_t n = 0;
-    EXPECT_EQ(ReadScopeData700(1, 0, 1, 0, 0, 1, 2, ch1, ch2, &n), COMM_OK);
-    EXPECT_LE(n, 100);
+    ASSERT_EQ(ReadScopeData700(0, 0, 1, 0, 0, 1, 2, ch1, ch2, &n), COMM_OK);  // a fetch
+    EXPECT_EQ(n, 100);
+    EXPECT_EQ(ReadScopeData700(0, 0, 0, 0, 0, 1, 2, ch1, ch2, &n), BOUNDS_ERROR);  // timebase 0
     uint16_t st = 0;
     const int upcr = GetUPCRstatus(&st);  // answered, whether or not this drive takes firmware
     EXPECT_TRUE(upcr == COMM_OK || upcr == NOT_IMPLEMENTED) << upcr;
