@@ -53,6 +53,21 @@ int Guard(int onError, F&& body)
 
 uint8_t Axis() { return g_library->axis(); }
 
+// The lookup of GetVar700/PutVar700: 1 for a name not in the table, 2 for a command,
+// 3 when the library did not load; 0 with *sym set otherwise.
+int LookupVariable(const char* name, const wire::WireSymbol** sym)
+{
+    const wire::WireSymbol* s = wire::LookupSymbol(name);
+    if (s == nullptr)
+        return NO_SUCH_SYMBOL;
+    if (s->kind == wire::kSymCmd)
+        return TYPE_ERROR;
+    if (g_library == nullptr)
+        return NO_PORT;
+    *sym = s;
+    return COMM_OK;
+}
+
 }  // namespace
 
 namespace tools700::link {
@@ -169,13 +184,9 @@ COMM700_API int PutUPCRstatus(uint16_t value, uint16_t* status)
 
 COMM700_API int GetVar700(const char* name, double* value)
 {
-    const wire::WireSymbol* s = wire::LookupSymbol(name);
-    if (s == nullptr)
-        return NO_SUCH_SYMBOL;
-    if (s->kind == wire::kSymCmd)
-        return TYPE_ERROR;
-    if (g_library == nullptr)
-        return NO_PORT;
+    const wire::WireSymbol* s = nullptr;
+    if (const int st = LookupVariable(name, &s); st != COMM_OK)
+        return st;
     return Guard(COMM_ERROR, [&] {
         const uint8_t cmd = s->kind == wire::kSymInt ? wire::CMD_GET_INT : wire::CMD_GET_FLOAT;
         wire::GetVarRequest rq(Axis(), cmd, static_cast<uint16_t>(s->id));
@@ -252,13 +263,9 @@ COMM700_API int LaunchSimulator(const char* program)
 
 COMM700_API int PutVar700(const char* name, double value)
 {
-    const wire::WireSymbol* s = wire::LookupSymbol(name);
-    if (s == nullptr)
-        return NO_SUCH_SYMBOL;
-    if (s->kind == wire::kSymCmd)
-        return TYPE_ERROR;
-    if (g_library == nullptr)
-        return NO_PORT;
+    const wire::WireSymbol* s = nullptr;
+    if (const int st = LookupVariable(name, &s); st != COMM_OK)
+        return st;
     return Guard(COMM_ERROR, [&] {
         const uint8_t cmd = s->kind == wire::kSymInt ? wire::CMD_PUT_INT : wire::CMD_PUT_FLOAT;
         wire::PutVarRequest rq(Axis(), cmd, static_cast<uint16_t>(s->id), value);

@@ -13,54 +13,17 @@
 #include <unistd.h>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "comm700.h"
 
-extern char** environ;
 using namespace std::chrono_literals;
 
 namespace {
 
 // drivesim with its standard output on a pipe; the first line says it answers.
-struct Drivesim {
-    pid_t pid = -1;
-    int out = -1;
-    explicit Drivesim(std::vector<std::string> args)
-    {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
-        posix_spawn_file_actions_addclose(&fa, fds[0]);
-        args.insert(args.begin(), DRIVESIM);
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid, DRIVESIM, &fa, nullptr, argv.data(), environ) != 0)
-            pid = -1;
-        posix_spawn_file_actions_destroy(&fa);
-        close(fds[1]);
-        out = fds[0];
-    }
-    ~Drivesim()
-    {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-        if (out >= 0)
-            close(out);
-    }
-    std::string ReadLine()
-    {
-        std::string line;
-        char c;
-        while (read(out, &c, 1) == 1 && c != '\n')
-            line += c;
-        return line;
-    }
+struct Drivesim : linktest::ChildProcess {
+    explicit Drivesim(std::vector<std::string> args) : ChildProcess(DRIVESIM, std::move(args)) {}
+    ~Drivesim() { Kill(SIGTERM); }  // ends cleanly on SIGTERM
 };
 
 }  // namespace

@@ -15,70 +15,19 @@
 #include <unistd.h>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "comm700.h"
 #include "tools700/platform/EnvSim.h"
 
-extern char** environ;
 using namespace std::chrono_literals;
 
 namespace {
 
-// A helper process (link_test_drive) with its standard output on a pipe.
-struct Helper {
-    pid_t pid = -1;
-    int out = -1;
-
-    Helper(std::vector<std::string> args, const char* ns = nullptr)
+// A helper process (link_test_drive), optionally in another namespace.
+struct Helper : linktest::ChildProcess {
+    explicit Helper(std::vector<std::string> args, const char* ns = nullptr)
+        : ChildProcess(LINK_TEST_DRIVE, std::move(args), ns)
     {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
-        posix_spawn_file_actions_addclose(&fa, fds[0]);
-        args.insert(args.begin(), LINK_TEST_DRIVE);
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::vector<std::string> envStore;
-        for (char** e = environ; *e; ++e)
-            if (!ns || std::strncmp(*e, "COMM700_NAMESPACE=", 18) != 0)
-                envStore.emplace_back(*e);
-        if (ns)
-            envStore.push_back(std::string("COMM700_NAMESPACE=") + ns);
-        std::vector<char*> envp;
-        for (auto& e : envStore)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        if (posix_spawn(&pid, LINK_TEST_DRIVE, &fa, nullptr, argv.data(), envp.data()) != 0)
-            pid = -1;
-        posix_spawn_file_actions_destroy(&fa);
-        close(fds[1]);
-        out = fds[0];
-    }
-    ~Helper()
-    {
-        Kill(SIGKILL);
-        if (out >= 0)
-            close(out);
-    }
-    std::string ReadLine()
-    {
-        std::string line;
-        char c;
-        while (read(out, &c, 1) == 1 && c != '\n')
-            line += c;
-        return line;
-    }
-    void Kill(int sig)
-    {
-        if (pid > 0) {
-            kill(pid, sig);
-            waitpid(pid, nullptr, 0);
-        }
-        pid = -1;
     }
 };
 

@@ -43,16 +43,7 @@ public:
         slave_ = -1;
     }
     // The drive's end goes away (a cable pulled, a peer killed).
-    void HangUp()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        CloseMaster();
-        if (slave_ >= 0)
-            close(slave_);
-        slave_ = -1;
-    }
+    void HangUp() { Stop(); }
     void Write(const std::vector<uint8_t>& bytes)
     {
         std::size_t done = 0;
