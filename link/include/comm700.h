@@ -4,6 +4,15 @@
  * Values cross this boundary as doubles, 16-bit words and zero-terminated strings in
  * buffers the caller owns; the library keeps no pointer to caller memory after a call.
  * All functions may be called from any thread.
+ *
+ * On Linux: "COMn" (n = 1..4) is the device named by the environment variable COMM700_COMn,
+ * else the one the program set with tools700::platform::SetComPortDevice, else /dev/ttyS<n-1>.
+ * The named locks and the simulator channel's shared region "envsim" live in POSIX shared
+ * memory of the namespace COMM700_NAMESPACE (default "comm700-<uid>"); see docs/link.md.
+ *
+ * Bad input: null output pointers are skipped (the call still runs), a null, empty or
+ * over-long name is not in the table (NO_SUCH_SYMBOL), an integer value beyond 32 bits is
+ * clamped, a load-segment count above 64 is taken as 64.
  */
 #ifndef COMM700_H
 #define COMM700_H

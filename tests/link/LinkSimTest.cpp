@@ -210,3 +210,32 @@ TEST_F(LinkSim, RegionLeftByKilledProcessesIsResetForTheNextStart)
     Helper look({"report"}, ns.c_str());
     EXPECT_EQ(look.ReadLine(), "1 1 1");  // only itself, and both queues empty again
 }
+
+TEST_F(LinkSim, ByteFunctionsMeetAcrossProcesses)
+{
+    // Two processes of their own namespace, neither with a receive thread: HostPutChar in one
+    // reaches SrlGetChar in the other, and SrlPutChar there reaches HostGetChar here.
+    const std::string ns = std::string(std::getenv("COMM700_NAMESPACE") ? std::getenv("COMM700_NAMESPACE") : "t") + "-bytes";
+    Helper echo({"echo"}, ns.c_str());
+    ASSERT_EQ(echo.ReadLine(), "ready");
+    Helper host({"host-bytes"}, ns.c_str());
+    EXPECT_EQ(host.ReadLine(), "66");
+}
+
+TEST_F(LinkSim, AFullQueueDropsBytesButNothingBreaks)
+{
+    for (int i = 0; i < 128; ++i)
+        ASSERT_GE(HostPutChar(0x99), 0);
+    EXPECT_EQ(HostPutChar(0x99), -1);
+    const char* names[] = {"Model", nullptr};
+    double values[1] = {5};
+    int result = 7;
+    EXPECT_EQ(PutVars700(names, values, &result), NO_RESPONSE);  // its request found no room
+    EXPECT_EQ(result, 0);
+    int drained = 0;
+    while (SrlGetChar() >= 0)
+        ++drained;
+    EXPECT_EQ(drained, 128);
+    for (int i = 0; i < 300; ++i)  // garbage towards the host: the receive thread eats it
+        SrlPutChar(i & 0xFF);
+}

@@ -7,6 +7,9 @@
 //   hold-lock NAME   take the named lock, print "ready", wait to be killed
 //   fill-queues      put bytes into both simulator queues, print "ready", wait to be killed
 //   report           print "<attach count> <host-to-drive empty> <drive-to-host empty>"
+//   echo             drive side without frames: every byte from the host comes back plus one
+//   host-bytes       host side without a receive thread: HostPutChar 0x41, then print the
+//                    first byte HostGetChar returns within two seconds (or -1)
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -83,6 +86,28 @@ int main(int argc, char** argv)
         }
         Ready();
         pause();
+        return 0;
+    }
+    if (mode == "echo") {
+        Ready();
+        while (!g_stop) {
+            const int b = SrlGetChar();
+            if (b < 0)
+                usleep(500);
+            else
+                SrlPutChar((b + 1) & 0xFF);
+        }
+        return 0;
+    }
+    if (mode == "host-bytes") {
+        HostPutChar(0x41);
+        int b = -1;
+        for (int i = 0; i < 4000 && b < 0; ++i) {
+            b = HostGetChar();
+            if (b < 0)
+                usleep(500);
+        }
+        std::printf("%d\n", b);
         return 0;
     }
     if (mode == "report") {
