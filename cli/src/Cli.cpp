@@ -2,7 +2,6 @@
 
 #include "IniSettings.h"
 #include "ProgressBar.h"
-#include "StatusLine.h"
 #include "TerminalMessages.h"
 #include "comm700.h"
 #include "mdb700.h"
@@ -250,9 +249,25 @@ int CmdStatus(Context &ctx)
     double values[4] = {0, 0, 0, 0};
     int mask = 0;
     const int st = GetVars700(names, values, &mask);
-    const std::string line = StatusLineText(st, values, mask);
+    const std::string line = ConnectionStatusText(st, values, mask);
     std::fprintf(ctx.out, "%s\n", line.c_str());
     return (st == 0 && (mask & 0xF) == 0xF) ? kOk : kCommError;
+}
+
+// Reads the drive's configuration into a Cfg of its family, with a progress bar; nullptr (after
+// the message) when the drive does not answer or a variable cannot be read.
+std::unique_ptr<Cfg> UploadFromDrive(Context &ctx, Messages &messages, const char *label)
+{
+    double model = 0;
+    if (GetVar700("Model", &model) != 0) {
+        messages.Message("Comm error?");
+        return nullptr;
+    }
+    auto cfg = Is740Family(TruncToInt(model)) ? std::make_unique<Cfg>(740) : std::make_unique<Cfg>();
+    ProgressBar bar(ctx.err, ctx.progress && !ctx.opt.quiet, label);
+    if (!cfg->Upload(messages, [&](double f) { bar(f); }))
+        return nullptr;
+    return cfg;
 }
 
 int CmdUpload(Context &ctx)
@@ -262,28 +277,19 @@ int CmdUpload(Context &ctx)
     const std::string file = ctx.opt.words[1];
     OpenLink(ctx);
     TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.opt.preset);
-    double model = 0;
-    if (GetVar700("Model", &model) != 0) {
-        term.Message("Comm error?");
+    auto cfg = UploadFromDrive(ctx, term, "Upload  ");
+    if (!cfg)
         return kCommError;
-    }
-    Cfg cfg740(740);
-    Cfg cfg730;
-    Cfg &cfg = Is740Family(TruncToInt(model)) ? cfg740 : cfg730;
-    {
-        ProgressBar bar(ctx.err, ctx.progress && !ctx.opt.quiet, "Upload  ");
-        if (!cfg.Upload(term, [&](double f) { bar(f); }))
-            return kCommError;
-    }
-    const int lines = cfg.Save(file, TruncToInt(cfg.Get("Model")));
+    const int model = TruncToInt(cfg->Get("Model"));
+    const int lines = cfg->Save(file, model);
     if (lines == 0) {
-        std::fprintf(ctx.err, "The file has not been saved properly (model %s belongs to no drive family)\n",
-                     NumberText(cfg.Get("Model")).c_str());
+        std::fprintf(ctx.err, "The file has not been saved properly (model %d belongs to no drive family)\n",
+                     model);
         return kFileError;
     }
     if (!ctx.opt.quiet)
-        std::fprintf(ctx.out, "%d variables of %s written to %s\n", lines,
-                     ModelText(TruncToInt(model)).c_str(), file.c_str());
+        std::fprintf(ctx.out, "%d variables of %s written to %s\n", lines, ModelText(model).c_str(),
+                     file.c_str());
     return kOk;
 }
 
@@ -448,19 +454,10 @@ int CmdDiff(Context &ctx)
     auto file = LoadCfgFile(ctx.opt.words[1]);
     OpenLink(ctx);
     TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.opt.preset);
-    double model = 0;
-    if (GetVar700("Model", &model) != 0) {
-        term.Message("Comm error?");
+    auto driveCfg = UploadFromDrive(ctx, term, "Reading ");
+    if (!driveCfg)
         return kCommError;
-    }
-    Cfg drive740(740);
-    Cfg drive730;
-    Cfg &drive = Is740Family(TruncToInt(model)) ? drive740 : drive730;
-    {
-        ProgressBar bar(ctx.err, ctx.progress && !ctx.opt.quiet, "Reading ");
-        if (!drive.Upload(term, [&](double f) { bar(f); }))
-            return kCommError;
-    }
+    const Cfg &drive = *driveCfg;
     int differences = 0;
     for (TQX *t : file->ListForModel(TruncToInt(file->Get("Model")))) {
         const std::string &name = t->VarName();

@@ -1,7 +1,6 @@
 // The pieces of the command-line tool: the settings reader, the terminal questions on a real
 // pseudo-terminal, and the status line.
 #include "IniSettings.h"
-#include "StatusLine.h"
 #include "TerminalMessages.h"
 
 #include <gtest/gtest.h>
@@ -45,21 +44,6 @@ TEST(IniSettingsReader, ReadingStopsAtAMissingComport)
     StoredLink c = ReadStoredLink(IniSettings::Parse("[SOFTWARE]\nKorvane\\700\\Comm\\Comport=0\n"));
     EXPECT_EQ(c.port, 0);
     EXPECT_EQ(c.axis, 255);
-}
-
-TEST(StatusLineTextTest, PollResults)
-{
-    const double ok[4] = {1, 2, 0, 0};
-    EXPECT_EQ(StatusLineText(4, ok, 0), "No connection");
-    EXPECT_EQ(StatusLineText(0, ok, 0x7), "CommError?");
-    const std::string enabled = StatusLineText(0, ok, 0xF);
-    EXPECT_EQ(enabled.rfind("Status: Axis 1  ", 0), 0u) << enabled;
-    const double faulted[4] = {12, 1, 13, 4};
-    EXPECT_EQ(StatusLineText(0, faulted, 0xF).substr(StatusLineText(0, faulted, 0xF).find(" (Cause:")),
-              " (Cause: 13 - Encoder aligment failed (4 - Excessive dc offset in IFB sensor))");
-    const double faultOnly[4] = {12, 1, 2, 0};
-    EXPECT_NE(StatusLineText(0, faultOnly, 0xF).find(" (Cause: 2 -  Motor over-temperature)"),
-              std::string::npos);
 }
 
 namespace {

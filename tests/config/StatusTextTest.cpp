@@ -32,3 +32,18 @@ TEST(StatusText, NamedFormGivesTheBoundsOnlyForCode66)
     EXPECT_EQ(VarStatusText(4, "AxisAddr"), StatusText(4));
     EXPECT_EQ(ErrorBoxText(StatusText(68)), "NOT IMPLEMENTED.");
 }
+
+TEST(ConnectionStatusTextTest, PollResults)
+{
+    const double ok[4] = {1, 2, 0, 0};
+    EXPECT_EQ(ConnectionStatusText(4, ok, 0), "No connection");
+    EXPECT_EQ(ConnectionStatusText(0, ok, 0x7), "CommError?");
+    const std::string enabled = ConnectionStatusText(0, ok, 0xF);
+    EXPECT_EQ(enabled.rfind("Status: Axis 1  ", 0), 0u) << enabled;
+    const double faulted[4] = {12, 1, 13, 4};
+    EXPECT_EQ(ConnectionStatusText(0, faulted, 0xF).substr(ConnectionStatusText(0, faulted, 0xF).find(" (Cause:")),
+              " (Cause: 13 - Encoder aligment failed (4 - Excessive dc offset in IFB sensor))");
+    const double faultOnly[4] = {12, 1, 2, 0};
+    EXPECT_NE(ConnectionStatusText(0, faultOnly, 0xF).find(" (Cause: 2 -  Motor over-temperature)"),
+              std::string::npos);
+}

@@ -10,4 +10,9 @@ std::string StatusText(int code);
 // As StatusText, except that 66 names the variable's bounds: "Bounds error : min = ..., max = ...".
 std::string VarStatusText(int code, const std::string &varName);
 
+// The connection monitor's line for one poll of AxisAddr, DriveStatus, FaultCode and ExtFault:
+// "No connection" after a failed poll, "CommError?" when not every value arrived, otherwise
+// "Status: Axis <a>  <drive state>[ (Cause: <fault>[ (<extended fault>)])]".
+std::string ConnectionStatusText(int status, const double values[4], int validMask);
+
 } // namespace tools700
