@@ -73,8 +73,10 @@ private:
         uint8_t buf[512];
         while (!stop_) {
             pollfd p {master_, POLLIN, 0};
-            if (poll(&p, 1, 5) <= 0 || !(p.revents & POLLIN))
+            if (poll(&p, 1, 5) <= 0 || !(p.revents & POLLIN)) {
+                drive.Tick();
                 continue;
+            }
             ssize_t n = read(master_, buf, sizeof buf);
             if (n > 0) {
                 bytesIn += n;

@@ -53,6 +53,16 @@ void TestDrive::Flush()
         send_(r);
 }
 
+void TestDrive::Tick(int maxHoldMs)
+{
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        if (held_.empty() || std::chrono::steady_clock::now() - heldSince_ < std::chrono::milliseconds(maxHoldMs))
+            return;
+    }
+    Flush();
+}
+
 void TestDrive::OnFrame(const uint16_t* frame)
 {
     wire::Request rq;
@@ -72,6 +82,8 @@ void TestDrive::OnFrame(const uint16_t* frame)
             return;
         const int batch = reverseBatch.load();
         if (batch > 1) {
+            if (held_.empty())
+                heldSince_ = std::chrono::steady_clock::now();
             held_.push_back(bytes);
             if (static_cast<int>(held_.size()) < batch)
                 return;

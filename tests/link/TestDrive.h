@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -29,6 +30,9 @@ public:
     void Feed(const uint8_t* data, std::size_t n);
     // Sends replies still held back for a reordered batch.
     void Flush();
+    // Sends a held batch that has waited longer than maxHoldMs for its last member (a caller
+    // that fell behind must not time out because of the reordering).
+    void Tick(int maxHoldMs = 100);
 
     // Behaviour.
     std::atomic<bool> silent {false};
@@ -64,6 +68,7 @@ private:
     std::map<uint8_t, std::vector<uint16_t>> lastByCommand_;
     std::vector<uint16_t> last_;
     std::vector<std::vector<uint8_t>> held_;
+    std::chrono::steady_clock::time_point heldSince_;
     uint16_t upcr_ = 0x80;
     std::atomic<int> lastAddress_ {-1};
 };
