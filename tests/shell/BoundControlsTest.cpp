@@ -153,6 +153,12 @@ TEST_F(BoundControlsTest, NumbersFollowTheUsersRegionalFormat)
     kvp->DoExit();
     EXPECT_TRUE(messages.texts().empty());
     EXPECT_EQ(kvp->Info()->Val(), 3.25);
+    // A group separator is no decimal separator.
+    QLocale::setDefault(QLocale::c());
+    kvp->setText(QStringLiteral("1,5"));
+    kvp->DoExit();
+    EXPECT_EQ(messages.texts().size(), 1u);
+    EXPECT_EQ(kvp->Info()->Val(), 3.25);
     // The value set stays locale-independent.
     Cfg cfg;
     StoreAll(cfg, form.get());

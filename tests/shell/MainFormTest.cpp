@@ -344,6 +344,31 @@ TEST_F(MainFormTest, WorkflowsThatNeedTheDriveStopAtTheCommunicationWarning)
     EXPECT_EQ(messages.texts()[6], kCommWarning);
 }
 
+TEST_F(MainFormTest, WorkflowsOpenTheirWindowsOnceTheDriveAnswers)
+{
+    std::vector<std::string> opened;
+    for (const char *w : {"TCfgNewDlg", "Tvardlg", "TScopeForm", "TTroubleshooting", "TEditMDBDlg", "TFWUpgrade",
+                          "TslTuningBox", "TInertiaRDlg"})
+        form->SetWindowOpener(w, [&opened, w] { opened.push_back(w); });
+    form->EditOnline();  // no drive: the warning, no window
+    EXPECT_TRUE(opened.empty());
+    DriveSim sim({"--model", "733", "--axes", "1"});
+    ASSERT_TRUE(sim.Ready());
+    form->NewConfiguration();
+    form->EditOnline();
+    form->Oscilloscope();
+    form->Diagnostics();
+    form->EditMotorDatabase();
+    form->UpgradeFW();
+    messages.Queue(Answer::No);
+    form->TuningWizard();
+    messages.Queue(Answer::Yes);
+    form->TuningWizard();
+    EXPECT_EQ(opened, (std::vector<std::string>{"TCfgNewDlg", "Tvardlg", "TScopeForm", "TTroubleshooting", "TEditMDBDlg",
+                                                "TFWUpgrade", "TslTuningBox", "TInertiaRDlg"}));
+    EXPECT_EQ(messages.texts().size(), 3u);  // the one warning and the two questions
+}
+
 TEST_F(MainFormTest, UploadReadsTheDrivesFamilyAndHidesTheProgressBar)
 {
     DriveSim sim({"--model", "1743", "--axes", "1", "--serial-control"});

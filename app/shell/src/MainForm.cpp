@@ -1,6 +1,7 @@
 #include "tools700/shell/MainForm.h"
 
 #include "comm700.h"
+#include "mdb700.h"
 #include "tools700/Error.h"
 #include "tools700/Messages.h"
 #include "tools700/config/Cfg.h"
@@ -460,24 +461,52 @@ void TMainForm::EditFile()
         ShowConfigurationOf(family, *cfg, file);
 }
 
-void TMainForm::EditOnline() { CheckConnection(); }
-void TMainForm::Oscilloscope() { CheckConnection(); }
-void TMainForm::Diagnostics() { CheckConnection(); }
-void TMainForm::NewConfiguration() {}
+void TMainForm::Open(const std::string &window)
+{
+    const auto it = openers_.find(window);
+    if (it != openers_.end() && it->second)
+        it->second();
+}
+
+void TMainForm::EditOnline()
+{
+    if (CheckConnection())
+        Open("Tvardlg");
+}
+
+void TMainForm::Oscilloscope()
+{
+    if (CheckConnection())
+        Open("TScopeForm");
+}
+
+void TMainForm::Diagnostics()
+{
+    if (CheckConnection())
+        Open("TTroubleshooting");
+}
+
+void TMainForm::NewConfiguration() { Open("TCfgNewDlg"); }
 
 void TMainForm::EditMotorDatabase()
 {
     // The motor editor works on the built-in table alone; the extensions come back afterwards.
+    mdb_FlushExtensions();
+    Open("TEditMDBDlg");
     if (loadMotorExtensions_)
         loadMotorExtensions_();
 }
 
-void TMainForm::UpgradeFW() {}
+void TMainForm::UpgradeFW() { Open("TFWUpgrade"); }
 
 void TMainForm::TuningWizard()
 {
-    if (messages_.Confirm("Would you like to use Tuning Wizard Online?"))
-        CheckConnection();
+    if (!messages_.Confirm("Would you like to use Tuning Wizard Online?")) {
+        Open("TslTuningBox");
+        return;
+    }
+    if (CheckConnection())
+        Open("TInertiaRDlg");
 }
 
 void TMainForm::PortAxis()

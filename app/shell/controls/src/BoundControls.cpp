@@ -33,8 +33,14 @@ int ClampToInt(double x)
     return TruncToInt(x);
 }
 
-// The user's regional number format, as the edit boxes show and read numbers.
-QLocale UserLocale() { return QLocale(); }
+// The user's regional number format, as the edit boxes show and read numbers. Group separators
+// are refused when reading, so "1,5" in a locale with a decimal point is an error, not 15.
+QLocale UserLocale()
+{
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
+    return locale;
+}
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -59,6 +60,10 @@ public:
     {
         editConfiguration_ = std::move(editor);
     }
+    // How a workflow shows a window of a later part ("TCfgNewDlg", "Tvardlg", "TScopeForm",
+    // "TTroubleshooting", "TEditMDBDlg", "TFWUpgrade", "TslTuningBox", "TInertiaRDlg"). Until a
+    // window is registered, its button and menu entry do nothing beyond their connection check.
+    void SetWindowOpener(const std::string &window, std::function<void()> open) { openers_[window] = std::move(open); }
     // The file dialog of Edit File (OpenCfgDlg); the default is the Qt dialog.
     void SetOpenCfgDialog(std::unique_ptr<FileDialog> dialog);
     FileDialog &SaveCfgDlg();
@@ -147,6 +152,8 @@ private:
     std::function<void()> loadMotorExtensions_;
     std::function<void(Cfg &, const std::string &)> editConfiguration_;
     std::function<void(int)> exit_;
+    std::map<std::string, std::function<void()>> openers_;
+    void Open(const std::string &window);
     std::unique_ptr<FileDialog> openCfgDlg_;
     std::unique_ptr<FileDialog> saveCfgDlg_;
     bool statusErrorShown_ = false;
