@@ -2,7 +2,8 @@
 // pseudo-terminal (real termios) and over the simulator channel, and the CPU use of an idle
 // library whose receive thread is running.
 //
-//   link_bench [exchanges]      (default 2000 per channel)
+//   COMM700_NAMESPACE=bench link_bench [exchanges]      (default 2000 per channel)
+// A namespace of its own keeps the benchmark off the channel of a program that runs meanwhile.
 //
 // Host-added latency = round trip measured by the caller minus the drive's own time (from the
 // moment its read returned the request's first byte to the end of its reply write).
@@ -26,6 +27,7 @@
 
 #include "comm700.h"
 #include "tools700/platform/EnvSim.h"
+#include "tools700/platform/Namespace.h"
 #include "tools700/wire/Drive.h"
 #include "tools700/wire/Receiver.h"
 
@@ -138,10 +140,8 @@ double IdleCpuPercent(int seconds)
 int main(int argc, char** argv)
 {
     const int count = argc > 1 ? std::max(10, std::atoi(argv[1])) : 2000;
-    if (!std::getenv("COMM700_NAMESPACE")) {
-        std::string ns = "link-bench-" + std::to_string(getpid());
-        setenv("COMM700_NAMESPACE", ns.c_str(), 1);  // read again by the library at each open
-    }
+    // The library attached in the namespace of the environment when it was loaded; the
+    // benchmark works on whatever that is and leaves the channel as it found it.
 
     // Wire time of the same exchange at 19200 bit/s (10 bits per byte).
     wire::GetVarRequest rq(255, wire::CMD_GET_INT, 41);
@@ -221,6 +221,9 @@ int main(int argc, char** argv)
     std::printf("idle receive thread, simulator: %.3f %% of one core\n", IdleCpuPercent(3));
     std::printf("targets: host-added latency <= 1000 us median; idle receive thread < 0.5 %% of one core\n");
     UseSerialPort(-1);
+    while (SrlGetChar() >= 0) {
+    }
+    std::printf("namespace: %s\n", platform::Namespace().c_str());
     close(master);
     close(slave);
     return 0;
