@@ -265,8 +265,10 @@ std::unique_ptr<Cfg> UploadFromDrive(Context &ctx, Messages &messages, const cha
     }
     auto cfg = Is740Family(TruncToInt(model)) ? std::make_unique<Cfg>(740) : std::make_unique<Cfg>();
     ProgressBar bar(ctx.err, ctx.progress && !ctx.opt.quiet, label);
-    if (!cfg->Upload(messages, [&](double f) { bar(f); }))
+    if (!cfg->Upload(messages, [&](double f) { bar(f); })) {
+        bar.Done();
         return nullptr;
+    }
     return cfg;
 }
 
@@ -314,7 +316,11 @@ int CmdDownload(Context &ctx)
     bool ok;
     {
         ProgressBar bar(ctx.err, ctx.progress && !ctx.opt.quiet, "Download");
+        term.SetBeforeOutput([&] { bar.Done(); });
         ok = cfg->Download(rec, [&](double f) { bar(f); });
+        if (ok)
+            bar(1.0); // the last write reports (N - 1) / N; the transfer is complete now
+        term.SetBeforeOutput({});
     }
     if (!ok) {
         term.Message("Unable to write to drive -- download aborted");

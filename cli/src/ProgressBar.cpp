@@ -35,6 +35,7 @@ void ProgressBar::Done()
         std::fprintf(out_, "\n");
         std::fflush(out_);
         drawn_ = false;
+        lastPercent_ = -1; // the next call draws a fresh line
     }
 }
 

@@ -8,7 +8,6 @@ namespace {
 const char *KindPrefix(BoxKind kind)
 {
     switch (kind) {
-    case BoxKind::Warning: return "warning: ";
     case BoxKind::Error: return "error: ";
     default: return "";
     }
@@ -29,6 +28,8 @@ TerminalMessages::TerminalMessages(FILE *in, FILE *out, bool interactive, Preset
 
 Answer TerminalMessages::Show(BoxKind kind, const std::string &text, unsigned buttons)
 {
+    if (beforeOutput_)
+        beforeOutput_();
     std::string body = text;
     while (!body.empty() && body.back() == '\n')
         body.pop_back();

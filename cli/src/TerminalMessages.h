@@ -5,6 +5,7 @@
 #include "tools700/Messages.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace tools700::cli {
@@ -21,6 +22,9 @@ public:
     // True when a question was answered No or Cancel (for the exit code).
     bool Declined() const { return declined_; }
 
+    // Called before a box is written, so a progress bar can end its line first.
+    void SetBeforeOutput(std::function<void()> f) { beforeOutput_ = std::move(f); }
+
 private:
     Answer Ask(const std::string &prompt, unsigned buttons);
 
@@ -29,6 +33,7 @@ private:
     bool interactive_;
     Preset preset_;
     bool declined_ = false;
+    std::function<void()> beforeOutput_;
 };
 
 } // namespace tools700::cli

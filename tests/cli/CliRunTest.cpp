@@ -6,6 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using testutil::CliResult;
 using testutil::RunCli;
@@ -221,4 +226,93 @@ TEST_F(Cli, StoredPortAndAxisAndStatus)
     EXPECT_EQ(none.rc, 4);
     EXPECT_EQ(none.out, "No connection\n");
     EXPECT_EQ(Run({"--axis", "4", "get", "Model"}).out, "Model = 743 (SV743)\n");
+}
+
+namespace {
+// Runs the tool on a real pseudo-terminal and answers its questions as a user types.
+struct TerminalSession {
+    int master = -1;
+    pid_t pid = -1;
+    std::string screen;
+
+    TerminalSession(std::vector<std::string> args, std::vector<std::string> env)
+    {
+        args.insert(args.begin(), std::string(TOOLS700_BIN_DIR) + "/tools700-cli");
+        pid = forkpty(&master, nullptr, nullptr, nullptr);
+        if (pid == 0) {
+            for (auto &e : env)
+                putenv(e.data());
+            std::vector<char *> argv;
+            for (auto &a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+    ~TerminalSession()
+    {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        if (master >= 0)
+            close(master);
+    }
+    // Reads the terminal until `text` appears after `from`; false when the tool ends first or
+    // nothing comes for 20 s (a hang).
+    bool WaitFor(const std::string &text, size_t &from)
+    {
+        for (;;) {
+            size_t at = screen.find(text, from);
+            if (at != std::string::npos) {
+                from = at + text.size();
+                return true;
+            }
+            pollfd p{master, POLLIN, 0};
+            if (poll(&p, 1, 20000) <= 0)
+                return false;
+            char buf[512];
+            ssize_t n = read(master, buf, sizeof buf);
+            if (n <= 0)
+                return false;
+            screen.append(buf, static_cast<size_t>(n));
+        }
+    }
+    void Type(const std::string &s) { (void)!write(master, s.data(), s.size()); }
+    int Wait()
+    {
+        size_t from = screen.size();
+        WaitFor("\x01never", from); // drain until the tool closes the terminal
+        int status = 0;
+        waitpid(pid, &status, 0);
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+} // namespace
+
+TEST_F(Cli, QuestionsAreAskedOnATerminal)
+{
+    auto sim = Start({"--model", "733", "--refuse", "Kvp=66"});
+    std::filesystem::create_directory(dir.File("mde"));
+    testutil::WriteText(dir.File("mde/M1.MDE"), "0 0 0.5 0.0001 4 2 8 1.5 0 0 1 0 0 0 20 0 0 0 320 5");
+    const std::string cfg = dir.File("t.cfg");
+    ASSERT_EQ(Run({"new", cfg, "--drive", "SV733", "--motor", "M1", "--mode", "1"}).rc, 0);
+
+    TerminalSession term({"--port", "0", "download", cfg},
+                         {"TOOLS700_SETTINGS=" + dir.File("settings.ini")});
+    ASSERT_GT(term.pid, 0);
+    size_t from = 0;
+    ASSERT_TRUE(term.WaitFor("Warning: Kvp BOUNDS_ERROR", from)) << term.screen;
+    ASSERT_TRUE(term.WaitFor("[y/n]", from)) << term.screen;
+    term.Type("y\n");
+    ASSERT_TRUE(term.WaitFor("non-volatile memory?", from)) << term.screen;
+    ASSERT_TRUE(term.WaitFor("[y/n]", from)) << term.screen;
+    term.Type("n\n");
+    EXPECT_EQ(term.Wait(), 0) << term.screen;
+    EXPECT_NE(term.screen.find("Download ["), std::string::npos) << "a progress bar on the terminal";
+    EXPECT_NE(term.screen.find("100%"), std::string::npos);
+    for (const auto &t : sim->Trace())
+        EXPECT_FALSE(t.command == "EXEC" && testutil::SameName(t.name, "NVSave")) << "answered No";
 }
