@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 
+#include <algorithm>
+
 namespace tools700 {
 
 QtPrintCanvas::QtPrintCanvas(QPagedPaintDevice &device, const QFont &font,
@@ -39,10 +41,9 @@ void QtPrintCanvas::NewPage() { device_.newPage(); }
 
 int QtPrintCanvas::TextHeight(const std::string &text)
 {
+    // The font's full line height (ascent + descent), at least the text's own bounding box.
     QFontMetrics metrics(font_, &device_);
-    return metrics.boundingRect(QString::fromStdString(text)).height() > metrics.height()
-               ? metrics.boundingRect(QString::fromStdString(text)).height()
-               : metrics.height();
+    return std::max(metrics.height(), metrics.boundingRect(QString::fromStdString(text)).height());
 }
 
 int QtPrintCanvas::PageHeight() { return device_.height(); }
