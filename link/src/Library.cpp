@@ -31,8 +31,8 @@ Library::Library()
 
 void Library::Detach()
 {
-    // The receive thread looks at its stop flag at least every 6 ms; wait for it to end
-    // (bounded) rather than sleeping a fixed time.
+    // A stop request wakes the receive thread at once; wait for it to end (bounded by the
+    // 100 ms the line's unload pause allows) rather than sleeping a fixed time.
     receiver_.Stop(100);
     {
         std::unique_lock<std::shared_mutex> g(serialMutex_);
