@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -114,6 +115,8 @@ public:
             return;
         pid_ = fork();
         if (pid_ == 0) {
+            // The simulator ends with the test program, also when a sanitizer stops it.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
             if (pty) {
                 dup2(out[1], 1);
                 close(out[0]);

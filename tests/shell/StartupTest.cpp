@@ -22,12 +22,17 @@ protected:
     void SetUp() override { shelltest::App(); }
 
     // Starts build/bin/Tools700 with its message boxes logged to `log` and answered at once.
-    pid_t Start(const QString &log)
+    // With `connected` set, the program appends "connected" to that file once its status bar
+    // shows the drive, that is once its start-up is complete.
+    pid_t Start(const QString &log, const QString &connected = QString())
     {
         const std::string program = std::string(TOOLS700_BIN_DIR) + "/Tools700";
         const std::string logPath = log.toStdString();
+        const std::string connectedPath = connected.toStdString();
         pid_t pid = fork();
         if (pid == 0) {
+            if (!connectedPath.empty())
+                setenv("TOOLS700_CONNECTED_FILE", connectedPath.c_str(), 1);
             setenv("TOOLS700_MESSAGE_LOG", logPath.c_str(), 1);
             setenv("TOOLS700_AUTO_ANSWER", "ok", 1);
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -92,11 +97,15 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
 
 TEST_F(StartupTest, ASecondStartSaysSoAndEndsLeavingTheFirstRunning)
 {
-    ASSERT_FALSE(platform::NamedLock::IsHeldElsewhere(kSingleInstanceLock));
+    // A drive to connect to, so the test can tell when a start-up is complete.
+    UseSerialPort(0);
+    shelltest::DriveSim sim({"--model", "733", "--axes", "1"});
+    ASSERT_TRUE(sim.Ready());
     const QString log1 = dir.filePath(QStringLiteral("first.log"));
     const QString log2 = dir.filePath(QStringLiteral("second.log"));
-    const pid_t first = Start(log1);
-    ASSERT_TRUE(shelltest::WaitFor([] { return platform::NamedLock::IsHeldElsewhere(kSingleInstanceLock); }, 15000));
+    const QString up1 = dir.filePath(QStringLiteral("first.up"));
+    const pid_t first = Start(log1, up1);
+    ASSERT_TRUE(shelltest::WaitFor([&] { return ReadAll(up1).contains(QStringLiteral("connected")); }, 30000));
 
     const pid_t second = Start(log2);
     EXPECT_EQ(WaitExit(second, 15000), 0);
@@ -108,8 +117,9 @@ TEST_F(StartupTest, ASecondStartSaysSoAndEndsLeavingTheFirstRunning)
     // A killed instance leaves its lock behind; the next start takes it over.
     Kill(first);
     const QString log3 = dir.filePath(QStringLiteral("third.log"));
-    const pid_t third = Start(log3);
-    ASSERT_TRUE(shelltest::WaitFor([] { return platform::NamedLock::IsHeldElsewhere(kSingleInstanceLock); }, 15000));
+    const QString up3 = dir.filePath(QStringLiteral("third.up"));
+    const pid_t third = Start(log3, up3);
+    ASSERT_TRUE(shelltest::WaitFor([&] { return ReadAll(up3).contains(QStringLiteral("connected")); }, 30000));
     EXPECT_EQ(waitpid(third, &status, WNOHANG), 0);
     EXPECT_FALSE(ReadAll(log3).contains(QStringLiteral("already running")));
     Kill(third);

@@ -1,48 +1,20 @@
 #include "tools700/shell/ConnectionStatus.h"
 
 #include "comm700.h"
-#include "tools700/dictionary/DriveFamily.h"
-#include "tools700/dictionary/Enums.h"
+#include "tools700/config/StatusText.h"
 
 #include <QMetaObject>
 
 #include <chrono>
-#include <cstdio>
 
 namespace tools700 {
 
 const char *const TConnectionStatus::kNames[5] = {"AxisAddr", "DriveStatus", "FaultCode", "ExtFault",
                                                   nullptr};
 
-namespace {
-
-// General number form: no decimals for an integral value.
-std::string GeneralNumber(double x)
-{
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", x);
-    return buf;
-}
-
-} // namespace
-
 std::string StatusLine(int result, const double values[4], int validMask)
 {
-    if (result != 0)
-        return "No connection";
-    if ((validMask & 0xF) != 0xF)
-        return "CommError?";
-    std::string text = "Status: Axis " + GeneralNumber(values[0]) + "  " +
-                       EnumText("DriveStatus", TruncToInt(values[1]));
-    const int fault = TruncToInt(values[2]);
-    if (fault != 0) {
-        text += " (Cause: " + EnumText("FaultCode", fault);
-        const int ext = TruncToInt(values[3]);
-        if (ext != 0)
-            text += " (" + EnumText("ExtFault", ext) + ")";
-        text += ")";
-    }
-    return text;
+    return ConnectionStatusText(result, values, validMask);
 }
 
 TConnectionStatus::TConnectionStatus(UpdateFn update, PollFn poll, QObject *parent)
