@@ -11,6 +11,8 @@
 
 #include <QFile>
 
+#include <sys/prctl.h>
+
 #include <gtest/gtest.h>
 
 using namespace tools700;
@@ -31,6 +33,7 @@ protected:
         const std::string connectedPath = connected.toStdString();
         pid_t pid = fork();
         if (pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlives a failed test
             if (!connectedPath.empty())
                 setenv("TOOLS700_CONNECTED_FILE", connectedPath.c_str(), 1);
             setenv("TOOLS700_MESSAGE_LOG", logPath.c_str(), 1);
@@ -39,7 +42,16 @@ protected:
             execl(program.c_str(), program.c_str(), static_cast<char *>(nullptr));
             _exit(127);
         }
+        started_.push_back(pid);
         return pid;
+    }
+    void TearDown() override
+    {
+        // Only our children that still run: a reaped one answers -1 (ECHILD).
+        for (pid_t pid : started_) {
+            if (waitpid(pid, nullptr, WNOHANG) == 0)
+                Kill(pid);
+        }
     }
     static QString ReadAll(const QString &path)
     {
@@ -58,9 +70,11 @@ protected:
     }
     static void Kill(pid_t pid)
     {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
+        if (kill(pid, SIGKILL) == 0)
+            waitpid(pid, nullptr, 0);
     }
+
+    std::vector<pid_t> started_;
 
     shelltest::SettingsFile settings;
     QTemporaryDir dir;
