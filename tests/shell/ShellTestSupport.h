@@ -102,8 +102,8 @@ private:
 // The drive simulator on the simulator channel of this test program's namespace.
 class DriveSim {
 public:
-    // With "--pty" among the arguments, the path of the simulator's terminal is read from its
-    // standard output (ptyPath()).
+    // Waits for the simulator's ready line on its standard output ("simulator channel", or the
+    // path of its terminal with "--pty", which ptyPath() then gives).
     explicit DriveSim(std::vector<std::string> args)
     {
         const std::string program = std::string(TOOLS700_BIN_DIR) + "/drivesim";
@@ -111,17 +111,15 @@ public:
         all.insert(all.end(), args.begin(), args.end());
         const bool pty = std::find(args.begin(), args.end(), "--pty") != args.end();
         int out[2] = {-1, -1};
-        if (pty && pipe(out) != 0)
+        if (pipe(out) != 0)
             return;
         pid_ = fork();
         if (pid_ == 0) {
             // The simulator ends with the test program, also when a sanitizer stops it.
             prctl(PR_SET_PDEATHSIG, SIGTERM);
-            if (pty) {
-                dup2(out[1], 1);
-                close(out[0]);
-                close(out[1]);
-            }
+            dup2(out[1], 1);
+            close(out[0]);
+            close(out[1]);
             std::vector<char *> argv;
             for (std::string &a : all)
                 argv.push_back(a.data());
@@ -129,13 +127,14 @@ public:
             execv(program.c_str(), argv.data());
             _exit(127);
         }
-        if (pty) {
-            close(out[1]);
-            char c;
-            while (read(out[0], &c, 1) == 1 && c != '\n')
-                pty_ += c;
-            close(out[0]);
-        }
+        close(out[1]);
+        std::string line;
+        char c;
+        while (read(out[0], &c, 1) == 1 && c != '\n')
+            line += c;
+        close(out[0]);
+        if (pty)
+            pty_ = line;
     }
     const std::string &ptyPath() const { return pty_; }
     ~DriveSim() { Stop(); }

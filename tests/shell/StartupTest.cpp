@@ -4,6 +4,7 @@
 
 #include "tools700/ScriptedMessages.h"
 #include "tools700/platform/NamedLock.h"
+#include "tools700/platform/SerialPort.h"
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/shell/MainForm.h"
 #include "tools700/shell/Splash.h"
@@ -11,6 +12,7 @@
 
 #include <QFile>
 
+#include <pty.h>
 #include <sys/prctl.h>
 
 #include <gtest/gtest.h>
@@ -111,10 +113,15 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
 
 TEST_F(StartupTest, ASecondStartSaysSoAndEndsLeavingTheFirstRunning)
 {
-    // A drive to connect to, so the test can tell when a start-up is complete.
-    UseSerialPort(0);
+    // A drive to connect to, so the test can tell when a start-up is complete. This program's own
+    // link goes to a terminal of its own: the simulator channel is one line, and a second reader
+    // on it would take the programs' replies away.
+    int master = -1, slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    platform::SetComPortDevice(1, name);
+    ASSERT_EQ(UseSerialPort(1), 1);
     shelltest::DriveSim sim({"--model", "733", "--axes", "1"});
-    ASSERT_TRUE(sim.Ready());
     const QString log1 = dir.filePath(QStringLiteral("first.log"));
     const QString log2 = dir.filePath(QStringLiteral("second.log"));
     const QString up1 = dir.filePath(QStringLiteral("first.up"));
@@ -137,6 +144,9 @@ TEST_F(StartupTest, ASecondStartSaysSoAndEndsLeavingTheFirstRunning)
     EXPECT_EQ(waitpid(third, &status, WNOHANG), 0);
     EXPECT_FALSE(ReadAll(log3).contains(QStringLiteral("already running")));
     Kill(third);
+    UseSerialPort(0);
+    close(slave);
+    close(master);
 }
 
 } // namespace
