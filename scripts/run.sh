@@ -10,12 +10,15 @@
 #   TOOLS700_SETTINGS  settings file (default: build/700Tools-simulator.ini, so the port stored for
 #                 a real drive in ~/.config/Korvane/700Tools.ini does not take the simulator's place)
 #   BUILD_DIR     build folder of the default preset (default: build)
+#   NO_BUILD=1    skip the set-up and the build (an existing BUILD_DIR is used as it is)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 
-scripts/setup.sh
-scripts/build.sh default
+if [ "${NO_BUILD:-}" != 1 ]; then
+  scripts/setup.sh
+  scripts/build.sh default
+fi
 
 # A namespace of our own: the simulator channel and the locks of this run meet no other program.
 export COMM700_NAMESPACE="tools700-run-$$"
