@@ -132,5 +132,20 @@ TEST_F(DriveState, MfgLockHandsA740DriveBetweenFieldbusAndSerial)
     EXPECT_EQ(Get("MfgLock"), 1);
 }
 
+TEST_F(DriveState, StuckMfgLockAcceptsWritesButKeepsTheControl)
+{
+    // Held by its fieldbus: neither the unlock value nor a return to SERCOS moves the drive.
+    StartSim({"--axes", "1", "--model", "743", "--mfglock-stuck"});
+    ASSERT_EQ(PutVar700("MfgLock", 584219637), COMM_OK);
+    EXPECT_EQ(Get("MfgLock"), 0) << "the drive stays under SERCOS control";
+    StopSim();
+
+    StartSim({"--axes", "1", "--model", "743", "--serial-control", "--mfglock-stuck"});
+    ASSERT_EQ(PutVar700("MfgLock", 1), COMM_OK);
+    EXPECT_EQ(Get("MfgLock"), 1) << "the drive stays under serial control";
+    ASSERT_EQ(PutVar700("MfgLock", 584219637), COMM_OK);
+    EXPECT_EQ(Get("MfgLock"), 1);
+}
+
 }  // namespace
 }  // namespace drivesim_test

@@ -12,7 +12,8 @@ TEST(DrivesimOptions, HelpListsEveryOption)
     ASSERT_EQ(SimProcess::Run({"--help"}, out, err), 0);
     for (const char* opt : {"--device", "--pty", "--model", "--axes", "--drop", "--corrupt", "--seed",
                             "--delay", "--refuse", "--silent", "--pace", "--nvfile", "--log", "--trace",
-                            "--rcal", "--configured", "--serial-control", "--fault", "--fwfile", "--erase-ms"})
+                            "--rcal", "--configured", "--serial-control", "--mfglock-stuck", "--fault",
+                            "--fwfile", "--erase-ms"})
         EXPECT_NE(out.find(opt), std::string::npos) << opt;
 }
 

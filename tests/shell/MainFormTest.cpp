@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -305,6 +306,86 @@ TEST_F(MainFormTest, SwitchingToSercosAndBack)
     form->UpdateStatus("Status: Axis 1  x");
     EXPECT_TRUE(form->bbtnUpload->isEnabled());
     EXPECT_EQ(form->OpMode, OperatingMode(8, static_cast<int>(Read("EncMode"))));
+}
+
+// The writes the simulator received, in order, from its trace file ("<axis> PUT_<kind> <name> <value> <result>";
+// the form talks to the automatic axis 255).
+std::vector<std::string> PutsIn(const QString &traceFile)
+{
+    std::vector<std::string> puts;
+    QFile f(traceFile);
+    if (!f.open(QIODevice::ReadOnly))
+        return puts;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.contains(" PUT_"))
+            puts.push_back(line.toStdString());
+    return puts;
+}
+
+// A drive whose fieldbus master holds it accepts the MfgLock write and stays where it was: the
+// program reads the lock back, says so, and the rocker (clicked with the mouse, whatever position
+// it showed) is left at the drive's actual control.
+TEST_F(MainFormTest, SwitchToSercosRefusedByTheDriveKeepsSerialControl)
+{
+    const QString trace = dir.filePath(QStringLiteral("trace.txt"));
+    DriveSim sim({"--model", "743", "--axes", "1", "--serial-control", "--mfglock-stuck", "--trace",
+                  trace.toStdString()});
+    ASSERT_TRUE(sim.Ready());
+    form->UpdateStatus("Status: Axis 1  x");
+    ASSERT_TRUE(form->SerialControl);
+    ASSERT_EQ(Panel(1), "Serial Control Mode");
+    form->swt740Mode->SetOn(false);
+
+    messages.Queue(Answer::Yes);
+    QTest::mouseClick(form->swt740Mode, Qt::LeftButton);
+
+    const auto shown = messages.shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text, " Switching to SERCOS Control will disable the Serial Control. Are you sure to do it? ");
+    EXPECT_EQ(shown[1].kind, BoxKind::Information);
+    EXPECT_EQ(shown[1].buttons, unsigned(BtnOk));
+    EXPECT_EQ(shown[1].text, "Drive is still controlled by 700tools. The action is failed");
+    EXPECT_TRUE(form->swt740Mode->IsOn());
+    EXPECT_TRUE(form->SerialControl);
+    EXPECT_EQ(Panel(1), "Serial Control Mode");
+    EXPECT_EQ(PutsIn(trace), (std::vector<std::string>{"255 PUT_INT Enable 0 ok", "255 PUT_INT MfgLock 1 ok"}));
+    EXPECT_EQ(Read("MfgLock"), 1);
+
+    // The next status update agrees with the drive.
+    form->UpdateStatus("Status: Axis 1  x");
+    EXPECT_TRUE(form->swt740Mode->IsOn());
+    EXPECT_TRUE(form->SerialControl);
+}
+
+TEST_F(MainFormTest, SwitchToSerialRefusedByTheDriveKeepsSercosControl)
+{
+    const QString trace = dir.filePath(QStringLiteral("trace.txt"));
+    DriveSim sim({"--model", "1745", "--axes", "1", "--mfglock-stuck", "--trace", trace.toStdString()});
+    ASSERT_TRUE(sim.Ready());
+    form->UpdateStatus("Status: Axis 1  x");
+    ASSERT_FALSE(form->SerialControl);
+    ASSERT_EQ(Panel(1), "SERCOS Control Mode");
+    form->swt740Mode->SetOn(true);
+
+    messages.Queue(Answer::Yes);
+    QTest::mouseClick(form->swt740Mode, Qt::LeftButton);
+
+    const auto shown = messages.shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text, " Switching to Serial Control will disable the SERCOS Control. Are you sure to do it? ");
+    EXPECT_EQ(shown[1].kind, BoxKind::Information);
+    EXPECT_EQ(shown[1].buttons, unsigned(BtnOk));
+    EXPECT_EQ(shown[1].text, " Drive is still controlled by SERCOS. The action is failed");
+    EXPECT_FALSE(form->swt740Mode->IsOn());
+    EXPECT_FALSE(form->SerialControl);
+    EXPECT_EQ(Panel(1), "SERCOS Control Mode");
+    // Neither Enable nor BlkType is written once the drive stayed with SERCOS.
+    EXPECT_EQ(PutsIn(trace), (std::vector<std::string>{"255 PUT_INT MfgLock 584219637 ok"}));
+    EXPECT_EQ(Read("MfgLock"), 0);
+
+    form->UpdateStatus("Status: Axis 1  x");
+    EXPECT_FALSE(form->swt740Mode->IsOn());
+    EXPECT_FALSE(form->SerialControl);
 }
 
 TEST_F(MainFormTest, LinkFailureInsideTheSwitchIsRaisedWithItsStatusText)

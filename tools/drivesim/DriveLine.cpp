@@ -21,6 +21,7 @@ DriveLine::DriveLine(const SimOptions& options, const WireNames& names, NvMemory
         setup.address = axis;
         setup.slot = axis;
         setup.serialControl = options_.serialControl;
+        setup.mfgLockStuck = options_.mfgLockStuck;
         setup.configured = options_.configured;
         setup.faultCode = options_.faultCode;
         setup.extFault = options_.extFault;

@@ -45,7 +45,7 @@ std::int32_t ToInt32(double v)
 SimDrive::SimDrive(const WireNames& names, const DriveSetup& setup, NvMemory& nv)
     : names_(names), nv_(nv), model_(setup.model), address_(setup.address), slot_(setup.slot), nvUnreadable_(setup.nvUnreadable),
       startConfigured_(setup.configured),
-      serialControl_(setup.serialControl), faultCode_(setup.faultCode),
+      serialControl_(setup.serialControl), mfgLockStuck_(setup.mfgLockStuck), faultCode_(setup.faultCode),
       extFault_(setup.extFault), firmware_(setup.eraseMs)
 {
     for (int kind = 0; kind < 3; ++kind) slots_[kind].resize(names_.IdCount(kind));
@@ -254,9 +254,10 @@ std::uint8_t SimDrive::Write(int kind, int id, std::uint32_t bits)
     const std::string& name = s->name;
 
     // The control hand-over of a 740-family drive: the unlock value gives the drive to the
-    // serial link, any other value back to the fieldbus. MfgLock then reads 1 or 0.
+    // serial link, any other value back to the fieldbus. MfgLock then reads 1 or 0. A drive
+    // whose fieldbus master holds it (--mfglock-stuck) accepts the write and stays as it was.
     if (Is740() && SameName(name, "MfgLock")) {
-        serialControl_ = static_cast<std::int32_t>(bits) == kSerialUnlock;
+        if (!mfgLockStuck_) serialControl_ = static_cast<std::int32_t>(bits) == kSerialUnlock;
         UpdateStatus();
         return kAccepted;
     }

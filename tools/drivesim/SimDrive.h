@@ -37,6 +37,7 @@ struct DriveSetup {
     int address = 1;
     int slot = 1;               // the drive's name in the non-volatile memory file
     bool serialControl = false; // 740 family: start under serial control
+    bool mfgLockStuck = false;  // 740 family: MfgLock writes are accepted but change nothing
     bool configured = false;    // start configured (no saved image says otherwise)
     int faultCode = 0;          // start with this fault latched
     int extFault = 0;
@@ -111,6 +112,7 @@ private:
     bool configured_ = false;
     bool enableLatched_ = false;  // Enable was written 1 while the drive could run
     bool serialControl_ = false;
+    bool mfgLockStuck_ = false;
     int faultCode_ = 0;
     int extFault_ = 0;
     std::string lastError_;

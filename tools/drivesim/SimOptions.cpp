@@ -146,6 +146,8 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
             o.rcalPeriodMs = static_cast<int>(n);
         } else if (a == "--serial-control") {
             o.serialControl = true;
+        } else if (a == "--mfglock-stuck") {
+            o.mfgLockStuck = true;
         } else if (a == "--configured") {
             o.configured = true;
         } else if (a == "--fault") {
@@ -190,6 +192,8 @@ Drives:
   --axes LIST          axis addresses of the drives, e.g. 1 or 1,2,5 (default 1)
   --nvfile PATH        non-volatile memory file for NVSave/NVLoad (default: kept in memory)
   --serial-control     a 740-family drive starts under serial control (default: SERCOS)
+  --mfglock-stuck      a 740-family drive accepts MfgLock writes but keeps its control where
+                       it was (as when its fieldbus master holds it)
   --configured         the drives start configured and disabled, unless a saved image says otherwise
   --fault CODE[,EXT]   the drives start faulted with this FaultCode and ExtFault
   --fwfile PATH        write an accepted firmware image to PATH

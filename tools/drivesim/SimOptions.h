@@ -28,6 +28,7 @@ struct SimOptions {
     std::string traceFile;              // --trace FILE
     int rcalPeriodMs = 0;               // --rcal MS: unsolicited R-cal values, 0 = off
     bool serialControl = false;         // --serial-control: a 740 drive starts under serial control
+    bool mfgLockStuck = false;          // --mfglock-stuck: MfgLock writes never move the control
     bool configured = false;            // --configured: start configured (as after TableGen)
     int faultCode = 0;                  // --fault CODE[,EXT]: start faulted
     int extFault = 0;
