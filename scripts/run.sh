@@ -32,13 +32,27 @@ ready=$(mktemp)
 # shellcheck disable=SC2086
 "$build/bin/drivesim" --model "${SIM_MODEL:-733}" --axes 1 ${SIM_OPTIONS:-} >"$ready" &
 sim=$!
+app=
+# shellcheck disable=SC2317  # stop_sim and on_signal run from the traps
 stop_sim() {
   kill "$sim" 2>/dev/null || true
   wait "$sim" 2>/dev/null || true
   rm -f "$ready"
   rm -f /dev/shm/"$COMM700_NAMESPACE".* 2>/dev/null || true
 }
-trap stop_sim EXIT INT TERM
+# A signal to this script alone (kill, a service manager, timeout --foreground) ends Tools700 as
+# well; bash would otherwise wait for Tools700 to end before it acts on the signal.
+# shellcheck disable=SC2317
+on_signal() {
+  if [ -n "$app" ]; then
+    kill -TERM "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+  fi
+  exit "$1"
+}
+trap stop_sim EXIT
+trap 'on_signal 130' INT
+trap 'on_signal 143' TERM
 
 # drivesim prints one line once it answers.
 for _ in $(seq 100); do
@@ -49,6 +63,10 @@ done
 [ -s "$ready" ] || { echo "run.sh: drivesim did not become ready" >&2; exit 1; }
 echo "run.sh: drivesim (model ${SIM_MODEL:-733}, axis 1) answers on the $(head -n1 "$ready"); starting Tools700"
 
+# In the background, so that the traps run as soon as a signal comes.
+"$build/bin/Tools700" "$@" &
+app=$!
 status=0
-"$build/bin/Tools700" "$@" || status=$?
+wait "$app" || status=$?
+app=
 exit $status
