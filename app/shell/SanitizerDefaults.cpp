@@ -1,5 +1,5 @@
-// Suppressions of the sanitizers for Tools700 built with them (the sanitizer presets). They are
-// consulted only by a sanitizer's runtime and have no effect on a normal build.
+// Suppressions of the sanitizers for Tools700 and its widget tests built with them (the sanitizer
+// presets). They are consulted only by a sanitizer's runtime and have no effect on a normal build.
 //
 // LeakSanitizer:
 //  - fontconfig keeps its caches until the process ends;
