@@ -211,11 +211,11 @@ TEST_F(MdbExtend, NamesOfNineAndMoreCharactersAreInvalid)
 
 TEST_F(MdbExtend, MissingFilesAndFoldersCannotBeOpened)
 {
-    EXPECT_EQ(mdb_Extend((dir.path() / "NONE.MDE").c_str(), Recorder), MDB_EXTEND_CANT_OPEN);
-    EXPECT_EQ(mdb_Extend(dir.path().c_str(), Recorder), MDB_EXTEND_CANT_OPEN);
+    EXPECT_EQ(mdb_Extend((dir.Path() / "NONE.MDE").c_str(), Recorder), MDB_EXTEND_CANT_OPEN);
+    EXPECT_EQ(mdb_Extend(dir.Path().c_str(), Recorder), MDB_EXTEND_CANT_OPEN);
     EXPECT_EQ(mdb_Extend("", Recorder), MDB_EXTEND_CANT_OPEN);
     // A pipe with no writer, and a device: refused at once, never waited for.
-    std::string fifo = (dir.path() / "PIPE.MDE").string();
+    std::string fifo = (dir.Path() / "PIPE.MDE").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(mdb_Extend(fifo.c_str(), Recorder), MDB_EXTEND_CANT_OPEN);
     EXPECT_EQ(mdb_Extend("/dev/zero", Recorder), MDB_EXTEND_CANT_OPEN);
@@ -256,7 +256,7 @@ TEST_F(MdbExtend, IterationOrderFollowsAdditionAndFlush)
 
     // The same files read again are no duplicates.
     for (const char *name : {"AAA", "BBB", "CCC"})
-        EXPECT_EQ(mdb_Extend((dir.path() / (std::string(name) + ".MDE")).c_str(), Recorder),
+        EXPECT_EQ(mdb_Extend((dir.Path() / (std::string(name) + ".MDE")).c_str(), Recorder),
                   MDB_EXTEND_OK);
     EXPECT_TRUE(gCalls.empty());
     EXPECT_EQ(AllNames().size(), 235u);
@@ -363,7 +363,7 @@ TEST_F(MdbExtend, HugeFilesAreReadInBoundedMemory)
 
 TEST_F(MdbExtend, TheNameIsTheBaseNameAndMustBePrintable)
 {
-    std::filesystem::create_directories(dir.path() / "sub.dir");
+    std::filesystem::create_directories(dir.Path() / "sub.dir");
     std::string path = dir.Write("sub.dir/IN.SUB.MDE", DefinitionLine());
     EXPECT_EQ(mdb_Extend(path.c_str(), Recorder), MDB_EXTEND_OK);
     EXPECT_EQ(mdb_Exists("IN.SUB"), 1);

@@ -32,7 +32,7 @@ protected:
     void SetUp() override { mdb_FlushExtensions(); }
     void TearDown() override { mdb_FlushExtensions(); }
 
-    std::string PathOf(const std::string &file) const { return (dir.path() / file).string(); }
+    std::string PathOf(const std::string &file) const { return (dir.Path() / file).string(); }
 
     TempFolder dir;
 };
@@ -44,11 +44,11 @@ TEST_F(MotorExtensions, LoadsEveryExtensionFileOfTheFolder)
     dir.Write("Gamma.Mde", DefinitionLine(0, 0.5));
     dir.Write("notes.txt", DefinitionLine());
     dir.Write("DELTA.MDE.bak", DefinitionLine());
-    std::filesystem::create_directory(dir.path() / "FOLDER.MDE");
-    std::filesystem::create_symlink(dir.path() / "missing", dir.path() / "DANGLING.MDE");
+    std::filesystem::create_directory(dir.Path() / "FOLDER.MDE");
+    std::filesystem::create_symlink(dir.Path() / "missing", dir.Path() / "DANGLING.MDE");
 
     ScriptedMessages messages;
-    tools700::LoadMotorExtensions(dir.path(), messages);
+    tools700::LoadMotorExtensions(dir.Path(), messages);
     EXPECT_TRUE(messages.shown().empty());
     EXPECT_EQ(mdb_Ke("alpha"), 0.3);
     EXPECT_EQ(mdb_Ke("BETA"), 0.4);
@@ -58,7 +58,7 @@ TEST_F(MotorExtensions, LoadsEveryExtensionFileOfTheFolder)
     EXPECT_EQ(mdb_Exists("FOLDER"), 0);
     EXPECT_EQ(MotorCount(), 235);
 
-    auto files = tools700::MotorExtensionFiles(dir.path());
+    auto files = tools700::MotorExtensionFiles(dir.Path());
     ASSERT_EQ(files.size(), 3u);
     EXPECT_EQ(files[0].filename(), "ALPHA.MDE");
     EXPECT_EQ(files[1].filename(), "Gamma.Mde");
@@ -69,18 +69,18 @@ TEST_F(MotorExtensions, StartsFromTheBuiltInMotorsEveryTime)
 {
     std::string path = dir.Write("GONE.MDE", DefinitionLine());
     ScriptedMessages messages;
-    tools700::LoadMotorExtensions(dir.path(), messages);
+    tools700::LoadMotorExtensions(dir.Path(), messages);
     EXPECT_EQ(mdb_Exists("GONE"), 1);
     // Loading again reports no duplicates; a deleted file's motor disappears.
-    tools700::LoadMotorExtensions(dir.path(), messages);
+    tools700::LoadMotorExtensions(dir.Path(), messages);
     EXPECT_TRUE(messages.shown().empty());
     std::filesystem::remove(path);
-    tools700::LoadMotorExtensions(dir.path(), messages);
+    tools700::LoadMotorExtensions(dir.Path(), messages);
     EXPECT_EQ(mdb_Exists("GONE"), 0);
     EXPECT_EQ(MotorCount(), 232);
 
     // A folder that does not exist holds no extension files.
-    tools700::LoadMotorExtensions(dir.path() / "nowhere", messages);
+    tools700::LoadMotorExtensions(dir.Path() / "nowhere", messages);
     EXPECT_TRUE(messages.shown().empty());
     EXPECT_EQ(MotorCount(), 232);
 }
@@ -90,11 +90,11 @@ TEST_F(MotorExtensions, ReportsInvalidAndUnreadableFilesAndGoesOn)
     dir.Write("A_BAD.MDE", "1 2 3\n");
     dir.Write("B_LONGNAME.MDE", DefinitionLine());
     // A regular file whose reading fails: the process's own memory file at address 0.
-    std::filesystem::create_symlink("/proc/self/mem", dir.path() / "C_UNREAD.MDE");
+    std::filesystem::create_symlink("/proc/self/mem", dir.Path() / "C_UNREAD.MDE");
     dir.Write("D_GOOD.MDE", DefinitionLine());
 
     ScriptedMessages messages;
-    tools700::LoadMotorExtensions(dir.path(), messages);
+    tools700::LoadMotorExtensions(dir.Path(), messages);
     auto shown = messages.shown();
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[0].text, InvalidText(PathOf("A_BAD.MDE")));
@@ -113,7 +113,7 @@ TEST_F(MotorExtensions, AsksAboutABuiltInNameWithTheDefaultDatabaseAsFileOne)
 {
     dir.Write("KS041A.MDE", DefinitionLine(0, 2.0));
     ScriptedMessages messages({Answer::Ok});
-    tools700::LoadMotorExtensions(dir.path(), messages);
+    tools700::LoadMotorExtensions(dir.Path(), messages);
     auto shown = messages.shown();
     ASSERT_EQ(shown.size(), 1u);
     const std::string path = PathOf("KS041A.MDE");
@@ -140,7 +140,7 @@ TEST_F(MotorExtensions, NamesFileOneByTheSourceOfTheFirstDefinition)
     dir.Write("MYMOT.MDE", DefinitionLine(0, 0.7));
     dir.Write("mymot.mde", DefinitionLine(0, 0.8));
     ScriptedMessages messages;
-    tools700::LoadMotorExtensions(dir.path(), messages);
+    tools700::LoadMotorExtensions(dir.Path(), messages);
     ASSERT_EQ(messages.shown().size(), 1u);
     const std::string text = messages.shown()[0].text;
     EXPECT_NE(text.find("motor \"mymot\" was found"), std::string::npos) << text;
@@ -157,19 +157,19 @@ TEST_F(MotorExtensions, CancelStopsTheFileAndAbortStopsTheLoading)
     dir.Write("B_NEXT.MDE", DefinitionLine());
 
     ScriptedMessages cancel({Answer::Cancel});
-    tools700::LoadMotorExtensions(dir.path(), cancel);
+    tools700::LoadMotorExtensions(dir.Path(), cancel);
     EXPECT_EQ(cancel.shown().size(), 1u); // no report of the broken line
     EXPECT_EQ(mdb_Exists("A_TWO"), 1);
     EXPECT_EQ(mdb_Exists("B_NEXT"), 1);
 
     ScriptedMessages abort({Answer::Abort});
-    tools700::LoadMotorExtensions(dir.path(), abort);
+    tools700::LoadMotorExtensions(dir.Path(), abort);
     EXPECT_EQ(abort.shown().size(), 1u);
     EXPECT_EQ(mdb_Exists("A_TWO"), 1);
     EXPECT_EQ(mdb_Exists("B_NEXT"), 0); // left unread until the next loading
 
     ScriptedMessages ok({Answer::Ok});
-    tools700::LoadMotorExtensions(dir.path(), ok);
+    tools700::LoadMotorExtensions(dir.Path(), ok);
     ASSERT_EQ(ok.shown().size(), 2u);
     EXPECT_EQ(ok.shown()[1].text, InvalidText(PathOf("A_TWO.MDE")));
     EXPECT_EQ(mdb_Exists("B_NEXT"), 1);

@@ -33,7 +33,7 @@ GenRun Generate(const TempFolder &dir, const std::string &table)
 {
     std::string csv = dir.Write("motors.csv", table);
     std::string cmd = std::string("'") + MDB700_TABLEGEN + "' '" + csv + "' '" +
-                      (dir.path() / "out.cpp").string() + "' 2>&1";
+                      (dir.Path() / "out.cpp").string() + "' 2>&1";
     GenRun r{-1, {}};
     std::FILE *p = popen(cmd.c_str(), "r");
     if (!p)
@@ -85,7 +85,7 @@ TEST(MotorTableCheck, TheShippedTablePasses)
     TempFolder dir;
     GenRun r = Generate(dir, ShippedTable());
     EXPECT_EQ(r.status, 0) << r.output;
-    std::ifstream gen(dir.path() / "out.cpp");
+    std::ifstream gen(dir.Path() / "out.cpp");
     std::stringstream s;
     s << gen.rdbuf();
     EXPECT_NE(s.str().find("{\"KS041A\", {0, 0, 0.040000000000000001,"), std::string::npos);
