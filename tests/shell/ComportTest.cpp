@@ -1,10 +1,10 @@
 // The port and axis dialog against stored settings, with pseudo-terminals as serial ports and
 // the drive simulator answering on one of them.
-#include "ShellTestSupport.h"
+#include "QtTestSupport.h"
 
 #include "tools700/ScriptedMessages.h"
 #include "tools700/shell/ComportDlg.h"
-#include "tools700/shell/Settings.h"
+#include "tools700/widgets/Settings.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -39,7 +39,7 @@ class ComportTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        shelltest::App();
+        qttest::App();
         // Ports 1, 2 and 4 are terminals; port 3 names a device that does not exist.
         auto store = OpenSettings();
         StorePortDevice(*store, 1, QString::fromStdString(pty1.path));
@@ -65,7 +65,7 @@ protected:
         return ReadInt(*store, QStringLiteral("SOFTWARE/Korvane/700/Comm/") + QLatin1String(name));
     }
 
-    shelltest::SettingsFile settings;
+    qttest::SettingsFile settings;
     Pty pty1, pty2, pty4;
     ScriptedMessages messages;
 };
@@ -91,7 +91,7 @@ TEST_F(ComportTest, FirstStartOffersTheOpenablePortsAndTheAutomaticAxis)
 
 TEST_F(ComportTest, StoredPortAndAxisAreSelectedAndReachTheLink)
 {
-    shelltest::DriveSim sim({"--pty", "--model", "733", "--axes", "5,7"});
+    qttest::DriveSim sim({"--pty", "--model", "733", "--axes", "5,7"});
     ASSERT_FALSE(sim.ptyPath().empty());
     {
         auto store = OpenSettings();
@@ -209,7 +209,7 @@ TEST_F(ComportTest, TestButtonOnTheSimulatorChannelFindsTheAutomaticAxis)
     TComportDlg dlg(messages);
     dlg.btnTestClick();
     EXPECT_EQ(messages.texts().back(), "No connection!");
-    shelltest::DriveSim sim({"--model", "742", "--axes", "3"});
+    qttest::DriveSim sim({"--model", "742", "--axes", "3"});
     ASSERT_TRUE(sim.Ready());
     dlg.btnTestClick();
     EXPECT_EQ(messages.texts().back(), "You are currently connected to axis 3");

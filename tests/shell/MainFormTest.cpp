@@ -1,16 +1,17 @@
 // The main window against the drive simulator: status updates for each kind of drive, the
 // control-mode switch checked from the drive's side, the workflows' guards, Upload, Edit File
 // and Exit.
-#include "ShellTestSupport.h"
+#include "QtTestSupport.h"
 
 #include "tools700/Error.h"
 #include "tools700/ScriptedMessages.h"
+#include "tools700/Session.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/FileDialog.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/shell/ConnectionStatus.h"
 #include "tools700/shell/MainForm.h"
-#include "tools700/shell/RockerSwitch.h"
+#include "tools700/widgets/RockerSwitch.h"
 
 #include <QAction>
 #include <QDir>
@@ -24,7 +25,7 @@
 #include <gtest/gtest.h>
 
 using namespace tools700;
-using shelltest::DriveSim;
+using qttest::DriveSim;
 
 namespace {
 
@@ -59,15 +60,20 @@ class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        shelltest::App();
+        qttest::App();
         UseSerialPort(0);  // the simulator channel
         SetAxis700(255);
-        form = std::make_unique<TMainForm>(messages, dir.filePath(QStringLiteral("Tools700")), QStringList{});
+        form = std::make_unique<TMainForm>(session, messages, dir.filePath(QStringLiteral("Tools700")), QStringList{});
         form->SetExitFunction([this](int code) { exitCode = code; });
-        form->SetConfigurationEditor([this](Cfg &cfg, const std::string &name) {
+        // Every window is built (the test of a missing one has its own session).
+        for (std::size_t w = 0; w < static_cast<std::size_t>(Window::Count); ++w)
+            if (static_cast<Window>(w) != Window::PortAxis)
+                session.Register(static_cast<Window>(w), [] {});
+        session.RegisterEditor([this](int entryMode, Cfg &cfg, const std::string &name) {
             edited.push_back(name);
             editedModel.push_back(cfg.Get("Model"));
             edited740.push_back(cfg.Indexes740());
+            entryModes.push_back(entryMode);
         });
     }
     void TearDown() override { form.reset(); }
@@ -84,11 +90,13 @@ protected:
 
     QTemporaryDir dir;
     ScriptedMessages messages;
+    Session session;
     std::unique_ptr<TMainForm> form;
     int exitCode = -1;
     std::vector<std::string> edited;
     std::vector<double> editedModel;
     std::vector<bool> edited740;
+    std::vector<int> entryModes;
 };
 
 TEST_F(MainFormTest, LayoutMenusAndStartingState)
@@ -117,21 +125,26 @@ TEST_F(MainFormTest, LayoutMenusAndStartingState)
     EXPECT_EQ(util, (QStringList{"Edit &Motor Database", "-", "Upgrade FW", "-", "Tuning Wizard", "-", "Oscilloscope",
                                  "-", "Diagnostics"}));
     EXPECT_EQ(form->mnuHelp->title(), "&Help");
-    EXPECT_EQ(form->DriveModel, 0);
-    EXPECT_FALSE(form->SerialControl);
-    EXPECT_EQ(form->InertiaRatio, 1.0);
-    EXPECT_FALSE(form->InHouse);
+    EXPECT_EQ(session.DriveModel, 0);
+    EXPECT_FALSE(session.SerialControl);
+    EXPECT_EQ(session.InertiaRatio, 1.0);
+    EXPECT_FALSE(session.InHouse);
     EXPECT_TRUE(QDir(dir.filePath(QStringLiteral("cfg"))).exists());
-    EXPECT_EQ(form->CfgDir, (dir.path() + QStringLiteral("/cfg/")).toStdString());
+    EXPECT_EQ(session.CfgDir, (dir.path() + QStringLiteral("/cfg/")).toStdString());
 }
 
 TEST_F(MainFormTest, InHouseOnlyForTheOneOptionInAnyCase)
 {
     const QString program = dir.filePath(QStringLiteral("Tools700"));
-    EXPECT_TRUE(TMainForm(messages, program, {QStringLiteral("-INHOUSE")}).InHouse);
-    EXPECT_TRUE(TMainForm(messages, program, {QStringLiteral("-inhouse")}).InHouse);
-    EXPECT_FALSE(TMainForm(messages, program, {QStringLiteral("-inhouse"), QStringLiteral("x")}).InHouse);
-    EXPECT_FALSE(TMainForm(messages, program, {QStringLiteral("inhouse")}).InHouse);
+    auto inHouse = [&](const QStringList &args) {
+        Session s;
+        TMainForm main(s, messages, program, args);
+        return s.InHouse;
+    };
+    EXPECT_TRUE(inHouse({QStringLiteral("-INHOUSE")}));
+    EXPECT_TRUE(inHouse({QStringLiteral("-inhouse")}));
+    EXPECT_FALSE(inHouse({QStringLiteral("-inhouse"), QStringLiteral("x")}));
+    EXPECT_FALSE(inHouse({QStringLiteral("inhouse")}));
 }
 
 TEST_F(MainFormTest, Drive730ShowsItsOperatingModeAndNoSwitch)
@@ -140,7 +153,7 @@ TEST_F(MainFormTest, Drive730ShowsItsOperatingModeAndNoSwitch)
     ASSERT_TRUE(sim.Ready());
     ASSERT_EQ(PutVar700("BlkType", 2), 0);
     form->UpdateStatus("Status: Axis 1  x");
-    EXPECT_EQ(form->DriveModel, 733);
+    EXPECT_EQ(session.DriveModel, 733);
     EXPECT_EQ(Panel(0), "Drive: SV733");
     const int mode = OperatingMode(2, static_cast<int>(Read("EncMode")));
     EXPECT_EQ(form->OpMode, mode);
@@ -165,7 +178,7 @@ TEST_F(MainFormTest, Drive730ShowsItsOperatingModeAndNoSwitch)
     EXPECT_EQ(Panel(0), "Drive");
     EXPECT_EQ(Panel(1), "Mode");
     EXPECT_EQ(Panel(2), "No connection");
-    EXPECT_EQ(form->DriveModel, 0);
+    EXPECT_EQ(session.DriveModel, 0);
 }
 
 TEST_F(MainFormTest, Drive740InSerialControl)
@@ -178,7 +191,7 @@ TEST_F(MainFormTest, Drive740InSerialControl)
     EXPECT_TRUE(form->Is740Visible());
     EXPECT_FALSE(form->lbl740Mode->isHidden());
     EXPECT_TRUE(form->swt740Mode->IsOn());
-    EXPECT_TRUE(form->SerialControl);
+    EXPECT_TRUE(session.SerialControl);
     EXPECT_TRUE(form->bbtnUpload->isEnabled());
     EXPECT_TRUE(form->mnuUpdateFW->isEnabled());
 }
@@ -195,7 +208,7 @@ TEST_F(MainFormTest, Drive740InSercosControl)
     EXPECT_EQ(Panel(1), "SERCOS Control Mode");
     EXPECT_TRUE(form->Is740Visible());
     EXPECT_FALSE(form->swt740Mode->IsOn());
-    EXPECT_FALSE(form->SerialControl);
+    EXPECT_FALSE(session.SerialControl);
     EXPECT_FALSE(form->bbtnUpload->isEnabled());
     EXPECT_FALSE(form->mnuUpload->isEnabled());
     EXPECT_FALSE(form->mnuTuningWizard->isEnabled());
@@ -208,7 +221,7 @@ TEST_F(MainFormTest, CommErrorCountsAsConnectedAndAFailedModelReadShowsSV0)
     DriveSim sim({"--model", "743", "--axes", "1", "--refuse", "Model=68"});
     ASSERT_TRUE(sim.Ready());
     form->UpdateStatus("CommError?");
-    EXPECT_EQ(form->DriveModel, 0);
+    EXPECT_EQ(session.DriveModel, 0);
     EXPECT_EQ(Panel(0), "Drive: SV0");
     EXPECT_FALSE(form->Is740Visible());
     EXPECT_TRUE(form->bbtnUpload->isEnabled());
@@ -230,7 +243,7 @@ TEST_F(MainFormTest, FailedMfgLockReadIsShownOnceAndPollingGoesOn)
     form->MonitorReport("Status: Axis 1  x");
     EXPECT_EQ(Panel(1), "NOT IMPLEMENTED.");
     EXPECT_EQ(Panel(2), "Status: Axis 1  x");
-    ASSERT_TRUE(shelltest::WaitFor([&] { return !messages.texts().empty(); }));
+    ASSERT_TRUE(qttest::WaitFor([&] { return !messages.texts().empty(); }));
     QCoreApplication::processEvents();
     ASSERT_EQ(messages.texts().size(), 1u);
     EXPECT_EQ(messages.shown()[0].kind, BoxKind::Error);
@@ -239,7 +252,7 @@ TEST_F(MainFormTest, FailedMfgLockReadIsShownOnceAndPollingGoesOn)
     // The real monitor keeps polling and reporting.
     form->FormActivate();
     const int before = form->StatusMonitor->Reports();
-    ASSERT_TRUE(shelltest::WaitFor([&] { return form->StatusMonitor->Reports() >= before + 2; }, 8000));
+    ASSERT_TRUE(qttest::WaitFor([&] { return form->StatusMonitor->Reports() >= before + 2; }, 8000));
     EXPECT_TRUE(form->StatusMonitor->Polling());
     EXPECT_EQ(messages.texts().size(), 1u);
 }
@@ -258,7 +271,7 @@ TEST_F(MainFormTest, SwitchRefusesWhileTheDriveIsEnabledOrCannotBeAsked)
         EXPECT_EQ(messages.texts()[0], "The drive is enabled, so we can't switch the control mode now");
         EXPECT_EQ(Read("MfgLock"), 1);  // nothing written
         EXPECT_EQ(Read("Enabled"), 1);
-        EXPECT_TRUE(form->SerialControl);
+        EXPECT_TRUE(session.SerialControl);
     }
     DriveSim sim({"--model", "743", "--axes", "1", "--refuse", "Enabled=4"});
     ASSERT_TRUE(sim.Ready());
@@ -271,7 +284,7 @@ TEST_F(MainFormTest, SwitchingToSercosAndBack)
     DriveSim sim({"--model", "744", "--axes", "1", "--serial-control"});
     ASSERT_TRUE(sim.Ready());
     form->UpdateStatus("Status: Axis 1  x");
-    ASSERT_TRUE(form->SerialControl);
+    ASSERT_TRUE(session.SerialControl);
 
     // "No": nothing changes in the drive.
     messages.Queue(Answer::No);
@@ -280,13 +293,13 @@ TEST_F(MainFormTest, SwitchingToSercosAndBack)
               " Switching to SERCOS Control will disable the Serial Control. Are you sure to do it? ");
     EXPECT_EQ(messages.shown().back().kind, BoxKind::Confirmation);
     EXPECT_EQ(Read("MfgLock"), 1);
-    EXPECT_TRUE(form->SerialControl);
+    EXPECT_TRUE(session.SerialControl);
 
     messages.Queue(Answer::Yes);
     form->swt740ModeClick();
     EXPECT_EQ(Read("MfgLock"), 0);
     EXPECT_EQ(Read("Enabled"), 0);
-    EXPECT_FALSE(form->SerialControl);
+    EXPECT_FALSE(session.SerialControl);
     EXPECT_FALSE(form->swt740Mode->IsOn());
     EXPECT_EQ(Panel(1), " SERCOS Control Mode");
 
@@ -298,7 +311,7 @@ TEST_F(MainFormTest, SwitchingToSercosAndBack)
     EXPECT_EQ(Read("MfgLock"), 1);
     EXPECT_EQ(Read("BlkType"), 8);
     EXPECT_EQ(Read("Enable"), 0);
-    EXPECT_TRUE(form->SerialControl);
+    EXPECT_TRUE(session.SerialControl);
     EXPECT_TRUE(form->swt740Mode->IsOn());
     EXPECT_EQ(Panel(1), "Serial Control Mode");
 
@@ -332,7 +345,7 @@ TEST_F(MainFormTest, SwitchToSercosRefusedByTheDriveKeepsSerialControl)
                   trace.toStdString()});
     ASSERT_TRUE(sim.Ready());
     form->UpdateStatus("Status: Axis 1  x");
-    ASSERT_TRUE(form->SerialControl);
+    ASSERT_TRUE(session.SerialControl);
     ASSERT_EQ(Panel(1), "Serial Control Mode");
     form->swt740Mode->SetOn(false);
 
@@ -346,7 +359,7 @@ TEST_F(MainFormTest, SwitchToSercosRefusedByTheDriveKeepsSerialControl)
     EXPECT_EQ(shown[1].buttons, unsigned(BtnOk));
     EXPECT_EQ(shown[1].text, "Drive is still controlled by 700tools. The action is failed");
     EXPECT_TRUE(form->swt740Mode->IsOn());
-    EXPECT_TRUE(form->SerialControl);
+    EXPECT_TRUE(session.SerialControl);
     EXPECT_EQ(Panel(1), "Serial Control Mode");
     EXPECT_EQ(PutsIn(trace), (std::vector<std::string>{"255 PUT_INT Enable 0 ok", "255 PUT_INT MfgLock 1 ok"}));
     EXPECT_EQ(Read("MfgLock"), 1);
@@ -354,7 +367,7 @@ TEST_F(MainFormTest, SwitchToSercosRefusedByTheDriveKeepsSerialControl)
     // The next status update agrees with the drive.
     form->UpdateStatus("Status: Axis 1  x");
     EXPECT_TRUE(form->swt740Mode->IsOn());
-    EXPECT_TRUE(form->SerialControl);
+    EXPECT_TRUE(session.SerialControl);
 }
 
 TEST_F(MainFormTest, SwitchToSerialRefusedByTheDriveKeepsSercosControl)
@@ -363,7 +376,7 @@ TEST_F(MainFormTest, SwitchToSerialRefusedByTheDriveKeepsSercosControl)
     DriveSim sim({"--model", "1745", "--axes", "1", "--mfglock-stuck", "--trace", trace.toStdString()});
     ASSERT_TRUE(sim.Ready());
     form->UpdateStatus("Status: Axis 1  x");
-    ASSERT_FALSE(form->SerialControl);
+    ASSERT_FALSE(session.SerialControl);
     ASSERT_EQ(Panel(1), "SERCOS Control Mode");
     form->swt740Mode->SetOn(true);
 
@@ -377,7 +390,7 @@ TEST_F(MainFormTest, SwitchToSerialRefusedByTheDriveKeepsSercosControl)
     EXPECT_EQ(shown[1].buttons, unsigned(BtnOk));
     EXPECT_EQ(shown[1].text, " Drive is still controlled by SERCOS. The action is failed");
     EXPECT_FALSE(form->swt740Mode->IsOn());
-    EXPECT_FALSE(form->SerialControl);
+    EXPECT_FALSE(session.SerialControl);
     EXPECT_EQ(Panel(1), "SERCOS Control Mode");
     // Neither Enable nor BlkType is written once the drive stayed with SERCOS.
     EXPECT_EQ(PutsIn(trace), (std::vector<std::string>{"255 PUT_INT MfgLock 584219637 ok"}));
@@ -385,7 +398,7 @@ TEST_F(MainFormTest, SwitchToSerialRefusedByTheDriveKeepsSercosControl)
 
     form->UpdateStatus("Status: Axis 1  x");
     EXPECT_FALSE(form->swt740Mode->IsOn());
-    EXPECT_FALSE(form->SerialControl);
+    EXPECT_FALSE(session.SerialControl);
 }
 
 TEST_F(MainFormTest, LinkFailureInsideTheSwitchIsRaisedWithItsStatusText)
@@ -400,7 +413,7 @@ TEST_F(MainFormTest, LinkFailureInsideTheSwitchIsRaisedWithItsStatusText)
     } catch (const Error &e) {
         EXPECT_STREQ(e.what(), "READONLY");
     }
-    EXPECT_TRUE(form->SerialControl);
+    EXPECT_TRUE(session.SerialControl);
     EXPECT_EQ(Read("MfgLock"), 1);
 }
 
@@ -428,9 +441,13 @@ TEST_F(MainFormTest, WorkflowsThatNeedTheDriveStopAtTheCommunicationWarning)
 TEST_F(MainFormTest, WorkflowsOpenTheirWindowsOnceTheDriveAnswers)
 {
     std::vector<std::string> opened;
-    for (const char *w : {"TCfgNewDlg", "Tvardlg", "TScopeForm", "TTroubleshooting", "TEditMDBDlg", "TFWUpgrade",
-                          "TslTuningBox", "TInertiaRDlg"})
-        form->SetWindowOpener(w, [&opened, w] { opened.push_back(w); });
+    const std::pair<Window, const char *> windows[] = {
+        {Window::NewConfiguration, "TCfgNewDlg"}, {Window::OnlineDrive, "Tvardlg"},
+        {Window::Oscilloscope, "TScopeForm"},     {Window::Diagnostics, "TTroubleshooting"},
+        {Window::MotorDatabase, "TEditMDBDlg"},   {Window::FirmwareUpgrade, "TFWUpgrade"},
+        {Window::TuningOffline, "TslTuningBox"},  {Window::TuningOnline, "TInertiaRDlg"}};
+    for (const auto &[window, name] : windows)
+        session.Register(window, [&opened, name = name] { opened.push_back(name); });
     form->EditOnline();  // no drive: the warning, no window
     EXPECT_TRUE(opened.empty());
     DriveSim sim({"--model", "733", "--axes", "1"});
@@ -450,12 +467,68 @@ TEST_F(MainFormTest, WorkflowsOpenTheirWindowsOnceTheDriveAnswers)
     EXPECT_EQ(messages.texts().size(), 3u);  // the one warning and the two questions
 }
 
+TEST_F(MainFormTest, EntriesOfWindowsNotBuiltStayDisabledAndSaySo)
+{
+    // Only the configuration editor is registered.
+    Session session;
+    session.RegisterEditor([](int, Cfg &, const std::string &) {});
+    auto form = std::make_unique<TMainForm>(session, messages, dir.filePath(QStringLiteral("Tools700")), QStringList{});
+    for (QPushButton *b : {form->bbtnNew, form->bbtnEditOnline, form->bbtnScope, form->bbtnTrouble}) {
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+        EXPECT_TRUE(b->toolTip().contains(QStringLiteral("is not part of this build yet"))) << b->objectName().toStdString();
+        EXPECT_FALSE(b->accessibleDescription().isEmpty());
+    }
+    EXPECT_EQ(form->bbtnScope->toolTip(),
+              "Activates the Software Oscilloscope to view specific drive signals in real time\n"
+              "Not available: the oscilloscope is not part of this build yet.");
+    for (QAction *a : {form->mnuNew, form->mnuEditOnline, form->mnuScope, form->mnuTrouble, form->mnuEditMotor,
+                       form->mnuUpdateFW, form->mnuTuningWizard}) {
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+        EXPECT_TRUE(a->toolTip().startsWith(QStringLiteral("Not available: "))) << a->objectName().toStdString();
+    }
+    EXPECT_TRUE(form->bbtnUpload->isEnabled());
+    EXPECT_TRUE(form->bbtnEditFile->isEnabled());
+    EXPECT_EQ(form->bbtnEditFile->toolTip(), "Opens a configuration file and invokes the Configuration Editor");
+    // A disabled entry's workflow, run anyway, opens nothing.
+    form->NewConfiguration();
+    EXPECT_TRUE(messages.texts().empty());
+
+    // Registering a window enables its entries and gives them their own hint back.
+    int opened = 0;
+    session.Register(Window::Oscilloscope, [&] { ++opened; });
+    EXPECT_TRUE(form->bbtnScope->isEnabled());
+    EXPECT_TRUE(form->mnuScope->isEnabled());
+    EXPECT_EQ(form->bbtnScope->toolTip(), "Activates the Software Oscilloscope to view specific drive signals in real time");
+    EXPECT_EQ(form->mnuScope->toolTip(), "Oscilloscope");
+    // The firmware entry also needs a 740-family drive, the tuning wizard both of its windows.
+    session.Register(Window::FirmwareUpgrade, [] {});
+    EXPECT_FALSE(form->mnuUpdateFW->isEnabled());
+    session.Register(Window::TuningOffline, [] {});
+    EXPECT_FALSE(form->mnuTuningWizard->isEnabled());
+    session.Register(Window::TuningOnline, [] {});
+    EXPECT_TRUE(form->mnuTuningWizard->isEnabled());
+}
+
+TEST_F(MainFormTest, OpensMaximisedAndKeepsThatSize)
+{
+    form->ShowMaximizedFixed();
+    ASSERT_TRUE(qttest::WaitFor([&] { return form->isMaximized() && form->minimumSize() == form->maximumSize(); }));
+    qttest::WaitFor([] { return false; }, 300);  // the window system's last word on the size
+    const QSize size = form->size();
+    EXPECT_EQ(form->minimumSize(), size);
+    form->resize(size / 2);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->size(), size);
+    form->hide();
+}
+
 TEST_F(MainFormTest, UploadReadsTheDrivesFamilyAndHidesTheProgressBar)
 {
     DriveSim sim({"--model", "1743", "--axes", "1", "--serial-control"});
     ASSERT_TRUE(sim.Ready());
     int shownDuring = 0;
-    form->SetConfigurationEditor([&](Cfg &cfg, const std::string &name) {
+    session.RegisterEditor([&](int entryMode, Cfg &cfg, const std::string &name) {
+        entryModes.push_back(entryMode);
         edited.push_back(name);
         editedModel.push_back(cfg.Get("Model"));
         edited740.push_back(cfg.Indexes740());
@@ -464,6 +537,7 @@ TEST_F(MainFormTest, UploadReadsTheDrivesFamilyAndHidesTheProgressBar)
     form->Upload();
     ASSERT_EQ(edited.size(), 1u);
     EXPECT_EQ(edited[0], "<no name assigned -- uploaded from drive>");
+    EXPECT_EQ(entryModes[0], 3);
     EXPECT_EQ(editedModel[0], 1743);
     EXPECT_TRUE(edited740[0]);
     EXPECT_EQ(form->pgbLoad->value(), 100);
@@ -495,6 +569,7 @@ TEST_F(MainFormTest, EditFileChoosesTheFamilyFromTheFilesModel)
     }
     ASSERT_EQ(edited.size(), 3u);
     EXPECT_EQ(edited[0], f730);
+    EXPECT_EQ(entryModes[0], 2);
     EXPECT_FALSE(edited740[0]);
     EXPECT_TRUE(edited740[1]);
     EXPECT_EQ(editedModel[1], 1745);
@@ -539,8 +614,8 @@ TEST_F(MainFormTest, MonitorFillsTheStatusBarAndClosingEndsIt)
     DriveSim sim({"--model", "733", "--axes", "1"});
     ASSERT_TRUE(sim.Ready());
     form->FormActivate();
-    EXPECT_EQ(form->DriveModel, 733);
-    ASSERT_TRUE(shelltest::WaitFor([&] { return Panel(2).rfind("Status: Axis 1  ", 0) == 0; }, 8000)) << Panel(2);
+    EXPECT_EQ(session.DriveModel, 733);
+    ASSERT_TRUE(qttest::WaitFor([&] { return Panel(2).rfind("Status: Axis 1  ", 0) == 0; }, 8000)) << Panel(2);
     EXPECT_EQ(Panel(0), "Drive: SV733");
 
     // Other windows pause the polling; the status bar keeps its texts.
@@ -550,7 +625,7 @@ TEST_F(MainFormTest, MonitorFillsTheStatusBarAndClosingEndsIt)
     EXPECT_TRUE(form->StatusMonitor->Polling());
 
     sim.Stop();
-    ASSERT_TRUE(shelltest::WaitFor([&] { return Panel(2) == "No connection"; }, 8000));
+    ASSERT_TRUE(qttest::WaitFor([&] { return Panel(2) == "No connection"; }, 8000));
     EXPECT_EQ(Panel(0), "Drive");
     form->FormClose();
     EXPECT_FALSE(form->StatusMonitor->Running());
@@ -560,7 +635,7 @@ TEST_F(MainFormTest, ClosingWhileAPollWaitsForASilentDrive)
 {
     DriveSim sim({"--model", "733", "--axes", "1", "--silent"});
     form->FormActivate();
-    ASSERT_TRUE(shelltest::WaitFor([&] { return form->StatusMonitor->Polls() >= 1; }, 8000));
+    ASSERT_TRUE(qttest::WaitFor([&] { return form->StatusMonitor->Polls() >= 1; }, 8000));
     form->close();
     EXPECT_FALSE(form->StatusMonitor->Running());
 }

@@ -1,6 +1,6 @@
 // The connection monitor: its status line, its hand-over to the user-interface thread, pausing,
 // and ending at any moment without waiting for a user-interface thread that waits for it.
-#include "ShellTestSupport.h"
+#include "QtTestSupport.h"
 
 #include "tools700/dictionary/Enums.h"
 #include "tools700/shell/ConnectionStatus.h"
@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace tools700;
-using shelltest::DriveSim;
+using qttest::DriveSim;
 
 namespace {
 
@@ -42,7 +42,7 @@ class MonitorTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        shelltest::App();
+        qttest::App();
         UseSerialPort(0);  // the simulator channel
         SetAxis700(255);
     }
@@ -61,7 +61,7 @@ TEST_F(MonitorTest, ReportsReachTheUserInterfaceThreadWhileTheMonitorWaits)
     EXPECT_FALSE(monitor.Running());  // created suspended
     monitor.StartPolling();
     monitor.Resume();
-    ASSERT_TRUE(shelltest::WaitFor([&] { return !texts.empty(); }, 8000));
+    ASSERT_TRUE(qttest::WaitFor([&] { return !texts.empty(); }, 8000));
     EXPECT_TRUE(onUiThread);
     double status = -1;
     ASSERT_EQ(GetVar700("DriveStatus", &status), 0);
@@ -83,7 +83,7 @@ TEST_F(MonitorTest, StoppedPollingAsksNothingAndDropsALateReport)
     EXPECT_TRUE(texts.empty());
 
     monitor.StartPolling();
-    ASSERT_TRUE(shelltest::WaitFor([&] { return monitor.Polls() >= 1; }, 8000));
+    ASSERT_TRUE(qttest::WaitFor([&] { return monitor.Polls() >= 1; }, 8000));
     // The report of a poll that ran is dropped when polling stopped before it reached us.
     monitor.StopPolling();
     const int reports = monitor.Reports();
@@ -98,7 +98,7 @@ TEST_F(MonitorTest, FailedPollsFollowEachOtherWithoutThePause)
     TConnectionStatus monitor([&](const std::string &t) { texts.push_back(t); });
     monitor.StartPolling();
     monitor.Resume();
-    ASSERT_TRUE(shelltest::WaitFor([&] { return texts.size() >= 3; }, 15000));
+    ASSERT_TRUE(qttest::WaitFor([&] { return texts.size() >= 3; }, 15000));
     for (const std::string &t : texts)
         EXPECT_EQ(t, "No connection");
     monitor.WaitFor();
@@ -131,7 +131,7 @@ TEST_F(MonitorTest, EndsWhilePollingADriveThatDoesNotAnswer)
     auto monitor = std::make_unique<TConnectionStatus>([&](const std::string &t) { texts.push_back(t); });
     monitor->StartPolling();
     monitor->Resume();
-    ASSERT_TRUE(shelltest::WaitFor([&] { return monitor->Polls() >= 1; }, 8000));
+    ASSERT_TRUE(qttest::WaitFor([&] { return monitor->Polls() >= 1; }, 8000));
     monitor->WaitFor();  // the second poll is in flight
     EXPECT_FALSE(monitor->Running());
     monitor.reset();

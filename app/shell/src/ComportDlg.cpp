@@ -4,8 +4,9 @@
 #include "tools700/Messages.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/platform/SerialPort.h"
-#include "tools700/shell/HelpViewer.h"
-#include "tools700/shell/Settings.h"
+#include "tools700/widgets/Accessibility.h"
+#include "tools700/widgets/HelpViewer.h"
+#include "tools700/widgets/Settings.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -58,7 +59,12 @@ TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent),
         lblDevice_[n - 1]->setEnabled(false);
         portGrid->addWidget(rdiPort_[n - 1], n - 1, 0);
         portGrid->addWidget(lblDevice_[n - 1], n - 1, 1);
-        connect(rdiPort_[n - 1], &QRadioButton::clicked, this, [this, n] { rdiPortClick(n); });
+        // The handler follows the checked state, so a keyboard, a mouse and an accessibility
+        // tool's toggle all open the port; the dialog's own changes are made with signals blocked.
+        connect(rdiPort_[n - 1], &QRadioButton::toggled, this, [this, n](bool on) {
+            if (on)
+                rdiPortClick(n);
+        });
     }
 
     auto *grpAxis = new QGroupBox(QStringLiteral("Axis Address"), this);
@@ -79,8 +85,15 @@ TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent),
     axisLayout->addWidget(rdiSelect_, 1, 0);
     axisLayout->addWidget(edtAddress_, 1, 1);
     axisLayout->addWidget(label1, 1, 2);
-    connect(rdiAuto_, &QRadioButton::clicked, this, [this] { rdiAutoClick(); });
-    connect(rdiSelect_, &QRadioButton::clicked, this, [this] { rdiSelectClick(); });
+    NameControl(edtAddress_, grpAxis->title());
+    connect(rdiAuto_, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            rdiAutoClick();
+    });
+    connect(rdiSelect_, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            rdiSelectClick();
+    });
 
     btnOk_ = new QPushButton(QStringLiteral("Ok"), this);
     btnOk_->setObjectName(QStringLiteral("btnOk"));
@@ -135,6 +148,7 @@ TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent),
     if (axis_ == 255) {
         rdiAutoClick();
     } else {
+        const QSignalBlocker blockAuto(rdiAuto_), blockSelect(rdiSelect_);
         rdiAuto_->setChecked(false);
         rdiSelect_->setChecked(true);
         edtAddress_->setEnabled(true);
@@ -153,13 +167,16 @@ void TComportDlg::rdiPortClick(int n)
     if (n < 1 || n > 4)
         return;
     UseSerialPort(n);
-    for (int i = 1; i <= 4; ++i)
+    for (int i = 1; i <= 4; ++i) {
+        const QSignalBlocker block(rdiPort_[i - 1]);
         rdiPort_[i - 1]->setChecked(i == n);
+    }
     port_ = n;
 }
 
 void TComportDlg::SelectAutoControls()
 {
+    const QSignalBlocker blockAuto(rdiAuto_), blockSelect(rdiSelect_);
     rdiAuto_->setChecked(true);
     rdiSelect_->setChecked(false);
     edtAddress_->setEnabled(false);
@@ -175,6 +192,7 @@ void TComportDlg::rdiAutoClick()
 void TComportDlg::rdiSelectClick()
 {
     axis_ = 1;
+    const QSignalBlocker blockAuto(rdiAuto_), blockSelect(rdiSelect_);
     rdiAuto_->setChecked(false);
     rdiSelect_->setChecked(true);
     edtAddress_->setEnabled(true);

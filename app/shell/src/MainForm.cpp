@@ -7,25 +7,29 @@
 #include "tools700/config/Cfg.h"
 #include "tools700/config/FileDialog.h"
 #include "tools700/config/StatusText.h"
+#include "tools700/Session.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
-#include "tools700/shell/Application.h"
+#include "tools700/widgets/Application.h"
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/shell/ConnectionStatus.h"
-#include "tools700/shell/HelpViewer.h"
-#include "tools700/shell/RockerSwitch.h"
+#include "tools700/widgets/Accessibility.h"
+#include "tools700/widgets/Application.h"
+#include "tools700/widgets/CfgFileDialog.h"
+#include "tools700/widgets/HelpViewer.h"
+#include "tools700/widgets/RockerSwitch.h"
 #include "tools700/shell/Splash.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
 #include <QProgressBar>
+#include <QResizeEvent>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -39,41 +43,6 @@ const char *const kCommWarning =
     "     Can't communicate with the drive!  \n     \n     Please check the menu to see that the correct \n"
     "     serial port and drive address are selected,\n     and verify that the drive is connected to the\n"
     "     serial port.\n";
-
-// The Qt file dialog behind OpenCfgDlg and SaveCfgDlg.
-class QtCfgFileDialog : public FileDialog {
-public:
-    QtCfgFileDialog(bool save, std::string title, std::string folder, QWidget *parent)
-        : save_(save), title_(std::move(title)), folder_(std::move(folder)), parent_(parent) {}
-
-    bool Execute(std::string &fileName) override
-    {
-        for (;;) {
-            QFileDialog dlg(parent_, QString::fromStdString(title_), QString::fromStdString(folder_),
-                            QStringLiteral("Configuration Files (*.cfg)"));
-            dlg.setDefaultSuffix(QStringLiteral("cfg"));
-            dlg.setAcceptMode(save_ ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-            dlg.setFileMode(save_ ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-            if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-                return false;
-            const QString chosen = dlg.selectedFiles().front();
-            const QFileInfo info(chosen);
-            if (save_ && (!info.dir().exists() || (info.exists() && !info.isWritable()))) {
-                // The folder must exist; read-only files are refused.
-                continue;
-            }
-            folder_ = info.absolutePath().toStdString();
-            fileName = chosen.toStdString();
-            return true;
-        }
-    }
-
-private:
-    bool save_;
-    std::string title_;
-    std::string folder_;
-    QWidget *parent_;
-};
 
 class ProductPicture : public QWidget {
 public:
@@ -91,14 +60,9 @@ protected:
 
 } // namespace
 
-std::unique_ptr<FileDialog> MakeCfgFileDialog(bool save, const std::string &title, const std::string &folder,
-                                             QWidget *parent)
-{
-    return std::make_unique<QtCfgFileDialog>(save, title, folder, parent);
-}
-
-TMainForm::TMainForm(Messages &messages, const QString &programFile, const QStringList &args, QWidget *parent)
-    : QMainWindow(parent), messages_(messages)
+TMainForm::TMainForm(Session &session, Messages &messages, const QString &programFile, const QStringList &args,
+                     QWidget *parent)
+    : QMainWindow(parent), session_(session), messages_(messages)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Korvane 700Tools"));
@@ -107,31 +71,85 @@ TMainForm::TMainForm(Messages &messages, const QString &programFile, const QStri
 
     // 1. Program folder and configuration folder.
     const QFileInfo program(programFile);
-    ProgramDir = (program.absolutePath() + QLatin1Char('/')).toStdString();
-    CfgDir = ProgramDir + "cfg/";
+    session_.ProgramDir = (program.absolutePath() + QLatin1Char('/')).toStdString();
+    session_.CfgDir = session_.ProgramDir + "cfg/";
     // 2. The "cfg" folder (a failure is not reported; the dialogs then start elsewhere).
-    QDir(QString::fromStdString(ProgramDir)).mkpath(QStringLiteral("cfg"));
+    QDir(QString::fromStdString(session_.ProgramDir)).mkpath(QStringLiteral("cfg"));
     // 4. "-inhouse", alone on the command line.
-    InHouse = args.size() == 1 && args.front().compare(QStringLiteral("-inhouse"), Qt::CaseInsensitive) == 0;
+    session_.InHouse =
+        args.size() == 1 && args.front().compare(QStringLiteral("-inhouse"), Qt::CaseInsensitive) == 0;
 
     BuildControls();
     BuildMenus();
     exit_ = [](int code) { QCoreApplication::exit(code); };
 
     // 7.
-    DriveModel = 0;
-    SerialControl = false;
-    InertiaRatio = 1.0;
+    session_.DriveModel = 0;
+    session_.SerialControl = false;
+    session_.InertiaRatio = 1.0;
     // 8. FormCreate: the file dialogs start in CfgDir; the monitor is created suspended.
-    openCfgDlg_ = MakeCfgFileDialog(false, "Open Existing Configuration File", CfgDir, this);
-    saveCfgDlg_ = MakeCfgFileDialog(true, "Save Configuration to File", CfgDir, this);
+    openCfgDlg_ = MakeCfgFileDialog(false, "Open Existing Configuration File", session_.CfgDir, this);
+    saveCfgDlg_ = MakeCfgFileDialog(true, "Save Configuration to File", session_.CfgDir, this);
+    session_.SaveCfgDlg = saveCfgDlg_.get();
     StatusMonitor = std::make_unique<TConnectionStatus>([this](const std::string &text) { MonitorReport(text); });
+    session_.SetStatusPolling([this](bool on) { on ? ResumeStatusPolling() : SuspendStatusPolling(); });
+    session_.SetRegistrationListener([this] { ApplyAvailability(); });
+    ApplyAvailability();
 }
 
 TMainForm::~TMainForm()
 {
+    session_.SetStatusPolling({});
+    session_.SetRegistrationListener({});
+    if (session_.SaveCfgDlg == saveCfgDlg_.get())
+        session_.SaveCfgDlg = nullptr;
     if (StatusMonitor)
         StatusMonitor->WaitFor();
+}
+
+void TMainForm::SetComportDlg(TComportDlg *dlg)
+{
+    comportDlg_ = dlg;
+    session_.Register(Window::PortAxis, dlg ? std::function<void()>([dlg] { dlg->exec(); }) : std::function<void()>());
+}
+
+void TMainForm::ApplyAvailability()
+{
+    // Which window each entry opens; the button and the menu entry of one action share a row.
+    struct Entry {
+        QWidget *button;
+        QAction *menu;
+        bool available;
+        const char *missing; // the window that is not built, for the tool tip
+        bool allowed;        // by the connected drive
+    };
+    const bool editor = session_.EditorAvailable();
+    const bool tuning = session_.Available(Window::TuningOffline) && session_.Available(Window::TuningOnline);
+    const Entry entries[] = {
+        {bbtnNew, mnuNew, session_.Available(Window::NewConfiguration), WindowTitle(Window::NewConfiguration), true},
+        {bbtnUpload, mnuUpload, editor, "the configuration editor", uploadAllowed_},
+        {bbtnEditFile, mnuEditFile, editor, "the configuration editor", true},
+        {bbtnEditOnline, mnuEditOnline, session_.Available(Window::OnlineDrive), WindowTitle(Window::OnlineDrive), true},
+        {bbtnScope, mnuScope, session_.Available(Window::Oscilloscope), WindowTitle(Window::Oscilloscope), true},
+        {bbtnTrouble, mnuTrouble, session_.Available(Window::Diagnostics), WindowTitle(Window::Diagnostics), true},
+        {nullptr, mnuEditMotor, session_.Available(Window::MotorDatabase), WindowTitle(Window::MotorDatabase), true},
+        {nullptr, mnuUpdateFW, session_.Available(Window::FirmwareUpgrade), WindowTitle(Window::FirmwareUpgrade),
+         firmwareAllowed_},
+        {nullptr, mnuTuningWizard, tuning, WindowTitle(Window::TuningOffline), tuningAllowed_},
+        {nullptr, mnuPort, session_.Available(Window::PortAxis), WindowTitle(Window::PortAxis), true},
+    };
+    for (const Entry &e : entries) {
+        const QString notBuilt = QStringLiteral("Not available: %1 is not part of this build yet.")
+                                     .arg(QString::fromLatin1(e.missing));
+        if (e.button) {
+            const QString hint = e.button->property("hint").toString();
+            e.button->setEnabled(e.available && e.allowed);
+            e.button->setToolTip(e.available ? hint : hint + QStringLiteral("\n") + notBuilt);
+            e.button->setAccessibleDescription(e.available ? QString() : notBuilt);
+        }
+        e.menu->setEnabled(e.available && e.allowed);
+        e.menu->setToolTip(e.available ? QString() : notBuilt);
+    }
 }
 
 void TMainForm::BuildControls()
@@ -149,6 +167,7 @@ void TMainForm::BuildControls()
         auto *b = new QPushButton(QString::fromLatin1(caption), central);
         b->setObjectName(QString::fromLatin1(name));
         b->setToolTip(QString::fromLatin1(hint));
+        b->setProperty("hint", QString::fromLatin1(hint));
         b->setFixedSize(280, 46);
         b->setPalette(QApplication::palette());
         return b;
@@ -170,6 +189,7 @@ void TMainForm::BuildControls()
     swt740Mode->setObjectName(QStringLiteral("swt740Mode"));
     swt740Mode->SetCaptions(QStringLiteral("Serial Control"), QStringLiteral("SERCOS Control"));
     swt740Mode->setPalette(pal);
+    NameControl(swt740Mode, lbl740Mode->text());
 
     auto *column = new QVBoxLayout;
     column->setSpacing(16);
@@ -181,6 +201,7 @@ void TMainForm::BuildControls()
     column->addStretch(1);
     auto *picture = new ProductPicture(central);
     picture->setObjectName(QStringLiteral("imgProduct"));
+    NameControl(picture, QStringLiteral("700Tools"));
     auto *layout = new QHBoxLayout(central);
     layout->setContentsMargins(40, 32, 40, 24);
     layout->addLayout(column, 0);
@@ -192,6 +213,7 @@ void TMainForm::BuildControls()
     pgbLoad->setRange(0, 100);
     pgbLoad->setToolTip(QStringLiteral("Opens up a Wizard to guide you throught the configuration process"));
     pgbLoad->setFixedSize(240, 22);
+    NameControl(pgbLoad, QStringLiteral("Upload progress"));
     pgbLoad->hide();
 
     for (int i = 0; i < 3; ++i) {
@@ -258,14 +280,19 @@ void TMainForm::BuildMenus()
     mnuUtilities->addSeparator();
     mnuTrouble = entry(mnuUtilities, "mnuTrouble", "Diagnostics", &TMainForm::Diagnostics);
 
+    for (QMenu *menu : {mnuComm, mnuEdit, mnuUtilities})
+        menu->setToolTipsVisible(true);
+
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     mnuContents = entry(mnuHelp, "mnuContents", "&Contents", &TMainForm::Contents);
     mnuTopicSearch = entry(mnuHelp, "mnuTopicSearch", "&Topic Search", &TMainForm::TopicSearch);
     mnuHelp->addSeparator();
     mnuAbout = entry(mnuHelp, "mnuAbout", "&About", &TMainForm::About);
+    // The menu bar's own button for menus that do not fit.
+    if (auto *more = menuBar()->findChild<QWidget *>(QStringLiteral("qt_menubar_ext_button")))
+        NameControl(more, QStringLiteral("More menus"));
 
-    mnuUpdateFW->setEnabled(false);
 }
 
 void TMainForm::SetOpenCfgDialog(std::unique_ptr<FileDialog> dialog) { openCfgDlg_ = std::move(dialog); }
@@ -280,12 +307,13 @@ void TMainForm::Show740(bool visible)
 {
     swt740Mode->setVisible(visible);
     lbl740Mode->setVisible(visible);
+    session_.ControlSwitchShown = visible;
 }
 
 void TMainForm::SetUploadEnabled(bool enabled)
 {
-    bbtnUpload->setEnabled(enabled);
-    mnuUpload->setEnabled(enabled);
+    uploadAllowed_ = enabled;
+    ApplyAvailability();
 }
 
 void TMainForm::RaiseStatus(int status) { throw Error(StatusText(status)); }
@@ -330,17 +358,19 @@ int TMainForm::ReadOpMode()
 void TMainForm::UpdateStatus(const std::string &text)
 {
     if (text == "No connection") {
-        DriveModel = 0;
-        mnuUpdateFW->setEnabled(false);
+        session_.DriveModel = 0;
+        firmwareAllowed_ = false;
+        ApplyAvailability();
         Show740(false);
         stbPanel[0]->setText(QStringLiteral("Drive"));
         stbPanel[1]->setText(QStringLiteral("Mode"));
     } else {
-        DriveModel = ReadDriveModel();
-        stbPanel[0]->setText(QString::fromStdString("Drive: " + ModelText(DriveModel)));
-        if (Is740Family(DriveModel)) {
+        session_.DriveModel = ReadDriveModel();
+        stbPanel[0]->setText(QString::fromStdString("Drive: " + ModelText(session_.DriveModel)));
+        if (Is740Family(session_.DriveModel)) {
             Show740(true);
-            mnuUpdateFW->setEnabled(true);
+            firmwareAllowed_ = true;
+            ApplyAvailability();
             emit userUnconfigureVisibleChanged(false);
             double lock = 0;
             const int status = GetVar700("MfgLock", &lock);
@@ -349,25 +379,25 @@ void TMainForm::UpdateStatus(const std::string &text)
             if (lock != 0) {
                 stbPanel[1]->setText(QStringLiteral("Serial Control Mode"));
                 swt740Mode->SetOn(true);
-                SetUploadEnabled(true);
-                SerialControl = true;
+                session_.SerialControl = true;
                 OpMode = ReadOpMode();
-                mnuTuningWizard->setEnabled(OpMode != 0 && OpMode != 6);
+                tuningAllowed_ = OpMode != 0 && OpMode != 6;
+                SetUploadEnabled(true);
             } else {
                 stbPanel[1]->setText(QStringLiteral("SERCOS Control Mode"));
                 swt740Mode->SetOn(false);
+                session_.SerialControl = false;
+                tuningAllowed_ = false;
                 SetUploadEnabled(false);
-                SerialControl = false;
-                mnuTuningWizard->setEnabled(false);
             }
         } else {
             Show740(false);
-            mnuUpdateFW->setEnabled(false);
-            SetUploadEnabled(true);
+            firmwareAllowed_ = false;
             emit userUnconfigureVisibleChanged(true);
             OpMode = ReadOpMode();
             stbPanel[1]->setText(QString::fromStdString(EnumText("OpMode730", OpMode)));
-            mnuTuningWizard->setEnabled(OpMode != 0 && OpMode != 6);
+            tuningAllowed_ = OpMode != 0 && OpMode != 6;
+            SetUploadEnabled(true);
         }
     }
     stbPanel[2]->setText(QString::fromStdString(text));
@@ -415,12 +445,6 @@ void TMainForm::UploadProgress(double fraction)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void TMainForm::ShowConfigurationOf(int, Cfg &cfg, const std::string &name)
-{
-    if (editConfiguration_)
-        editConfiguration_(cfg, name);
-}
-
 void TMainForm::Upload()
 {
     if (!CheckConnection())
@@ -440,7 +464,7 @@ void TMainForm::Upload()
     if (!cfg->Upload(messages_, [this](double f) { UploadProgress(f); }))
         return;
     pgbLoad->hide();
-    ShowConfigurationOf(model, *cfg, "<no name assigned -- uploaded from drive>");
+    session_.EditConfiguration(3, *cfg, "<no name assigned -- uploaded from drive>");
 }
 
 void TMainForm::EditFile()
@@ -458,62 +482,51 @@ void TMainForm::EditFile()
     }
     std::unique_ptr<Cfg> cfg = family == 740 ? std::make_unique<Cfg>(740) : std::make_unique<Cfg>();
     if (cfg->Load(file) != 0)
-        ShowConfigurationOf(family, *cfg, file);
-}
-
-void TMainForm::Open(const std::string &window)
-{
-    const auto it = openers_.find(window);
-    if (it != openers_.end() && it->second)
-        it->second();
+        session_.EditConfiguration(2, *cfg, file);
 }
 
 void TMainForm::EditOnline()
 {
     if (CheckConnection())
-        Open("Tvardlg");
+        session_.Open(Window::OnlineDrive);
 }
 
 void TMainForm::Oscilloscope()
 {
     if (CheckConnection())
-        Open("TScopeForm");
+        session_.Open(Window::Oscilloscope);
 }
 
 void TMainForm::Diagnostics()
 {
     if (CheckConnection())
-        Open("TTroubleshooting");
+        session_.Open(Window::Diagnostics);
 }
 
-void TMainForm::NewConfiguration() { Open("TCfgNewDlg"); }
+void TMainForm::NewConfiguration() { session_.Open(Window::NewConfiguration); }
 
 void TMainForm::EditMotorDatabase()
 {
     // The motor editor works on the built-in table alone; the extensions come back afterwards.
     mdb_FlushExtensions();
-    Open("TEditMDBDlg");
+    session_.Open(Window::MotorDatabase);
     if (loadMotorExtensions_)
         loadMotorExtensions_();
 }
 
-void TMainForm::UpgradeFW() { Open("TFWUpgrade"); }
+void TMainForm::UpgradeFW() { session_.Open(Window::FirmwareUpgrade); }
 
 void TMainForm::TuningWizard()
 {
     if (!messages_.Confirm("Would you like to use Tuning Wizard Online?")) {
-        Open("TslTuningBox");
+        session_.Open(Window::TuningOffline);
         return;
     }
     if (CheckConnection())
-        Open("TInertiaRDlg");
+        session_.Open(Window::TuningOnline);
 }
 
-void TMainForm::PortAxis()
-{
-    if (comportDlg_)
-        comportDlg_->exec();
-}
+void TMainForm::PortAxis() { session_.Open(Window::PortAxis); }
 
 void TMainForm::Contents() { AppHelp().ShowContents(); }
 void TMainForm::TopicSearch() { AppHelp().KeywordSearch(QString()); }
@@ -526,7 +539,7 @@ void TMainForm::About()
 
 void TMainForm::Exit()
 {
-    if (Is740Family(DriveModel) && SerialControl &&
+    if (Is740Family(session_.DriveModel) && session_.SerialControl &&
         messages_.WarnYesNo("Your drive is in Serial Control Mode, would you like to switch to SERCOS control before "
                             "this software terminates?")) {
         PutVar700("MfgLock", 1);
@@ -560,7 +573,7 @@ void TMainForm::swt740ModeClick()
             RaiseStatus(status);
         return value;
     };
-    if (SerialControl) {
+    if (session_.SerialControl) {
         if (!messages_.Confirm(" Switching to SERCOS Control will disable the Serial Control. Are you sure to do it? "))
             return;
         put("Enable", 0);
@@ -571,7 +584,7 @@ void TMainForm::swt740ModeClick()
             return;
         }
         swt740Mode->SetOn(false);
-        SerialControl = false;
+        session_.SerialControl = false;
         stbPanel[1]->setText(QStringLiteral(" SERCOS Control Mode"));
     } else {
         if (!messages_.Confirm(" Switching to Serial Control will disable the SERCOS Control. Are you sure to do it? "))
@@ -585,7 +598,7 @@ void TMainForm::swt740ModeClick()
         put("Enable", 0);
         put("BlkType", 8);
         swt740Mode->SetOn(true);
-        SerialControl = true;
+        session_.SerialControl = true;
         stbPanel[1]->setText(QStringLiteral("Serial Control Mode"));
     }
 }
@@ -594,7 +607,7 @@ void TMainForm::FormActivate()
 {
     if (closing_)
         return;
-    DriveModel = ReadDriveModel();
+    session_.DriveModel = ReadDriveModel();
     StatusMonitor->StartPolling();
     StatusMonitor->Resume();
 }
@@ -611,6 +624,21 @@ void TMainForm::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         RunAction([this] { FormActivate(); });
+}
+
+void TMainForm::ShowMaximizedFixed()
+{
+    sizeFixed_ = true;
+    showMaximized();
+}
+
+void TMainForm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    // Not resizable: while maximised, the window keeps the size the window system gave it (which
+    // may take more than one step to arrive).
+    if (sizeFixed_ && (windowState() & Qt::WindowMaximized) && minimumSize() != event->size())
+        setFixedSize(event->size());
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

@@ -1,13 +1,12 @@
 // TMainForm: the main window. Button column and menus for every workflow, the status bar with
-// the connected drive, its mode and the connection status, the control-mode switch of the
-// 740-family drives, and the values other windows read (InHouse, DriveModel, SerialControl,
-// InertiaRatio, ProgramDir).
+// the connected drive, its mode and the connection status, and the control-mode switch of the
+// 740-family drives. What other windows read of it (InHouse, DriveModel, SerialControl,
+// InertiaRatio, ProgramDir, the monitor's polling) lives in the Session it is given.
 #pragma once
 
 #include <QMainWindow>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -22,54 +21,42 @@ namespace tools700 {
 class Cfg;
 class FileDialog;
 class Messages;
+class Session;
 class TComportDlg;
 class TAbout;
 class TConnectionStatus;
 class TRockerSwitch;
 
-// The Qt file dialog of the configuration files (title, filter "*.cfg", default suffix, folder).
-std::unique_ptr<FileDialog> MakeCfgFileDialog(bool save, const std::string &title, const std::string &folder,
-                                             QWidget *parent);
-
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    // `programFile` is the full path of the program (ProgramDir is its folder); `args` the
-    // command-line arguments after the program name.
-    TMainForm(Messages &messages, const QString &programFile, const QStringList &args, QWidget *parent = nullptr);
+    // `session` is what the windows of this run share; the main window fills in InHouse,
+    // ProgramDir and CfgDir, keeps DriveModel, SerialControl and ControlSwitchShown up to date,
+    // lends its connection monitor and opens the windows registered there. `programFile` is the
+    // full path of the program (ProgramDir is its folder); `args` the command-line arguments
+    // after the program name.
+    TMainForm(Session &session, Messages &messages, const QString &programFile, const QStringList &args,
+              QWidget *parent = nullptr);
     ~TMainForm() override;
 
-    // Read by other windows.
-    bool InHouse = false;
-    std::string CfgDir;
-    std::string ProgramDir;
-    int DriveModel = 0;
+    Session &Shared() const { return session_; }
     int OpMode = 0;
-    bool SerialControl = false;
-    double InertiaRatio = 1.0;
     std::unique_ptr<TConnectionStatus> StatusMonitor;
 
-    // Windows the main window shows; set by the program's start-up.
-    void SetComportDlg(TComportDlg *dlg) { comportDlg_ = dlg; }
+    // Windows the main window shows itself; set by the program's start-up.
+    void SetComportDlg(TComportDlg *dlg);
     void SetAbout(TAbout *about) { about_ = about; }
     // Loads the motor database extensions of ProgramDir (start-up and after the motor editor).
     void SetMotorExtensionLoader(std::function<void()> loader) { loadMotorExtensions_ = std::move(loader); }
-    // Opens the configuration editor on a configuration (Upload, Edit File). Until the editor
-    // exists, those workflows end after reading the configuration.
-    void SetConfigurationEditor(std::function<void(Cfg &, const std::string &name)> editor)
-    {
-        editConfiguration_ = std::move(editor);
-    }
-    // How a workflow shows a window of a later part ("TCfgNewDlg", "Tvardlg", "TScopeForm",
-    // "TTroubleshooting", "TEditMDBDlg", "TFWUpgrade", "TslTuningBox", "TInertiaRDlg"). Until a
-    // window is registered, its button and menu entry do nothing beyond their connection check.
-    void SetWindowOpener(const std::string &window, std::function<void()> open) { openers_[window] = std::move(open); }
     // The file dialog of Edit File (OpenCfgDlg); the default is the Qt dialog.
     void SetOpenCfgDialog(std::unique_ptr<FileDialog> dialog);
     FileDialog &SaveCfgDlg();
     FileDialog &OpenCfgDlg();
     // How the Exit menu entry ends the program (default: quit the event loop with code 0).
     void SetExitFunction(std::function<void(int)> exitFn) { exit_ = std::move(exitFn); }
+
+    // Shows the window maximised; from then on it keeps that size.
+    void ShowMaximizedFixed();
 
     // Operations of the main window.
     bool CheckConnection();
@@ -137,23 +124,29 @@ signals:
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void BuildControls();
     void BuildMenus();
     void Show740(bool visible);
     void SetUploadEnabled(bool enabled);
-    void ShowConfigurationOf(int model, Cfg &cfg, const std::string &name);
+    // Enables each entry whose window is registered and whose drive state allows it; the others
+    // are disabled with a tool tip that says why.
+    void ApplyAvailability();
     [[noreturn]] void RaiseStatus(int status);
 
+    Session &session_;
     Messages &messages_;
     TComportDlg *comportDlg_ = nullptr;
     TAbout *about_ = nullptr;
     std::function<void()> loadMotorExtensions_;
-    std::function<void(Cfg &, const std::string &)> editConfiguration_;
     std::function<void(int)> exit_;
-    std::map<std::string, std::function<void()>> openers_;
-    void Open(const std::string &window);
+    // What the connected drive allows (the status updates set them).
+    bool uploadAllowed_ = true;
+    bool firmwareAllowed_ = false;
+    bool tuningAllowed_ = true;
+    bool sizeFixed_ = false;
     std::unique_ptr<FileDialog> openCfgDlg_;
     std::unique_ptr<FileDialog> saveCfgDlg_;
     bool statusErrorShown_ = false;

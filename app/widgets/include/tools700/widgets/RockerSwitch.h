@@ -1,6 +1,8 @@
 // A two-position rocker switch with an indicator lamp. On: the rocker is pressed at its upper end
 // and the lamp glows; off: pressed at the lower end, lamp dark. A click only reports itself: the
-// owner decides whether the switch changes position (SetOn).
+// owner decides whether the switch changes position (SetOn). Accessibility tools see a toggle
+// button whose checked state is the position, whose value is the caption of that position, and
+// whose press and toggle actions are a click.
 #pragma once
 
 #include <QString>
@@ -18,6 +20,10 @@ public:
     void SetOn(bool on);
     // Texts written beside the two ends.
     void SetCaptions(const QString &onText, const QString &offText);
+    // The caption of the current position.
+    QString PositionText() const { return on_ ? onText_ : offText_; }
+    // A click from the keyboard, the mouse or an accessibility tool: emits clicked().
+    void Click();
 
     QSize sizeHint() const override;
 

@@ -1,6 +1,6 @@
 // Tools700: set-up, monitoring and tuning of SV7xx servo drives.
-#include "tools700/shell/Application.h"
-#include "tools700/shell/Startup.h"
+#include "tools700/widgets/Application.h"
+#include "Startup.h"
 
 int main(int argc, char **argv)
 {

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -21,9 +22,15 @@
 #include <vector>
 
 #include "comm700.h"
-#include "tools700/shell/Application.h"
+#include "tools700/widgets/Application.h"
 
-namespace shelltest {
+// Readable failure messages for Qt's strings.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList &l, std::ostream *os) { *os << '{' << l.join(QStringLiteral(", ")).toStdString() << '}'; }
+QT_END_NAMESPACE
+
+namespace qttest {
 
 // The one application object of a test program (offscreen unless the environment says otherwise).
 inline QApplication &App()
@@ -182,4 +189,4 @@ private:
     QString path_;
 };
 
-} // namespace shelltest
+} // namespace qttest

@@ -1,4 +1,4 @@
-#include "tools700/shell/HelpViewer.h"
+#include "tools700/widgets/HelpViewer.h"
 
 #include <QApplication>
 #include <QDir>

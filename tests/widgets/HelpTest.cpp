@@ -1,7 +1,7 @@
 // The help pages of the repository and the help viewer: contexts, keywords, links.
-#include "ShellTestSupport.h"
+#include "QtTestSupport.h"
 
-#include "tools700/shell/HelpViewer.h"
+#include "tools700/widgets/HelpViewer.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +20,7 @@ class HelpTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        shelltest::App();
+        qttest::App();
         index.Load(HelpFolder());
     }
     HelpIndex index;

@@ -1,4 +1,4 @@
-// The program's own help: HTML pages in one folder (build/bin/help, from app/shell/help), each
+// The program's own help: HTML pages in one folder (build/bin/help, from each part's help/), each
 // page naming its context numbers and keywords in <meta> tags, and a small viewer with a
 // contents page, a keyword search with partial keys and opening at a context number.
 #pragma once

@@ -1,6 +1,6 @@
 // Start-up: the order of the windows, the splash window, and one instance per user session
 // (the real program, started twice).
-#include "ShellTestSupport.h"
+#include "QtTestSupport.h"
 
 #include "tools700/ScriptedMessages.h"
 #include "tools700/platform/NamedLock.h"
@@ -8,7 +8,7 @@
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/shell/MainForm.h"
 #include "tools700/shell/Splash.h"
-#include "tools700/shell/Startup.h"
+#include "Startup.h"
 
 #include <QFile>
 
@@ -23,7 +23,7 @@ namespace {
 
 class StartupTest : public ::testing::Test {
 protected:
-    void SetUp() override { shelltest::App(); }
+    void SetUp() override { qttest::App(); }
 
     // Starts build/bin/Tools700 with its message boxes logged to `log` and answered at once.
     // With `connected` set, the program appends "connected" to that file once its status bar
@@ -78,7 +78,7 @@ protected:
 
     std::vector<pid_t> started_;
 
-    shelltest::SettingsFile settings;
+    qttest::SettingsFile settings;
     QTemporaryDir dir;
 };
 
@@ -99,7 +99,7 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
     EXPECT_FALSE(program.splash->Timer1().isActive());
     QCoreApplication::processEvents();
     EXPECT_TRUE(program.splash->Timer1().isActive());
-    ASSERT_TRUE(shelltest::WaitFor([&] { return !program.splash->isVisible(); }, 4000));
+    ASSERT_TRUE(qttest::WaitFor([&] { return !program.splash->isVisible(); }, 4000));
 
     // About and "&More" name both libraries.
     const std::string more = LibraryVersionsText();
@@ -121,12 +121,12 @@ TEST_F(StartupTest, ASecondStartSaysSoAndEndsLeavingTheFirstRunning)
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
     platform::SetComPortDevice(1, name);
     ASSERT_EQ(UseSerialPort(1), 1);
-    shelltest::DriveSim sim({"--model", "733", "--axes", "1"});
+    qttest::DriveSim sim({"--model", "733", "--axes", "1"});
     const QString log1 = dir.filePath(QStringLiteral("first.log"));
     const QString log2 = dir.filePath(QStringLiteral("second.log"));
     const QString up1 = dir.filePath(QStringLiteral("first.up"));
     const pid_t first = Start(log1, up1);
-    ASSERT_TRUE(shelltest::WaitFor([&] { return ReadAll(up1).contains(QStringLiteral("connected")); }, 30000));
+    ASSERT_TRUE(qttest::WaitFor([&] { return ReadAll(up1).contains(QStringLiteral("connected")); }, 30000));
 
     const pid_t second = Start(log2);
     EXPECT_EQ(WaitExit(second, 15000), 0);
@@ -140,7 +140,7 @@ TEST_F(StartupTest, ASecondStartSaysSoAndEndsLeavingTheFirstRunning)
     const QString log3 = dir.filePath(QStringLiteral("third.log"));
     const QString up3 = dir.filePath(QStringLiteral("third.up"));
     const pid_t third = Start(log3, up3);
-    ASSERT_TRUE(shelltest::WaitFor([&] { return ReadAll(up3).contains(QStringLiteral("connected")); }, 30000));
+    ASSERT_TRUE(qttest::WaitFor([&] { return ReadAll(up3).contains(QStringLiteral("connected")); }, 30000));
     EXPECT_EQ(waitpid(third, &status, WNOHANG), 0);
     EXPECT_FALSE(ReadAll(log3).contains(QStringLiteral("already running")));
     Kill(third);

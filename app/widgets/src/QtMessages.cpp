@@ -1,4 +1,4 @@
-#include "tools700/shell/QtMessages.h"
+#include "tools700/widgets/QtMessages.h"
 
 #include "tools700/Error.h"
 

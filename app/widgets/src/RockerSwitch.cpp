@@ -1,4 +1,8 @@
-#include "tools700/shell/RockerSwitch.h"
+#include "tools700/widgets/RockerSwitch.h"
+
+#include "tools700/widgets/Accessibility.h"
+
+#include <QAccessible>
 
 #include <QKeyEvent>
 #include <QLinearGradient>
@@ -13,6 +17,7 @@ TRockerSwitch::TRockerSwitch(QWidget *parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    InstallAccessibleWidgets();
 }
 
 void TRockerSwitch::SetOn(bool on)
@@ -21,7 +26,13 @@ void TRockerSwitch::SetOn(bool on)
         return;
     on_ = on;
     update();
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
+
+void TRockerSwitch::Click() { emit clicked(); }
 
 void TRockerSwitch::SetCaptions(const QString &onText, const QString &offText)
 {
@@ -115,13 +126,13 @@ void TRockerSwitch::mouseReleaseEvent(QMouseEvent *event)
     pressed_ = false;
     update();
     if (rect().contains(event->position().toPoint()))
-        emit clicked();
+        Click();
 }
 
 void TRockerSwitch::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        emit clicked();
+        Click();
     else
         QWidget::keyPressEvent(event);
 }

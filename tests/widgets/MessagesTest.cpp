@@ -1,9 +1,9 @@
 // The program's message boxes and its error box, on real QMessageBox windows.
-#include "ShellTestSupport.h"
+#include "QtTestSupport.h"
 
 #include "tools700/Error.h"
-#include "tools700/shell/Application.h"
-#include "tools700/shell/QtMessages.h"
+#include "tools700/widgets/Application.h"
+#include "tools700/widgets/QtMessages.h"
 
 #include <QFile>
 #include <QKeyEvent>
@@ -12,13 +12,13 @@
 #include <gtest/gtest.h>
 
 using namespace tools700;
-using shelltest::BoxWatcher;
+using qttest::BoxWatcher;
 
 namespace {
 
 class MessagesTest : public ::testing::Test {
 protected:
-    void SetUp() override { shelltest::App(); }
+    void SetUp() override { qttest::App(); }
     QtMessages messages;
 };
 

@@ -1,6 +1,9 @@
 // The program's start-up: single instance, splash window, every window created once and hidden
-// (main window first), the link set up by the port dialog, then the event loop.
+// (main window first), each registered in the session so the windows that open it find it, the
+// link set up by the port dialog, then the event loop.
 #pragma once
+
+#include "tools700/Session.h"
 
 #include <QStringList>
 
@@ -26,6 +29,7 @@ inline constexpr const char *kSingleInstanceLock = "SingleInstance700Tools";
 struct Program {
     Program();
     ~Program();
+    Session session;
     std::unique_ptr<platform::NamedLock> instanceLock;
     std::unique_ptr<TSplash> splash;
     std::unique_ptr<TMainForm> mainForm;

@@ -1,7 +1,8 @@
-#include "tools700/shell/Application.h"
+#include "tools700/widgets/Application.h"
 
-#include "tools700/shell/HelpViewer.h"
-#include "tools700/shell/QtMessages.h"
+#include "tools700/widgets/Accessibility.h"
+#include "tools700/widgets/HelpViewer.h"
+#include "tools700/widgets/QtMessages.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -35,6 +36,7 @@ Application::Application(int &argc, char **argv) : QApplication(argc, argv)
     setApplicationName(QString::fromLatin1(kAppTitle));
     setApplicationDisplayName(QString::fromLatin1(kAppTitle));
     setOrganizationName(QStringLiteral("Korvane"));
+    InstallAccessibleWidgets();
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

@@ -1,4 +1,4 @@
-#include "tools700/shell/Settings.h"
+#include "tools700/widgets/Settings.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,14 +1,14 @@
-#include "tools700/shell/Startup.h"
+#include "Startup.h"
 
 #include "comm700.h"
 #include "mdb700.h"
 #include "tools700/Error.h"
 #include "tools700/MotorExtensions.h"
 #include "tools700/platform/NamedLock.h"
-#include "tools700/shell/Application.h"
 #include "tools700/shell/ComportDlg.h"
+#include "tools700/widgets/Application.h"
 #include "tools700/shell/MainForm.h"
-#include "tools700/shell/QtMessages.h"
+#include "tools700/widgets/QtMessages.h"
 #include "tools700/shell/Splash.h"
 
 #include <QFile>
@@ -70,10 +70,10 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     program.splash->ArmTimer();
 
     // 4. The windows, hidden, main window first.
-    program.mainForm = std::make_unique<TMainForm>(messages, programFile, args);
+    program.mainForm = std::make_unique<TMainForm>(program.session, messages, programFile, args);
     program.creationOrder << program.mainForm->objectName();
     TMainForm *main = program.mainForm.get();
-    const std::string folder = main->ProgramDir;
+    const std::string folder = program.session.ProgramDir;
     main->SetMotorExtensionLoader([folder, &messages] { LoadMotorExtensions(folder, messages); });
     LoadMotorExtensions(folder, messages);
 
@@ -96,7 +96,7 @@ void InstallUnattendedHooks(Program &program)
     TMainForm *main = program.mainForm.get();
     TSplash *splash = program.splash.get();
     if (!screenshot.isEmpty())
-        main->resize(1024, 700);
+        main->setFixedSize(1024, 700);
     auto done = std::make_shared<bool>(false);
     QObject::connect(main, &TMainForm::statusUpdated, main, [=](const QString &text) {
         if (*done || !text.startsWith(QStringLiteral("Status: Axis")))
@@ -134,7 +134,7 @@ int RunProgram(Application &app)
     (void)programFile;
     InstallUnattendedHooks(program);
     if (qEnvironmentVariableIsEmpty("TOOLS700_SCREENSHOT"))
-        program.mainForm->showMaximized();
+        program.mainForm->ShowMaximizedFixed();
     else
         program.mainForm->show();
     program.mainForm->activateWindow();

@@ -1,11 +1,11 @@
-#include "tools700/controls/BoundControls.h"
+#include "tools700/widgets/BoundControls.h"
 
 #include "tools700/Error.h"
 #include "tools700/config/ValueSet.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"
-#include "tools700/shell/QtMessages.h"
+#include "tools700/widgets/QtMessages.h"
 
 #include <QApplication>
 #include <QButtonGroup>

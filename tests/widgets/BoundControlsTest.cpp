@@ -1,11 +1,11 @@
 // Bound controls on a real window: key filter, exit checks, cousins, form-level operations.
-#include "ShellTestSupport.h"
+#include "QtTestSupport.h"
 
 #include "tools700/Error.h"
 #include "tools700/ScriptedMessages.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/Motor.h"
-#include "tools700/controls/BoundControls.h"
+#include "tools700/widgets/BoundControls.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"
 
@@ -24,7 +24,7 @@ class BoundControlsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        shelltest::App();
+        qttest::App();
         QLocale::setDefault(QLocale::c());
         SetControlMessages(&messages);
         form = std::make_unique<QWidget>();
@@ -126,7 +126,7 @@ TEST_F(BoundControlsTest, ExitWithBadTextOrOutOfBoundsShowsTheMessageAndKeepsThe
     ASSERT_EQ(messages.texts().size(), 1u);
     EXPECT_EQ(messages.texts()[0], "'abc' is not a valid floating point value");
     EXPECT_EQ(kvp->Info()->Val(), 3);
-    EXPECT_TRUE(shelltest::WaitFor([&] { return kvp->hasFocus(); }, 2000));
+    EXPECT_TRUE(qttest::WaitFor([&] { return kvp->hasFocus(); }, 2000));
     EXPECT_NE(twin->text(), "abc");
     kvp->setText(QStringLiteral("3"));  // the user mends the box
 
@@ -135,7 +135,7 @@ TEST_F(BoundControlsTest, ExitWithBadTextOrOutOfBoundsShowsTheMessageAndKeepsThe
     ASSERT_EQ(messages.texts().size(), 2u);
     EXPECT_EQ(messages.texts()[1], "Bounds error : min = 0, max = 100");
     EXPECT_EQ(lmt->Info()->Val(), lmt->Info()->Val());
-    EXPECT_TRUE(shelltest::WaitFor([&] { return lmt->hasFocus(); }, 2000));
+    EXPECT_TRUE(qttest::WaitFor([&] { return lmt->hasFocus(); }, 2000));
     EXPECT_EQ(messages.shown()[1].kind, BoxKind::Plain);
 
     kvp->setText(QStringLiteral("378.5"));

@@ -1,0 +1,86 @@
+// Session: what the windows of one run share, kept apart from the main window so that a window's
+// logic can be tested without one. The main window writes the drive it sees (DriveModel,
+// SerialControl, whether the control-mode switch is shown) and lends its connection monitor
+// (SuspendStatusPolling/ResumeStatusPolling); the program's start-up registers each window under
+// its typed identity, and a window opens another one through Open() without linking it.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace tools700 {
+
+class Cfg;
+class FileDialog;
+
+// The windows that other windows open. Each is registered by the program's start-up when its part
+// is built; an unregistered window is not available, and the entries that open it stay disabled.
+enum class Window : std::size_t {
+    NewConfiguration, // TCfgNewDlg on its first page
+    OnlineDrive,      // Tvardlg
+    Oscilloscope,     // TScopeForm
+    Diagnostics,      // TTroubleshooting
+    MotorDatabase,    // TEditMDBDlg
+    FirmwareUpgrade,  // TFWUpgrade
+    TuningOffline,    // TslTuningBox
+    TuningOnline,     // TInertiaRDlg with its on-line purpose
+    InertiaRatio,     // TInertiaRDlg asking the ratio for the configuration wizard
+    PortAxis,         // TComportDlg
+    Count
+};
+
+// How a user names the window in a sentence ("the oscilloscope").
+const char *WindowTitle(Window window);
+
+class Session {
+public:
+    // Opens the configuration editor on a configuration: entry mode 2 (Edit File) or 3 (Upload),
+    // the configuration (owned by the caller) and the name the editor shows as its caption.
+    using ConfigurationEditor = std::function<void(int entryMode, Cfg &cfg, const std::string &name)>;
+    using Opener = std::function<void()>;
+
+    // The "-inhouse" option: more motors and variables are offered.
+    bool InHouse = false;
+    // The program's folder with a trailing separator; the folder of the configuration files.
+    std::string ProgramDir;
+    std::string CfgDir;
+    // Model code of the connected drive, 0 when none or unreadable.
+    int DriveModel = 0;
+    // For a 740-family drive: true in Serial Control Mode, false in SERCOS Control Mode.
+    bool SerialControl = false;
+    // The main window's control-mode switch is shown (a 740-family drive is connected).
+    bool ControlSwitchShown = false;
+    // Load-to-motor inertia ratio carried from one use to the next.
+    double InertiaRatio = 1.0;
+    // The main window's "Save Configuration to File" dialog; null until the main window exists.
+    FileDialog *SaveCfgDlg = nullptr;
+
+    // The connection monitor's polling, lent by the main window (nothing happens without one).
+    void SetStatusPolling(std::function<void(bool on)> polling) { polling_ = std::move(polling); }
+    void SuspendStatusPolling();
+    void ResumeStatusPolling();
+
+    // Typed registration of the windows.
+    void Register(Window window, Opener open);
+    bool Available(Window window) const;
+    // Opens the window; false (and nothing happens) when it is not registered.
+    bool Open(Window window) const;
+
+    void RegisterEditor(ConfigurationEditor editor);
+    bool EditorAvailable() const { return static_cast<bool>(editor_); }
+    // False when no editor is registered.
+    bool EditConfiguration(int entryMode, Cfg &cfg, const std::string &name) const;
+
+    // Told after every registration (the main window enables the entries that became available).
+    void SetRegistrationListener(std::function<void()> listener) { listener_ = std::move(listener); }
+
+private:
+    std::array<Opener, static_cast<std::size_t>(Window::Count)> openers_;
+    ConfigurationEditor editor_;
+    std::function<void(bool)> polling_;
+    std::function<void()> listener_;
+};
+
+} // namespace tools700

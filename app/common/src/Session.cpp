@@ -1,0 +1,83 @@
+#include "tools700/Session.h"
+
+namespace tools700 {
+
+namespace {
+
+constexpr std::size_t Index(Window w) { return static_cast<std::size_t>(w); }
+
+// One row per window, in the order of the enumeration.
+constexpr const char *kTitles[] = {
+    "the configuration wizard",
+    "the on-line drive configuration window",
+    "the oscilloscope",
+    "the diagnostics",
+    "the motor database editor",
+    "the firmware upgrade",
+    "the tuning wizard",
+    "the tuning wizard",
+    "the inertia ratio dialog",
+    "the port and axis dialog",
+};
+static_assert(sizeof kTitles / sizeof kTitles[0] == Index(Window::Count));
+
+} // namespace
+
+const char *WindowTitle(Window window)
+{
+    return Index(window) < Index(Window::Count) ? kTitles[Index(window)] : "";
+}
+
+void Session::SuspendStatusPolling()
+{
+    if (polling_)
+        polling_(false);
+}
+
+void Session::ResumeStatusPolling()
+{
+    if (polling_)
+        polling_(true);
+}
+
+void Session::Register(Window window, Opener open)
+{
+    if (Index(window) >= openers_.size())
+        return;
+    openers_[Index(window)] = std::move(open);
+    if (listener_)
+        listener_();
+}
+
+bool Session::Available(Window window) const
+{
+    return Index(window) < openers_.size() && static_cast<bool>(openers_[Index(window)]);
+}
+
+bool Session::Open(Window window) const
+{
+    if (!Available(window))
+        return false;
+    // A copy: the window may re-register while it runs.
+    const Opener open = openers_[Index(window)];
+    open();
+    return true;
+}
+
+void Session::RegisterEditor(ConfigurationEditor editor)
+{
+    editor_ = std::move(editor);
+    if (listener_)
+        listener_();
+}
+
+bool Session::EditConfiguration(int entryMode, Cfg &cfg, const std::string &name) const
+{
+    if (!editor_)
+        return false;
+    const ConfigurationEditor edit = editor_;
+    edit(entryMode, cfg, name);
+    return true;
+}
+
+} // namespace tools700
