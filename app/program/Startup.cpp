@@ -10,6 +10,19 @@
 #include "tools700/shell/MainForm.h"
 #include "tools700/widgets/QtMessages.h"
 #include "tools700/shell/Splash.h"
+#if TOOLS700_WITH_ONLINE
+#include "tools700/online/VarChange.h"
+#include "tools700/online/VarDlg.h"
+#endif
+#if TOOLS700_WITH_WIZARD
+#include "tools700/wizard/CfgNewDlg.h"
+#include "tools700/wizard/IOWizardDlg.h"
+#include "tools700/wizard/PrintCfgDialog.h"
+#include "tools700/wizard/SaveForm.h"
+#endif
+#if TOOLS700_WITH_TUNING
+#include "tools700/tuning/InertiaRDlg.h"
+#endif
 
 #include <QFile>
 #include <QTimer>
@@ -26,13 +39,33 @@ Program::~Program()
 {
     // The dialogs are the main window's children: they go first, then the main window, whose
     // monitor thread ends with it.
-    comportDlg.reset();
-    about.reset();
-    mainForm.reset();
+    while (!windows.empty())
+        windows.pop_back();
     splash.reset();
     if (instanceLock)
         instanceLock->Unlock();
 }
+
+namespace {
+
+// Adds a window to the program's list in creation order.
+template <class T> T *Keep(Program &program, std::unique_ptr<T> window)
+{
+    T *w = window.get();
+    program.creationOrder << w->objectName();
+    program.windows.push_back(std::move(window));
+    return w;
+}
+
+// Shows a modeless window and brings it to the front.
+[[maybe_unused]] void ShowInFront(QWidget *w)
+{
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+} // namespace
 
 std::string LibraryVersionsText()
 {
@@ -69,21 +102,48 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     program.splash->ArmTimer();
 
-    // 4. The windows, hidden, main window first.
-    program.mainForm = std::make_unique<TMainForm>(program.session, messages, programFile, args);
-    program.creationOrder << program.mainForm->objectName();
-    TMainForm *main = program.mainForm.get();
-    const std::string folder = program.session.ProgramDir;
+    // 4. The windows, hidden, main window first; each part's windows are registered in the
+    // session, so the entries and windows that open them find them.
+    Session &session = program.session;
+    TMainForm *main = Keep(program, std::make_unique<TMainForm>(session, messages, programFile, args));
+    program.mainForm = main;
+    const std::string folder = session.ProgramDir;
     main->SetMotorExtensionLoader([folder, &messages] { LoadMotorExtensions(folder, messages); });
     LoadMotorExtensions(folder, messages);
 
-    program.about = std::make_unique<TAbout>(messages, [] { return LibraryVersionsText(); }, main);
-    program.creationOrder << program.about->objectName();
+#if TOOLS700_WITH_ONLINE
+    auto *vardlg = Keep(program, std::make_unique<Tvardlg>(session, messages, main));
+    session.Register(Window::OnlineDrive, [vardlg] { ShowInFront(vardlg); });
+    QObject::connect(main, &TMainForm::userUnconfigureVisibleChanged, vardlg, &Tvardlg::SetUnconfigureVisible);
+#endif
+#if TOOLS700_WITH_WIZARD
+    auto *printDlg = Keep(program, std::make_unique<TPrintCfgDialog>(main));
+    auto *saveForm = Keep(program, std::make_unique<TSaveForm>(session, messages, *printDlg, main));
+#endif
+#if TOOLS700_WITH_ONLINE
+    vardlg->SetChangeDialog(Keep(program, std::make_unique<TVarChange>(messages, main)));
+#endif
+
+    program.about = Keep(program, std::make_unique<TAbout>(messages, [] { return LibraryVersionsText(); }, main));
+    main->SetAbout(program.about);
+
+#if TOOLS700_WITH_WIZARD
+    auto *wizard = Keep(program, std::make_unique<TCfgNewDlg>(session, messages, *saveForm, main));
+    wizard->SetIOWizard(Keep(program, std::make_unique<TIOWizardDlg>(messages, *wizard, main)));
+    session.Register(Window::NewConfiguration, [wizard] { wizard->NewConfiguration(); });
+    session.RegisterEditor([wizard](int entryMode, Cfg &cfg, const std::string &name) {
+        wizard->EditConfiguration(entryMode, cfg, name);
+    });
+#endif
+
     // The port dialog sets up the link from the stored settings.
-    program.comportDlg = std::make_unique<TComportDlg>(messages, main);
-    program.creationOrder << program.comportDlg->objectName();
-    main->SetAbout(program.about.get());
-    main->SetComportDlg(program.comportDlg.get());
+    program.comportDlg = Keep(program, std::make_unique<TComportDlg>(messages, main));
+    main->SetComportDlg(program.comportDlg);
+
+#if TOOLS700_WITH_TUNING
+    auto *inertia = Keep(program, std::make_unique<TInertiaRDlg>(session, main));
+    session.Register(Window::InertiaRatio, [inertia] { inertia->Ask(TInertiaRDlg::kWizardRatio); });
+#endif
     return StartResult::Started;
 }
 
@@ -93,7 +153,7 @@ void InstallUnattendedHooks(Program &program)
     const QString screenshot = qEnvironmentVariable("TOOLS700_SCREENSHOT");
     if (connectedFile.isEmpty() && screenshot.isEmpty())
         return;
-    TMainForm *main = program.mainForm.get();
+    TMainForm *main = program.mainForm;
     TSplash *splash = program.splash.get();
     if (!screenshot.isEmpty())
         main->setFixedSize(1024, 700);

@@ -9,6 +9,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
+
+class QWidget;
 
 namespace tools700 {
 
@@ -32,11 +35,22 @@ struct Program {
     Session session;
     std::unique_ptr<platform::NamedLock> instanceLock;
     std::unique_ptr<TSplash> splash;
-    std::unique_ptr<TMainForm> mainForm;
-    std::unique_ptr<TAbout> about;
-    std::unique_ptr<TComportDlg> comportDlg;
+    // Every window, in the order of creation (the main window first); destroyed in reverse.
+    std::vector<std::unique_ptr<QWidget>> windows;
+    TMainForm *mainForm = nullptr;
+    TAbout *about = nullptr;
+    TComportDlg *comportDlg = nullptr;
     // Object names of the windows in the order they were created.
     QStringList creationOrder;
+
+    // The window of a class, or nullptr when this build has none.
+    template <class T> T *Find() const
+    {
+        for (const auto &w : windows)
+            if (auto *t = dynamic_cast<T *>(w.get()))
+                return t;
+        return nullptr;
+    }
 };
 
 enum class StartResult { Started, AlreadyRunning };
