@@ -129,7 +129,8 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
 
 #if TOOLS700_WITH_WIZARD
     auto *wizard = Keep(program, std::make_unique<TCfgNewDlg>(session, messages, *saveForm, main));
-    wizard->SetIOWizard(Keep(program, std::make_unique<TIOWizardDlg>(messages, *wizard, main)));
+    // The I/O wizard stays usable beside the modal wizard: it is the wizard's own window.
+    wizard->SetIOWizard(Keep(program, std::make_unique<TIOWizardDlg>(messages, *wizard, wizard)));
     session.Register(Window::NewConfiguration, [wizard] { wizard->NewConfiguration(); });
     session.RegisterEditor([wizard](int entryMode, Cfg &cfg, const std::string &name) {
         wizard->EditConfiguration(entryMode, cfg, name);
@@ -141,7 +142,7 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     main->SetComportDlg(program.comportDlg);
 
 #if TOOLS700_WITH_TUNING
-    auto *inertia = Keep(program, std::make_unique<TInertiaRDlg>(session, main));
+    auto *inertia = Keep(program, std::make_unique<TInertiaRDlg>(session, messages, main));
     session.Register(Window::InertiaRatio, [inertia] { inertia->Ask(TInertiaRDlg::kWizardRatio); });
 #endif
     return StartResult::Started;

@@ -1,5 +1,6 @@
 // Upload and download end to end: the real link library talking to the drive simulator, whose
 // trace shows the requests in the order it received them.
+#include "../support/DriveValues.h"
 #include "SimProcess.h"
 #include "TempDir.h"
 #include "tools700/ScriptedMessages.h"
@@ -37,21 +38,7 @@ protected:
     testutil::TempDir dir;
 };
 
-// The simulator starts every variable at the dictionary default, and a few defaults (ARZ0, ARZ1)
-// lie outside the bounds it enforces on writes; bring such values into the bounds.
-void IntoBounds(Cfg &cfg)
-{
-    for (const auto *list : {&cfg.PrimaryList(), &cfg.SecondaryList()})
-        for (TQX *t : *list) {
-            const std::string &n = t->VarName();
-            if (n.find("Map") != std::string::npos)
-                continue; // I/O maps carry the active-high bit above their bounds
-            if (t->Val() < t->Min())
-                t->Val(t->Min());
-            if (t->Val() > t->Max())
-                t->Val(t->Max());
-        }
-}
+using testsupport::IntoBounds;
 
 bool Is(const std::string &traced, const std::string &cmd, const std::string &name)
 {

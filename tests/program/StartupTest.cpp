@@ -7,6 +7,9 @@
 #include "tools700/platform/SerialPort.h"
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/shell/MainForm.h"
+#include "tools700/Session.h"
+
+#include <QPushButton>
 #include "tools700/shell/Splash.h"
 #include "Startup.h"
 
@@ -87,7 +90,17 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
     ScriptedMessages messages;
     Program program;
     ASSERT_EQ(StartProgram(program, messages, dir.filePath(QStringLiteral("Tools700")), {}), StartResult::Started);
-    EXPECT_EQ(program.creationOrder, (QStringList{"MainForm", "About", "ComportDlg"}));
+    EXPECT_EQ(program.creationOrder, (QStringList{"MainForm", "PrintCfgDialog", "SaveForm", "About", "CfgNewDlg",
+                                                  "IOWizardDlg", "ComportDlg", "InertiaRDlg"}));
+    // The windows built are registered, so their entries are enabled; the others are not.
+    EXPECT_TRUE(program.session.Available(Window::NewConfiguration));
+    EXPECT_TRUE(program.session.EditorAvailable());
+    EXPECT_TRUE(program.session.Available(Window::InertiaRatio));
+    EXPECT_TRUE(program.session.Available(Window::PortAxis));
+    EXPECT_FALSE(program.session.Available(Window::Oscilloscope));
+    EXPECT_TRUE(program.mainForm->bbtnNew->isEnabled());
+    EXPECT_TRUE(program.mainForm->bbtnEditFile->isEnabled());
+    EXPECT_FALSE(program.mainForm->bbtnScope->isEnabled());
     EXPECT_FALSE(program.mainForm->isVisible());
     EXPECT_FALSE(program.comportDlg->isVisible());
     EXPECT_FALSE(program.about->isVisible());

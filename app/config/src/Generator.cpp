@@ -104,38 +104,33 @@ double NiceValue(double x)
     return d * std::pow(10.0, e);
 }
 
+namespace {
+
+// Default I/O maps, one row per operating mode 0..7 (entries 1..6 inputs, 7..10 outputs). Every
+// mode has Fault Reset (hi), Clockwise and Counterclockwise Inhibit (hi) on inputs 1..3, Fault (lo)
+// on output 1 and Brake (lo) on output 4; the 730 family adds functions on inputs 2..5.
+constexpr int FR = 0x8001, CWI = 0x8005, CCWI = 0x8006, AIN = 0x8007, PMS = 0x8008, CGS = 0x8009,
+              SM = 0x800A, MS0 = 0x800B, MS1 = 0x800C, MS2 = 0x800D, FLT = 1, BRK = 3;
+constexpr IoMap kDefaultIo730[8] = {
+    //    in1 in2  in3   in4  in5 in6 out1    out4
+    {0, FR, CWI, CCWI, AIN, PMS, 0, FLT, 0, 0, BRK}, // 0 torque, analog command
+    {0, FR, CWI, CCWI, CGS, PMS, 0, FLT, 0, 0, BRK}, // 1 velocity, analog command
+    {0, FR, CWI, CCWI, CGS, PMS, 0, FLT, 0, 0, BRK}, // 2 velocity, serial command
+    {0, FR, CWI, CCWI, 0, 0, 0, FLT, 0, 0, BRK},     // 3 position, step and direction
+    {0, FR, CWI, CCWI, 0, 0, 0, FLT, 0, 0, BRK},     // 4 position, electronic gearing
+    {0, FR, CWI, CCWI, CGS, PMS, 0, FLT, 0, 0, BRK}, // 5 velocity, frequency command
+    {0, FR, CWI, CCWI, AIN, PMS, 0, FLT, 0, 0, BRK}, // 6 torque, frequency command
+    {0, FR, MS0, MS1, MS2, SM, 0, FLT, 0, 0, BRK},   // 7 predefined moves
+};
+constexpr IoMap kDefaultIo740 = {0, FR, CWI, CCWI, 0, 0, 0, FLT, 0, 0, BRK}; // every mode
+
+} // namespace
+
 IoMap DefaultIoMap(bool family740, int mode)
 {
-    IoMap m{};
-    m[1] = 0x8001; // Fault Reset (hi)
-    m[2] = 0x8005; // Clockwise Inhibit (hi)
-    m[3] = 0x8006; // Counterclockwise Inhibit (hi)
-    m[7] = 1;      // Fault (lo)
-    m[10] = 3;     // Brake (lo)
-    if (family740)
-        return m;
-    switch (mode) {
-    case 0:
-    case 6:
-        m[4] = 0x8007; // Analog Input Null (hi)
-        m[5] = 0x8008; // Position Mode Select (hi)
-        break;
-    case 1:
-    case 2:
-    case 5:
-        m[4] = 0x8009; // Command Gain Select (hi)
-        m[5] = 0x8008;
-        break;
-    case 7:
-        m[2] = 0x800B; // Move Select Bit0
-        m[3] = 0x800C; // Move Select Bit1
-        m[4] = 0x800D; // Move Select Bit2
-        m[5] = 0x800A; // Start Move (hi)
-        break;
-    default:
-        break;
-    }
-    return m;
+    if (family740 || mode < 0 || mode > 7)
+        return kDefaultIo740;
+    return kDefaultIo730[mode];
 }
 
 void SetHarmonics(ValueSet &set, const std::string &motor)

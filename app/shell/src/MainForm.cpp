@@ -5,6 +5,7 @@
 #include "tools700/Error.h"
 #include "tools700/Messages.h"
 #include "tools700/config/Cfg.h"
+#include "tools700/config/DriveState.h"
 #include "tools700/config/FileDialog.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/Session.h"
@@ -327,33 +328,9 @@ bool TMainForm::CheckConnection()
     return false;
 }
 
-int TMainForm::ReadDriveModel()
-{
-    double value = 0;
-    if (GetVar700("Model", &value) != 0)
-        return 0;
-    return TruncToInt(value);
-}
-
-int TMainForm::ReadEnableState()
-{
-    double value = 0;
-    if (GetVar700("Enabled", &value) != 0)
-        return 2;
-    if (value == 1.0)
-        return 1;
-    if (value == 0.0)
-        return 0;
-    return 2;
-}
-
-int TMainForm::ReadOpMode()
-{
-    double blk = 0, enc = 0;
-    if (GetVar700("BlkType", &blk) != 0 || GetVar700("EncMode", &enc) != 0)
-        return 0;
-    return OperatingMode(TruncToInt(blk), TruncToInt(enc));
-}
+int TMainForm::ReadDriveModel() { return tools700::ReadDriveModel(); }
+int TMainForm::ReadEnableState() { return tools700::ReadEnableState(); }
+int TMainForm::ReadOpMode() { return tools700::ReadOpMode(); }
 
 void TMainForm::UpdateStatus(const std::string &text)
 {

@@ -1,0 +1,52 @@
+// TInertiaRDlg ("Input Inertia Ratio"): asks for the load-to-motor inertia ratio and keeps it in
+// the session for the next use. Its purpose is set by the caller: the ratio for the configuration
+// wizard, or the start of the on-line tuning wizard.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tools700 {
+
+class Messages;
+class Session;
+
+class TInertiaRDlg : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kOnlineTuning = 1;
+    static constexpr int kWizardRatio = 2;
+
+    TInertiaRDlg(Session &session, Messages &messages, QWidget *parent = nullptr);
+
+    // Sets the purpose and shows the dialog modally.
+    void Ask(int purpose);
+    int Purpose() const { return purpose_; }
+    void SetPurpose(int purpose) { purpose_ = purpose; }
+
+    // Handlers.
+    void FormActivate();
+    // Takes the ratio and closes; false (the dialog stays) for a text that is not a number.
+    bool btnOKClick();
+    void btnCancelClick();
+
+    QLabel *Label1 = nullptr;
+    QLineEdit *edtInertiaR = nullptr;
+    QPushButton *btnOK = nullptr, *btnCancel = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    Session &session_;
+    Messages &messages_;
+    int purpose_ = kWizardRatio;
+};
+
+// The ratio as the dialog shows it: at most two decimals, no trailing zeros.
+QString InertiaRatioText(double ratio);
+
+} // namespace tools700
