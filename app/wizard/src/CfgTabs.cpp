@@ -28,7 +28,14 @@ namespace {
 // Builds the controls of one group: rows of label, control and units label.
 class Rows {
 public:
-    Rows(QWidget *owner, QGroupBox *group) : owner_(owner), group_(group), grid_(new QGridLayout(group)) {}
+    Rows(QWidget *owner, QGroupBox *group) : owner_(owner), group_(group), grid_(new QGridLayout(group))
+    {
+        // Rows stay at the top of their group, the controls at a readable width.
+        grid_->setRowStretch(kLastRow, 1);
+        grid_->setColumnStretch(3, 1);
+        grid_->setColumnMinimumWidth(1, 140);
+    }
+    static constexpr int kLastRow = 99;
 
     template <class T> T *Bound(const char *objectName, const char *variable, const char *label, const char *units,
                                 const char *unitsName = nullptr)

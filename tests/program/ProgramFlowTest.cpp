@@ -1,0 +1,131 @@
+// The program's windows together: the main window's New Configuration, Edit File and Upload open
+// the configuration editor that the start-up registered, on the right page, and each window of
+// the editor finds its help page.
+#include "QtTestSupport.h"
+#include "Startup.h"
+
+#include "tools700/ScriptedMessages.h"
+#include "tools700/Session.h"
+#include "tools700/config/Cfg.h"
+#include "tools700/config/FileDialog.h"
+#include "tools700/config/Generator.h"
+#include "tools700/shell/MainForm.h"
+#include "tools700/widgets/HelpViewer.h"
+#include "tools700/wizard/CfgNewDlg.h"
+#include "tools700/wizard/IOWizardDlg.h"
+#include "tools700/wizard/SaveForm.h"
+#include "tools700/wizard/WizardRules.h"
+
+#include <QComboBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tools700;
+
+namespace {
+
+class FixedFileDialog : public FileDialog {
+public:
+    explicit FixedFileDialog(std::string file) : file_(std::move(file)) {}
+    bool Execute(std::string &fileName) override
+    {
+        fileName = file_;
+        return true;
+    }
+
+private:
+    std::string file_;
+};
+
+// Runs `step` once the configuration editor shows as the modal window.
+void WhenEditorShows(std::function<void(TCfgNewDlg *)> step)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, step] {
+        if (auto *w = qobject_cast<TCfgNewDlg *>(QApplication::activeModalWidget()); w && w->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            step(w);
+        }
+    });
+    timer->start();
+}
+
+class ProgramFlowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qttest::App();
+        setenv("TOOLS700_HELP_DIR", TOOLS700_BIN_DIR "/help", 1);
+        ASSERT_EQ(StartProgram(program, messages, dir.filePath(QStringLiteral("Tools700")), {}), StartResult::Started);
+        UseSerialPort(0);
+        SetAxis700(255);
+    }
+    qttest::SettingsFile settings;
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    Program program;
+};
+
+TEST_F(ProgramFlowTest, NewConfigurationAndEditFileOpenTheEditorOnTheirPages)
+{
+    TMainForm *main = program.mainForm;
+    bool firstPage = false;
+    WhenEditorShows([&](TCfgNewDlg *w) {
+        firstPage = !w->OnSecondPage() && w->windowTitle() == QLatin1String("Create New Configuration") &&
+                    w->cmbDrive->count() == 10;
+        w->CancelBtnClick();
+    });
+    main->NewConfiguration();
+    EXPECT_TRUE(firstPage);
+
+    const std::string motor = MotorNames(false, 640).at(1); // a motor of the fieldbus drive's bus
+    Cfg made;
+    FillDefaults(made, motor, "SVE735", 1, 1.0, DefaultIoMap(false, 1));
+    const std::string file = dir.filePath(QStringLiteral("cfg/edit.cfg")).toStdString();
+    ASSERT_GT(made.Save(file, 1735), 0);
+    main->SetOpenCfgDialog(std::make_unique<FixedFileDialog>(file));
+    bool secondPage = false;
+    WhenEditorShows([&](TCfgNewDlg *w) {
+        secondPage = w->OnSecondPage() && w->windowTitle().toStdString() == file && w->DriveText() == "SVE735" &&
+                     w->MotorText().toStdString() == motor && w->ModeText() == "Velocity Mode -- Analog Command" &&
+                     w->PageControl1->isVisible();
+        w->btnBackClick();
+    });
+    main->EditFile();
+    EXPECT_TRUE(secondPage);
+    EXPECT_TRUE(messages.texts().empty());
+    EXPECT_TRUE(program.Find<TCfgNewDlg>()->Finished());
+}
+
+TEST_F(ProgramFlowTest, UploadOpensTheEditorOnTheDrivesConfiguration)
+{
+    qttest::DriveSim sim({"--model", "743", "--axes", "1", "--serial-control"});
+    ASSERT_TRUE(sim.Ready());
+    bool shown = false;
+    WhenEditorShows([&](TCfgNewDlg *w) {
+        shown = w->OnSecondPage() && w->windowTitle() == QLatin1String(kUploadedName) &&
+                w->DriveText() == "SV743" && w->Core().EntryMode == kEntryUpload;
+        w->btnBackClick();
+    });
+    program.mainForm->Upload();
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(ProgramFlowTest, EveryEditorWindowHasItsHelpPage)
+{
+    const HelpIndex &index = AppHelp().Index();
+    for (int context : {kHelpNewConfiguration, kHelpConfigurationEditor, kHelpSaveWindow, kHelpIOWizard})
+        EXPECT_NE(index.ByContext(context), nullptr) << context;
+    // F1 opens the page of the window's context: the save window's, for one.
+    RequestHelp(program.Find<TSaveForm>());
+    EXPECT_TRUE(AppHelp().CurrentFile().endsWith(QLatin1String("/save.html"))) << AppHelp().CurrentFile().toStdString();
+    RequestHelp(program.Find<TIOWizardDlg>());
+    EXPECT_TRUE(AppHelp().CurrentFile().endsWith(QLatin1String("/iowizard.html")));
+    AppHelp().hide();
+}
+
+} // namespace
