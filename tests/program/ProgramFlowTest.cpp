@@ -2,6 +2,7 @@
 // the configuration editor that the start-up registered, on the right page, and each window of
 // the editor finds its help page.
 #include "QtTestSupport.h"
+#include "FixedFileDialog.h"
 #include "Startup.h"
 
 #include "tools700/ScriptedMessages.h"
@@ -23,36 +24,13 @@
 #include <gtest/gtest.h>
 
 using namespace tools700;
+using testsupport::FixedFileDialog;
 
 namespace {
 
-class FixedFileDialog : public FileDialog {
-public:
-    explicit FixedFileDialog(std::string file) : file_(std::move(file)) {}
-    bool Execute(std::string &fileName) override
-    {
-        fileName = file_;
-        return true;
-    }
-
-private:
-    std::string file_;
-};
 
 // Runs `step` once the configuration editor shows as the modal window.
-void WhenEditorShows(std::function<void(TCfgNewDlg *)> step)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, step] {
-        if (auto *w = qobject_cast<TCfgNewDlg *>(QApplication::activeModalWidget()); w && w->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            step(w);
-        }
-    });
-    timer->start();
-}
+void WhenEditorShows(std::function<void(TCfgNewDlg *)> step) { qttest::WhenModal<TCfgNewDlg>(std::move(step)); }
 
 class ProgramFlowTest : public ::testing::Test {
 protected:

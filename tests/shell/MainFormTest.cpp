@@ -2,6 +2,7 @@
 // control-mode switch checked from the drive's side, the workflows' guards, Upload, Edit File
 // and Exit.
 #include "QtTestSupport.h"
+#include "FixedFileDialog.h"
 
 #include "tools700/Error.h"
 #include "tools700/ScriptedMessages.h"
@@ -25,6 +26,7 @@
 #include <gtest/gtest.h>
 
 using namespace tools700;
+using testsupport::FixedFileDialog;
 using qttest::DriveSim;
 
 namespace {
@@ -34,20 +36,6 @@ const char kCommWarning[] =
     "     serial port and drive address are selected,\n     and verify that the drive is connected to the\n"
     "     serial port.\n";
 
-class FixedFileDialog : public FileDialog {
-public:
-    explicit FixedFileDialog(std::string file) : file_(std::move(file)) {}
-    bool Execute(std::string &fileName) override
-    {
-        if (file_.empty())
-            return false;
-        fileName = file_;
-        return true;
-    }
-
-private:
-    std::string file_;
-};
 
 double Read(const char *name)
 {

@@ -60,6 +60,22 @@ inline bool WaitFor(const std::function<bool()> &done, int timeoutMs = 5000)
     return true;
 }
 
+// Runs `step` once, as soon as a window of type T is the active modal window: inside the modal
+// loop of the call that showed it, which returns when `step` closes the window.
+template <class T> void WhenModal(std::function<void(T *)> step)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, step] {
+        if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget()); w && w->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            step(w);
+        }
+    });
+    timer->start();
+}
+
 // Answers the real message boxes that open while it exists: records each box's title, text and
 // button captions, then clicks the button whose caption is next in `answers` (or the first one).
 class BoxWatcher {

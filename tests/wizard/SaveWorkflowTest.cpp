@@ -2,6 +2,7 @@
 // order followed by NVSave, the retry and enabled-drive refusals, SERCOS control, finishing.
 #include "DriveValues.h"
 #include "SimProcess.h"
+#include "FixedFileDialog.h"
 #include "TempDir.h"
 #include "TraceOrder.h"
 #include "tools700/ScriptedMessages.h"
@@ -14,26 +15,11 @@
 #include <gtest/gtest.h>
 
 using namespace tools700;
+using testsupport::FixedFileDialog;
 using testutil::SimProcess;
 
 namespace {
 
-class FixedFileDialog : public FileDialog {
-public:
-    explicit FixedFileDialog(std::string file) : file_(std::move(file)) {}
-    bool Execute(std::string &fileName) override
-    {
-        ++shown;
-        if (file_.empty())
-            return false;
-        fileName = file_;
-        return true;
-    }
-    int shown = 0;
-
-private:
-    std::string file_;
-};
 
 // A configuration as the drive holds it: uploaded, so every value is one the drive accepts.
 std::unique_ptr<Cfg> Uploaded(bool f740)

@@ -6,6 +6,7 @@
 #include "DriveValues.h"
 #include "ListingText.h"
 #include "QtTestSupport.h"
+#include "FixedFileDialog.h"
 #include "SimProcess.h"
 #include "TempDir.h"
 #include "TraceOrder.h"
@@ -43,6 +44,7 @@
 #include <sstream>
 
 using namespace tools700;
+using testsupport::FixedFileDialog;
 using testutil::SimProcess;
 
 namespace {
@@ -69,33 +71,8 @@ public:
     std::vector<BoxKind> kinds;
 };
 
-class FixedFileDialog : public FileDialog {
-public:
-    bool Execute(std::string &fileName) override
-    {
-        if (file.empty())
-            return false;
-        fileName = file;
-        return true;
-    }
-    std::string file;
-};
 
-// Runs `step` once, as soon as a window of type T is the active modal window (inside the modal
-// loop of the call that showed it).
-template <class T> void WhenModal(std::function<void(T *)> step)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, step] {
-        if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget()); w && w->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            step(w);
-        }
-    });
-    timer->start();
-}
+using qttest::WhenModal;
 
 bool TabShown(TCfgNewDlg &w, EditorTab t)
 {

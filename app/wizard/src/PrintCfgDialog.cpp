@@ -66,7 +66,7 @@ TPrintCfgDialog::TPrintCfgDialog(QWidget *parent)
 
 TPrintCfgDialog::~TPrintCfgDialog() = default;
 
-void TPrintCfgDialog::Begin(ValueSet &cfg, const std::string &title)
+void TPrintCfgDialog::Prepare(ValueSet &cfg, const std::string &title)
 {
     cfg_ = &cfg;
     title_ = title;
@@ -74,15 +74,17 @@ void TPrintCfgDialog::Begin(ValueSet &cfg, const std::string &title)
     ProgressBar1->hide();
     if (QScreen *screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void TPrintCfgDialog::Begin(ValueSet &cfg, const std::string &title)
+{
+    Prepare(cfg, title);
     show();
 }
 
 void TPrintCfgDialog::ShowPrintDialog(ValueSet &cfg, const std::string &title)
 {
-    cfg_ = &cfg;
-    title_ = title;
-    lblConfigname->setText(QString::fromStdString(title));
-    ProgressBar1->hide();
+    Prepare(cfg, title);
     exec();
 }
 

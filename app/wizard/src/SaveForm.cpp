@@ -89,18 +89,25 @@ TSaveForm::TSaveForm(Session &session, Messages &messages, TPrintCfgDialog &prin
     connect(btnFinish, &QPushButton::clicked, this, [this] { btnFinishClick(); });
 }
 
-void TSaveForm::Begin(ValueSet &cfg, const std::string &caption, bool modified, std::function<void()> activated)
+void TSaveForm::Prepare(ValueSet &cfg, const std::string &caption, bool modified, std::function<void()> activated)
 {
     workflow_.Open(cfg, caption, modified);
     activated_ = std::move(activated);
     finishResult_ = false;
     setWindowTitle(QString::fromStdString(caption));
+    // "Done!" and "(saved to NV ram)" tell what happened during this visit only.
     lblDoneDownload->hide();
     lblDoneSave->hide();
     lblSavedToNV->hide();
     ProgressBar1->hide();
+    adjustSize();
     if (QScreen *screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(sizeHint().width() / 2, sizeHint().height() / 2));
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TSaveForm::Begin(ValueSet &cfg, const std::string &caption, bool modified, std::function<void()> activated)
+{
+    Prepare(cfg, caption, modified, std::move(activated));
     show();
     raise();
     activateWindow();
@@ -109,14 +116,7 @@ void TSaveForm::Begin(ValueSet &cfg, const std::string &caption, bool modified, 
 std::string TSaveForm::ShowSaveWindow(ValueSet &cfg, const std::string &caption, bool modified, bool &finish,
                                       std::function<void()> activated)
 {
-    workflow_.Open(cfg, caption, modified);
-    activated_ = std::move(activated);
-    finishResult_ = false;
-    setWindowTitle(QString::fromStdString(caption));
-    lblDoneDownload->hide();
-    lblDoneSave->hide();
-    lblSavedToNV->hide();
-    ProgressBar1->hide();
+    Prepare(cfg, caption, modified, std::move(activated));
     exec();
     finish = finishResult_;
     activated_ = {};

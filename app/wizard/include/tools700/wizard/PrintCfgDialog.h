@@ -45,6 +45,7 @@ public:
     QProgressBar *ProgressBar1 = nullptr;
 
 private:
+    void Prepare(ValueSet &cfg, const std::string &title);
     // No printer and no file yet: asks for the PDF file to print to.
     bool ChoosePdfFile();
 

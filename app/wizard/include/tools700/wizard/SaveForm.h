@@ -55,6 +55,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void Prepare(ValueSet &cfg, const std::string &caption, bool modified, std::function<void()> activated);
+
     Session &session_;
     Messages &messages_;
     TPrintCfgDialog &printDialog_;
