@@ -1,13 +1,24 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need (only those missing).
+# Installs the Debian 12 packages the build, the tests, the screenshots and the benchmarks need
+# (only those missing):
+#   build-essential cmake ninja-build pkg-config   compilers and the build (Ninja presets;
+#                                            Qt's CMake files look up some modules with pkg-config)
+#   qt6-base-dev qt6-charts-dev              Qt Widgets, PrintSupport, Test; Qt Charts
+#   libqt6opengl6-dev libgl-dev              Qt Charts 6.4 needs Qt OpenGL, which qt6-charts-dev
+#                                            does not pull in
+#   libgtest-dev libgmock-dev                GoogleTest (its CMake package names the gmock libraries)
+#   clang libclang-rt-14-dev                 the fuzz preset (libFuzzer)
+#   xvfb xauth                               screenshots under a virtual display
+#   poppler-utils                            pdftotext, reading printed PDF listings back in the tests
+#   fonts-dejavu-core                        a fixed-pitch font for printing
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
-  xvfb xauth poppler-utils imagemagick fonts-dejavu-core
+  xvfb xauth poppler-utils fonts-dejavu-core
 )
 
 missing=()

@@ -217,6 +217,8 @@ void TCfgNewDlg::EditConfiguration(int entryMode, Cfg &cfg, const std::string &n
 void TCfgNewDlg::Close()
 {
     finished_ = true;
+    if (ioWizard_)
+        ioWizard_->hide();
     hide();
     if (loop_)
         loop_->quit();
