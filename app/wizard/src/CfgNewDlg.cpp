@@ -178,6 +178,8 @@ void TCfgNewDlg::BeginNew()
 void TCfgNewDlg::BeginEdit(int entryMode, Cfg &cfg, const std::string &name)
 {
     core_.EntryMode = entryMode;
+    // The boxes bound anew show this configuration's values, not a previous one's.
+    core_.WorkingCfg = &cfg;
     BindDigitalIo(cfg.Indexes740());
     core_.EditConfiguration(*this, cfg, name);
     setWindowTitle(QString::fromStdString(name));
