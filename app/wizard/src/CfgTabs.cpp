@@ -28,7 +28,7 @@ namespace {
 // Builds the controls of one group: rows of label, control and units label.
 class Rows {
 public:
-    Rows(QWidget *owner, QGroupBox *group) : owner_(owner), group_(group), grid_(new QGridLayout(group))
+    explicit Rows(QGroupBox *group) : group_(group), grid_(new QGridLayout(group))
     {
         // Rows stay at the top of their group, the controls at a readable width.
         grid_->setRowStretch(kLastRow, 1);
@@ -56,7 +56,6 @@ public:
             grid_->addWidget(u, row_, 2);
         }
         ++row_;
-        (void)owner_;
         return control;
     }
     QLabel *Heading(const char *text)
@@ -69,7 +68,6 @@ public:
     int NextRow() { return row_++; }
 
 private:
-    QWidget *owner_;
     QGroupBox *group_;
     QGridLayout *grid_;
     int row_ = 0;
@@ -87,7 +85,7 @@ QGroupBox *Group(QWidget *parent, const char *title, const char *objectName = nu
 void CurrentLimits(QWidget *page, QLayout *layout, const char *prefix)
 {
     QGroupBox *g = Group(page, "Current Limits");
-    Rows rows(page, g);
+    Rows rows(g);
     const QString p = QString::fromLatin1(prefix);
     rows.Bound<TQXEditNum>(qPrintable(QStringLiteral("pedt%1ILmtPlus").arg(p)), "ILmtPlus", "Positive", "% of peak");
     rows.Bound<TQXEditNum>(qPrintable(QStringLiteral("pedt%1ILmtMinus").arg(p)), "ILmtMinus", "Negative", "% of peak");
@@ -97,7 +95,7 @@ void CurrentLimits(QWidget *page, QLayout *layout, const char *prefix)
 void VelocityLimits(QWidget *page, QLayout *layout, const char *prefix)
 {
     QGroupBox *g = Group(page, "Velocity Limits");
-    Rows rows(page, g);
+    Rows rows(g);
     const QString p = QString::fromLatin1(prefix);
     rows.Bound<TQXEditNum>(qPrintable(QStringLiteral("pedt%1VelLmtHi").arg(p)), "VelLmtHi", "High", "RPM");
     rows.Bound<TQXEditNum>(qPrintable(QStringLiteral("pedt%1VelLmtLo").arg(p)), "VelLmtLo", "Low", "RPM");
@@ -153,7 +151,7 @@ void TCfgNewDlg::BuildTabs()
         QWidget *w = page(EditorTab::Digital);
         auto *layout = new QHBoxLayout(w);
         QGroupBox *in = Group(w, "Input Functions");
-        Rows inRows(w, in);
+        Rows inRows(in);
         const std::array<std::string, 10> vars = DigitalIoVariables(false);
         for (int i = 0; i < 6; ++i) {
             const std::string name = "pcmbInpMap" + std::to_string(i + 1);
@@ -162,14 +160,14 @@ void TCfgNewDlg::BuildTabs()
         }
         auto *right = new QVBoxLayout;
         QGroupBox *out = Group(w, "Output Functions");
-        Rows outRows(w, out);
+        Rows outRows(out);
         for (int i = 0; i < 3; ++i) {
             const std::string name = "pcmbOutMap" + std::to_string(i + 1);
             const std::string label = "Output" + std::to_string(i + 1);
             pcmbOutMap[i] = outRows.Bound<TQXComboBox>(name.c_str(), vars[6 + i].c_str(), label.c_str(), nullptr);
         }
         QGroupBox *relay = Group(w, "Relay Function (Output 4)");
-        Rows relayRows(w, relay);
+        Rows relayRows(relay);
         pcmbOutMap[3] = relayRows.Bound<TQXComboBox>("pcmbOutMap4", vars[9].c_str(), "Relay", nullptr);
         right->addWidget(out);
         right->addWidget(relay);
@@ -185,7 +183,7 @@ void TCfgNewDlg::BuildTabs()
         for (int n = 1; n <= 2; ++n) {
             const std::string title = "Analog Output " + std::to_string(n) + " Setup";
             QGroupBox *g = Group(w, title.c_str());
-            Rows rows(w, g);
+            Rows rows(g);
             const std::string dm = "DM" + std::to_string(n);
             auto *map = rows.Bound<TQXComboBox>(("pcmb" + dm + "Map").c_str(), (dm + "Map").c_str(), "Function", nullptr);
             rows.Bound<TQXEditNum>(("pedt" + dm + "Gain").c_str(), (dm + "Gain").c_str(), "Gain", nullptr,
@@ -201,7 +199,7 @@ void TCfgNewDlg::BuildTabs()
             });
         }
         QGroupBox *g = Group(w, "Analog Current Limits");
-        Rows rows(w, g);
+        Rows rows(g);
         rows.Bound<TQXEditNum>("pedtAnalogILmtGain", "AnalogILmtGain", "Analog Current Limit Gain", "% IPeak / Volt");
         rows.Bound<TQXEditNum>("pedtAnalogILmtFilt", "AnalogILmtFilt", "Analog Current Limit Filter", "Hz");
         layout->addWidget(g);
@@ -213,11 +211,11 @@ void TCfgNewDlg::BuildTabs()
         QWidget *w = page(EditorTab::Loop);
         auto *layout = new QHBoxLayout(w);
         QGroupBox *pos = Group(w, "Position Loop");
-        Rows posRows(w, pos);
+        Rows posRows(pos);
         posRows.Bound<TQXEditNum>("pedtKpp", "Kpp", "Kpp", "Hz");
         posRows.Bound<TQXEditNum>("pedtKvff", "Kvff", "Kvff", "%");
         QGroupBox *vel = Group(w, "Velocity Loop");
-        Rows velRows(w, vel);
+        Rows velRows(vel);
         velRows.Bound<TQXEditNum>("pedtKvp", "Kvp", "Kvp", "amp/rad/sec");
         velRows.Bound<TQXEditNum>("pedtKvi", "Kvi", "Kvi", "Hz");
         velRows.Bound<TQXEditNum>("pedtARF0", "ARF0", "ARF0", "Hz");
@@ -232,7 +230,7 @@ void TCfgNewDlg::BuildTabs()
         auto *layout = new QVBoxLayout(w);
         CurrentLimits(w, layout, "Trq");
         QGroupBox *g = Group(w, "Gain and Offset");
-        Rows rows(w, g);
+        Rows rows(g);
         rows.Bound<TQXEditNum>("pedtTrqADOffset", "ADOffset", "Offset Voltage", "volts");
         rows.Bound<TQXEditNum>("pedtTrqCmdGain", "CmdGain", "Command Gain", nullptr, "lblTrq_CmdGainUnits");
         layout->addWidget(g);
@@ -247,18 +245,18 @@ void TCfgNewDlg::BuildTabs()
         auto *right = new QVBoxLayout;
         VelocityLimits(w, left, "");
         QGroupBox *accel = Group(w, "Accel / Decel Limits");
-        Rows accelRows(w, accel);
+        Rows accelRows(accel);
         accelRows.Bound<TQXEditNum>("pedtAccelLmt", "AccelLmt", "Accel", "RPM/sec");
         accelRows.Bound<TQXEditNum>("pedtDecelLmt", "DecelLmt", "Decel", "RPM/Sec");
         left->addWidget(accel);
         grpVelCtrlGainOffset = Group(w, "Gain and Offset", "grpVelCtrlGainOffset");
-        Rows gainRows(w, grpVelCtrlGainOffset);
+        Rows gainRows(grpVelCtrlGainOffset);
         gainRows.Bound<TQXEditNum>("pedtADOffset", "ADOffset", "Offset Voltage", nullptr, "lblOffsetVoltageUnits");
         gainRows.Bound<TQXEditNum>("pedtCmdGain", "CmdGain", "Command Gain", nullptr, "lblVel_CmdGainUnits");
         right->addWidget(grpVelCtrlGainOffset);
         CurrentLimits(w, right, "Vel");
         grpVelCmd = Group(w, "Velocity Command", "grpVelCmd");
-        Rows cmdRows(w, grpVelCmd);
+        Rows cmdRows(grpVelCmd);
         pedtVelCmd = cmdRows.Bound<TQXEditNum>("pedtVelCmd", "VelCmd", "Velocity Command (RPM)", nullptr);
         right->addWidget(grpVelCmd);
         left->addStretch(1);
@@ -272,7 +270,7 @@ void TCfgNewDlg::BuildTabs()
         QWidget *w = page(EditorTab::Position);
         auto *layout = new QVBoxLayout(w);
         grpGearingRatio = Group(w, "Gearing Ratio -- Quadrature", "grpGearingRatio");
-        Rows rows(w, grpGearingRatio);
+        Rows rows(grpGearingRatio);
         rows.Bound<TQXEditNum>("pedtPulsesIn", "PulsesIn", "Pulses In", nullptr);
         rows.Bound<TQXEditNum>("pedtPulsesOut", "PulsesOut", "Pulses Out", nullptr);
         lblStepsPerRev = new QLabel(QStringLiteral("(Default value is Steps Per Revolution /4)"), grpGearingRatio);
@@ -315,7 +313,7 @@ void TCfgNewDlg::BuildTabs()
             rdiMove[0]->setChecked(true);
         }
         grpMoveParameters = Group(w, " Move Parameters for Move 0", "grpMoveParameters");
-        Rows rows(w, grpMoveParameters);
+        Rows rows(grpMoveParameters);
         auto *moveType = rows.Bound<TQXComboBox>("pcmbMoveType", "Move0Type", "Move Type", nullptr);
         for (const MoveRow &row : MoveRows()) {
             const std::string var = row.suffix ? MoveVariable(0, row.suffix) : row.variable;
@@ -324,12 +322,10 @@ void TCfgNewDlg::BuildTabs()
                 units = "Counts";
             else if (row.unitsLabel && std::string(row.unitsLabel) == "lblDistOffsetUnits")
                 units = "counts";
-            const bool combo = std::string(row.control).rfind("pcmb", 0) == 0;
-            QWidget *control = combo ? static_cast<QWidget *>(rows.Bound<TQXComboBox>(row.control, var.c_str(),
-                                                                                      row.label, units, row.unitsLabel))
-                                     : static_cast<QWidget *>(rows.Bound<TQXEditNum>(row.control, var.c_str(),
-                                                                                     row.label, units, row.unitsLabel));
-            (void)control;
+            if (std::string(row.control).rfind("pcmb", 0) == 0)
+                rows.Bound<TQXComboBox>(row.control, var.c_str(), row.label, units, row.unitsLabel);
+            else
+                rows.Bound<TQXEditNum>(row.control, var.c_str(), row.label, units, row.unitsLabel);
         }
         lblDistance = findChild<QLabel *>(QStringLiteral("lblDistance"));
         layout->addWidget(rdiMoveNumber, 0, Qt::AlignTop);
