@@ -167,6 +167,7 @@ const DriveView &OnlineDrive::Apply(int status, const std::array<double, kBatchS
         v.faultLampLit = false;
         return v;
     }
+    v.model = TruncToInt(value(kModelAt));
     v.driveLabel = DriveLabel(value(kModelAt));
     v.motorLabel = "Motor: " + MotorName(value(kMotor1At), value(kMotor2At));
     const int driveStatus = TruncToInt(value(kDriveStatusAt));

@@ -76,6 +76,7 @@ struct LampView {
 struct DriveView {
     int status = 0;                       // link status of the last batch read
     bool commOk = false;                  // the last batch read succeeded
+    int model = 0;                        // Model code of the last batch read that succeeded
     std::array<std::string, kRows> valueBox;
     std::array<LampView, kLamps> lamps;
     std::string driveLabel = "Drive:";
