@@ -2,7 +2,7 @@
 #pragma once
 
 #include "SimProcess.h"
-#include "TempDir.h"
+#include "../support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ protected:
         return out;
     }
 
-    TempDir dir;
+    testsupport::TempDir dir;
 };
 
 } // namespace testutil
