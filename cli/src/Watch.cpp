@@ -60,9 +60,8 @@ online::DriveContext ContextFor(int model, online::DriveContext context)
 std::vector<std::string> WatchBlock(const std::vector<std::string> &names, const online::DriveView &view)
 {
     std::vector<std::string> lines;
-    lines.push_back(Printable(view.driveLabel));
-    lines.push_back(Printable(view.motorLabel));
-    lines.push_back(Printable(view.modeLabel));
+    for (const std::string *label : {&view.driveLabel, &view.motorLabel, &view.modeLabel})
+        lines.push_back(Trimmed(Printable(*label)));
     std::size_t width = 0;
     for (const std::string &n : names)
         width = std::max(width, n.size());

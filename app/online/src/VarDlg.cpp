@@ -83,11 +83,11 @@ void Tvardlg::BuildControls()
     lblMotor = PlainLabel(QStringLiteral("Motor:"), this, "lblMotor");
     lblMotor->setGeometry(10, 24, 300, 17);
     lblOpMode = PlainLabel(QStringLiteral("Mode:"), this, "lblOpMode");
-    lblOpMode->setGeometry(10, 42, 438, 17);
+    lblOpMode->setGeometry(10, 42, 418, 17);
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Variables and Parameters "), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    GroupBox1->setGeometry(8, 62, 440, 306);
+    GroupBox1->setGeometry(8, 62, 420, 306);
     QFont bold = font();
     bold.setBold(true);
     for (int i = 0; i < online::kRows; ++i) {
@@ -95,7 +95,7 @@ void Tvardlg::BuildControls()
         const QString digit = QString::number(i);
         lblShow[i] = PlainLabel(QStringLiteral("Current value goes here"), GroupBox1, "");
         lblShow[i]->setObjectName(QStringLiteral("lblShow") + digit);
-        lblShow[i]->setGeometry(10, y, 420, 16);
+        lblShow[i]->setGeometry(10, y, 400, 16);
 
         cmbName[i] = new QComboBox(GroupBox1);
         cmbName[i]->setObjectName(QStringLiteral("cmbName") + digit);
@@ -116,19 +116,19 @@ void Tvardlg::BuildControls()
         edtShowNum[i]->setFocusPolicy(Qt::NoFocus);
         edtShowNum[i]->setFont(bold);
         edtShowNum[i]->setToolTip(QStringLiteral("The current value"));
-        edtShowNum[i]->setGeometry(168, y + 17, 180, 24);
+        edtShowNum[i]->setGeometry(166, y + 17, 170, 24);
         edtShowNum[i]->installEventFilter(this);
         NameControl(edtShowNum[i], QStringLiteral("Current value %1").arg(i + 1));
 
         btnChange[i] = Button(QStringLiteral("Change"),
                               QStringLiteral("Starts the Change dialog to allow you to change the value of this variable"),
                               GroupBox1, QStringLiteral("btnChange") + digit);
-        btnChange[i]->setGeometry(356, y + 17, 74, 24);
+        btnChange[i]->setGeometry(342, y + 17, 70, 24);
         NameControl(btnChange[i], QStringLiteral("Change %1").arg(i + 1));
         connect(btnChange[i], &QPushButton::clicked, this, [this, i] { ChangeRow(i); });
     }
 
-    const int right = 456, width = 228;
+    const int right = 436, width = 248;
     grpFaultInfo = new QGroupBox(QStringLiteral(" Fault Information "), this);
     grpFaultInfo->setObjectName(QStringLiteral("grpFaultInfo"));
     grpFaultInfo->setGeometry(right, 4, width, 130);
@@ -136,17 +136,17 @@ void Tvardlg::BuildControls()
     AbLEDFault->setObjectName(QStringLiteral("AbLEDFault"));
     AbLEDFault->SetColors(kIoLit, kFaultUnlit);
     AbLEDFault->SetCaption(QStringLiteral("DRIVE FAULTED!"));
-    AbLEDFault->setGeometry(8, 18, 210, 20);
+    AbLEDFault->setGeometry(8, 18, 230, 20);
     auto *label1 = PlainLabel(QStringLiteral("FaultCode:"), grpFaultInfo, "Label1");
     label1->setGeometry(8, 42, 64, 16);
     lblFaultCode = PlainLabel(QString(), grpFaultInfo, "lblFaultCode");
-    lblFaultCode->setGeometry(72, 42, 150, 30);
+    lblFaultCode->setGeometry(72, 42, 170, 30);
     lblFaultCode->setWordWrap(true);
     lblFaultCode->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto *label2 = PlainLabel(QStringLiteral("ExtFault:"), grpFaultInfo, "Label2");
     label2->setGeometry(8, 72, 64, 16);
     lblExtFault = PlainLabel(QString(), grpFaultInfo, "lblExtFault");
-    lblExtFault->setGeometry(72, 72, 150, 30);
+    lblExtFault->setGeometry(72, 72, 170, 30);
     lblExtFault->setWordWrap(true);
     lblExtFault->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     btnResetFault = Button(QStringLiteral("Reset Fault"), QString(), grpFaultInfo, QStringLiteral("btnResetFault"));
@@ -166,6 +166,9 @@ void Tvardlg::BuildControls()
     pnlFault->hide();
     pnlFault->lower();
 
+    // The lamps' captions in a smaller type, so six lamps with "Off" fit the group's width.
+    QFont lampFont = font();
+    lampFont.setPixelSize(10);
     auto lampGroup = [&](const char *name, const QString &title, int y, int first, int count) {
         auto *group = new QGroupBox(title, this);
         group->setObjectName(QString::fromLatin1(name));
@@ -174,12 +177,13 @@ void Tvardlg::BuildControls()
             const int k = first + n;
             auto *label = PlainLabel(QString::number(n + 1), group, "");
             label->setObjectName(QStringLiteral("lblLED%1").arg(k + 1));
-            label->setGeometry(4 + 37 * n, 16, 37, 14);
+            label->setGeometry(4 + 40 * n, 16, 16, 14); // over the lamp's circle
             label->setAlignment(Qt::AlignCenter);
             AbLED[k] = new TIndicatorLamp(group);
             AbLED[k]->setObjectName(QStringLiteral("AbLED%1").arg(k + 1));
             AbLED[k]->SetColors(kIoLit, kIoUnlit);
-            AbLED[k]->setGeometry(4 + 37 * n, 32, 37, 18);
+            AbLED[k]->setGeometry(4 + 40 * n, 32, 40, 18);
+            AbLED[k]->setFont(lampFont);
             NameControl(AbLED[k], (k < online::kInputs ? QStringLiteral("Input %1") : QStringLiteral("Output %1")).arg(n + 1));
         }
         return group;
@@ -193,15 +197,15 @@ void Tvardlg::BuildControls()
     btnUserNVLoad = Button(QStringLiteral("NV&Load"),
                            QStringLiteral("Tells the drive to refresh its working parameters from non-volatile memory"),
                            grpUserCmds, QStringLiteral("btnUserNVLoad"));
-    btnUserNVLoad->setGeometry(6, 20, 66, 26);
+    btnUserNVLoad->setGeometry(6, 20, 72, 26);
     btnUserNVSave = Button(QStringLiteral("NV&Save"),
                            QStringLiteral("Tells the drive to save its working parameter set in non-volatile memory"),
                            grpUserCmds, QStringLiteral("btnUserNVSave"));
-    btnUserNVSave->setGeometry(76, 20, 66, 26);
+    btnUserNVSave->setGeometry(82, 20, 72, 26);
     btnUserUnconfigure = Button(QStringLiteral("&Unconfigure"),
                                 QStringLiteral("Tells the drive to mark all parameters as unconfigured"), grpUserCmds,
                                 QStringLiteral("btnUserUnconfigure"));
-    btnUserUnconfigure->setGeometry(146, 20, 76, 26);
+    btnUserUnconfigure->setGeometry(158, 20, 84, 26);
     connect(btnUserNVLoad, &QPushButton::clicked, this, [this] { btnUserNVLoadClick(); });
     connect(btnUserNVSave, &QPushButton::clicked, this, [this] { btnUserNVSaveClick(); });
     connect(btnUserUnconfigure, &QPushButton::clicked, this, [this] { btnUserUnconfigureClick(); });
@@ -212,7 +216,7 @@ void Tvardlg::BuildControls()
     btnSwitch = Button(QStringLiteral("S&witch to Scope"),
                        QStringLiteral("Activates the 'Oscilloscope'  and brings it to the front"), GroupBox2,
                        QStringLiteral("btnSwitch"));
-    btnSwitch->setGeometry(10, 16, 208, 26);
+    btnSwitch->setGeometry(10, 16, 228, 26);
     connect(btnSwitch, &QPushButton::clicked, this, [this] { btnSwitchClick(); });
 
     Timer2 = new QTimer(this);
