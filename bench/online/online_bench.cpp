@@ -9,22 +9,18 @@
 // are rare, not counted). The simulator paces only its replies; the host's request on the
 // simulator channel travels at memory speed, so the reply's share is given too.
 #include "comm700.h"
+#include "support/PacedSim.h"
 #include "tools700/online/OnlineDrive.h"
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
-extern char **environ;
 
 using namespace tools700;
 using Clock = std::chrono::steady_clock;
@@ -52,45 +48,12 @@ int CountBatches(const std::string &trace)
 int main(int argc, char **argv)
 {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-    if (!std::getenv("COMM700_NAMESPACE")) {
-        // The link library takes its namespace when it is loaded: start again with one of our
-        // own, so the benchmark never meets another program on the simulator channel.
-        const std::string ns = "online-bench-" + std::to_string(getpid());
-        setenv("COMM700_NAMESPACE", ns.c_str(), 1);
-        execv("/proc/self/exe", argv);
-        std::perror("online_bench: execv");
+    if (!bench::OwnNamespace("online_bench", argv))
         return 1;
-    }
-    char traceTemplate[] = "/tmp/online-bench-trace-XXXXXX";
-    const int fd = mkstemp(traceTemplate);
-    if (fd < 0)
+    const bench::PacedSim sim("online_bench", {"--model", "733", "--configured", "--pace"});
+    if (!sim.Up())
         return 1;
-    close(fd);
-    const std::string trace = traceTemplate;
-
-    std::string sim = std::string(TOOLS700_BIN_DIR) + "/drivesim";
-    std::vector<std::string> args{sim, "--model", "733", "--configured", "--pace", "--trace", trace};
-    std::vector<char *> simArgv;
-    for (auto &a : args)
-        simArgv.push_back(a.data());
-    simArgv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, simArgv[0], nullptr, nullptr, simArgv.data(), environ) != 0) {
-        std::fprintf(stderr, "online_bench: cannot start %s\n", sim.c_str());
-        return 1;
-    }
-    UseSerialPort(0);
-    SetAxis700(255);
-    double model = 0;
-    bool up = false;
-    for (int i = 0; i < 40 && !up; ++i)
-        up = GetVar700("Model", &model) == 0;
-    if (!up) {
-        std::fprintf(stderr, "online_bench: the simulator does not answer\n");
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        return 1;
-    }
+    const std::string &trace = sim.Trace();
 
     online::OnlineDrive drive;
     const char *rows[] = {"VelCmd", "Velocity", "Kvp", "Kvi", "ILmtPlus", "DriveStatus"};
@@ -135,8 +98,5 @@ int main(int argc, char **argv)
     std::printf("line time per second: mean %.1f ms, max %.1f ms (%.1f %% of the line's second); wire time %.1f ms,\n"
                 "of it the paced reply %.1f ms: measured / reply wire time %.2f\n",
                 mean, worst, mean / 10.0, wire, replyWire, mean / replyWire);
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-    std::remove(trace.c_str());
     return rc;
 }
