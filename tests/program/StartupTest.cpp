@@ -9,8 +9,13 @@
 #include "tools700/shell/MainForm.h"
 #include "tools700/shell/Splash.h"
 #include "Startup.h"
+#if TOOLS700_WITH_ONLINE
+#include "tools700/online/VarChange.h"
+#include "tools700/online/VarDlg.h"
+#endif
 
 #include <QFile>
+#include <QPushButton>
 
 #include <pty.h>
 #include <sys/prctl.h>
@@ -93,6 +98,18 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
 #endif
     order << "About" << "ComportDlg";
     EXPECT_EQ(program.creationOrder, order);
+#if TOOLS700_WITH_ONLINE
+    // Edit Online finds the on-line window, which opens the change dialog made after it.
+    EXPECT_TRUE(program.session.Available(Window::OnlineDrive));
+    EXPECT_TRUE(program.mainForm->bbtnEditOnline->isEnabled());
+    auto *vardlg = program.Find<Tvardlg>();
+    ASSERT_NE(vardlg, nullptr);
+    EXPECT_FALSE(vardlg->isVisible());
+    EXPECT_NE(program.Find<TVarChange>(), nullptr);
+    EXPECT_TRUE(program.session.Open(Window::OnlineDrive));
+    EXPECT_TRUE(vardlg->isVisible());
+    vardlg->hide();
+#endif
     EXPECT_FALSE(program.mainForm->isVisible());
     EXPECT_FALSE(program.comportDlg->isVisible());
     EXPECT_FALSE(program.about->isVisible());
