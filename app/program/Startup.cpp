@@ -58,7 +58,7 @@ template <class T> T *Keep(Program &program, std::unique_ptr<T> window)
 }
 
 // Shows a modeless window and brings it to the front.
-[[maybe_unused]] void ShowInFront(QWidget *w)
+void ShowInFront(QWidget *w)
 {
     w->show();
     w->raise();
@@ -152,14 +152,16 @@ void InstallUnattendedHooks(Program &program)
 {
     const QString connectedFile = qEnvironmentVariable("TOOLS700_CONNECTED_FILE");
     const QString screenshot = qEnvironmentVariable("TOOLS700_SCREENSHOT");
+    const QString windowName = qEnvironmentVariable("TOOLS700_SCREENSHOT_WINDOW");
     if (connectedFile.isEmpty() && screenshot.isEmpty())
         return;
+    const auto &windows = program.windows;
     TMainForm *main = program.mainForm;
     TSplash *splash = program.splash.get();
     if (!screenshot.isEmpty())
         main->setFixedSize(1024, 700);
     auto done = std::make_shared<bool>(false);
-    QObject::connect(main, &TMainForm::statusUpdated, main, [=](const QString &text) {
+    QObject::connect(main, &TMainForm::statusUpdated, main, [=, &windows](const QString &text) {
         if (*done || !text.startsWith(QStringLiteral("Status: Axis")))
             return;
         if (!connectedFile.isEmpty()) {
@@ -170,9 +172,22 @@ void InstallUnattendedHooks(Program &program)
         }
         if (!screenshot.isEmpty() && !splash->isVisible()) {
             *done = true;
-            // One more turn of the event loop so the status bar is painted.
-            QTimer::singleShot(100, main, [main, screenshot] {
-                const bool saved = main->grab().save(screenshot);
+            QWidget *shown = main;
+            int delayMs = 100; // one more turn of the event loop so the status bar is painted
+            if (!windowName.isEmpty()) {
+                shown = nullptr;
+                for (const auto &w : windows)
+                    if (w->objectName() == windowName)
+                        shown = w.get();
+                if (!shown) {
+                    QCoreApplication::exit(1);
+                    return;
+                }
+                ShowInFront(shown);
+                delayMs = 2500;
+            }
+            QTimer::singleShot(delayMs, main, [shown, screenshot] {
+                const bool saved = shown->grab().save(screenshot);
                 QCoreApplication::exit(saved ? 0 : 1);
             });
         }

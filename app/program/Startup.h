@@ -67,7 +67,10 @@ std::string LibraryVersionsText();
 //   TOOLS700_CONNECTED_FILE=path  a line "connected" is appended to the file when the status bar
 //                                 first shows a drive ("Status: Axis ...");
 //   TOOLS700_SCREENSHOT=path.png  at that moment (once the splash window has gone) the main
-//                                 window is saved as a picture and the program ends.
+//                                 window is saved as a picture and the program ends;
+//   TOOLS700_SCREENSHOT_WINDOW=name  with TOOLS700_SCREENSHOT: the window of that object name
+//                                 ("vardlg") is shown at that moment instead, and saved 2.5 s
+//                                 later (after two polls of the on-line window).
 void InstallUnattendedHooks(Program &program);
 
 // main(): start-up, then the event loop; an error during start-up is shown in the error box and

@@ -8,21 +8,17 @@
 // rare, not counted). The simulator paces only its replies; the host's requests on the
 // simulator channel travel at memory speed, so the reply share is given too.
 #include "comm700.h"
+#include "support/PacedSim.h"
 #include "tools700/ScriptedMessages.h"
 #include "tools700/config/Cfg.h"
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
-extern char **environ;
 
 using namespace tools700;
 using Clock = std::chrono::steady_clock;
@@ -76,45 +72,12 @@ double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).coun
 int main(int argc, char **argv)
 {
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
-    if (!std::getenv("COMM700_NAMESPACE")) {
-        // The link library takes its namespace when it is loaded: start again with one of our
-        // own, so the benchmark never meets another program on the simulator channel.
-        const std::string ns = "config-bench-" + std::to_string(getpid());
-        setenv("COMM700_NAMESPACE", ns.c_str(), 1);
-        execv("/proc/self/exe", argv);
-        std::perror("config_bench: execv");
+    if (!bench::OwnNamespace("config_bench", argv))
         return 1;
-    }
-    char traceTemplate[] = "/tmp/config-bench-trace-XXXXXX";
-    int fd = mkstemp(traceTemplate);
-    if (fd < 0)
+    const bench::PacedSim sim("config_bench", {"--model", "733", "--pace"});
+    if (!sim.Up())
         return 1;
-    close(fd);
-    const std::string trace = traceTemplate;
-
-    std::string sim = std::string(TOOLS700_BIN_DIR) + "/drivesim";
-    std::vector<std::string> args{sim, "--model", "733", "--pace", "--trace", trace};
-    std::vector<char *> argv2;
-    for (auto &a : args)
-        argv2.push_back(a.data());
-    argv2.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv2[0], nullptr, nullptr, argv2.data(), environ) != 0) {
-        std::fprintf(stderr, "config_bench: cannot start %s\n", sim.c_str());
-        return 1;
-    }
-    UseSerialPort(0);
-    SetAxis700(255);
-    double model = 0;
-    bool up = false;
-    for (int i = 0; i < 40 && !up; ++i)
-        up = GetVar700("Model", &model) == 0;
-    if (!up) {
-        std::fprintf(stderr, "config_bench: the simulator does not answer\n");
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        return 1;
-    }
+    const std::string &trace = sim.Trace();
     // Defaults the simulator refuses to take back.
     PutVar700("ARZ0", 100);
     PutVar700("ARZ1", 1000);
@@ -153,8 +116,5 @@ int main(int argc, char **argv)
             std::printf("%-9s %6d %9.3f %10.3f %10.3f %8.2f\n", label, tally.gets + tally.puts + tally.exes,
                         secs, tally.Wire(), tally.ReplyWire(), secs / tally.Wire());
     }
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-    std::remove(trace.c_str());
     return rc;
 }

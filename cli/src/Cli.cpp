@@ -3,6 +3,7 @@
 #include "IniSettings.h"
 #include "ProgressBar.h"
 #include "TerminalMessages.h"
+#include "Watch.h"
 #include "comm700.h"
 #include "mdb700.h"
 #include "tools700/Error.h"
@@ -46,6 +47,8 @@ struct Options {
     std::string drive, motor, mode, pdf, mdeDir;
     std::optional<double> ratio;
     std::optional<int> rows;
+    std::optional<double> interval;
+    std::optional<int> count;
     std::vector<std::string> words; // command and its operands
 };
 
@@ -550,6 +553,27 @@ int CmdDrives(Context &ctx)
 
 // ---- argument parsing ----
 
+int CmdWatch(Context &ctx)
+{
+    const std::size_t n = ctx.opt.words.size() - 1;
+    if (n < 1 || n > static_cast<std::size_t>(online::kRows))
+        throw UsageError("watch needs one to six variable names");
+    WatchOptions w;
+    for (std::size_t i = 1; i < ctx.opt.words.size(); ++i) {
+        const std::string &word = ctx.opt.words[i];
+        if (!Dictionary().IsStatusVar(word) && !Dictionary().IsCfgVar(word)) {
+            std::fprintf(ctx.err, "%s: not a drive variable\n", word.c_str());
+            return kUnknownName;
+        }
+        w.names.push_back(Dictionary().CanonicalName(word));
+    }
+    w.intervalSeconds = ctx.opt.interval.value_or(1.0);
+    w.count = ctx.opt.count;
+    w.redraw = isatty(fileno(ctx.out)) != 0;
+    OpenLink(ctx);
+    return Watch(w, ctx.out);
+}
+
 Options ParseArgs(const std::vector<std::string> &args)
 {
     Options o;
@@ -593,7 +617,16 @@ Options ParseArgs(const std::vector<std::string> &args)
             o.pdf = value("--pdf");
         else if (a == "--rows")
             o.rows = ParseInt(value("--rows"), "--rows");
-        else if (a == "--mde-dir")
+        else if (a == "--interval") {
+            auto v = ParseNumber(value("--interval"));
+            if (!v || !(*v > 0) || *v > 86400)
+                throw UsageError("--interval must be a number of seconds above 0 (at most 86400)");
+            o.interval = *v;
+        } else if (a == "--count") {
+            o.count = ParseInt(value("--count"), "--count");
+            if (*o.count < 1)
+                throw UsageError("--count must be at least 1");
+        } else if (a == "--mde-dir")
             o.mdeDir = value("--mde-dir");
         else if (a == "--")
             o.words.insert(o.words.end(), args.begin() + static_cast<long>(i) + 1, args.end()), i = args.size();
@@ -639,6 +672,12 @@ Commands:
                            the listing as a PDF file
   motors [--long]          the motor database, extension motors first
   drives                   the drive models
+  watch NAME... [--interval S] [--count N]
+                           the on-line window's poll: up to six variables, the
+                           inputs and outputs with their mappings, drive, motor,
+                           mode and fault state, one block every S seconds
+                           (default 1), N times or until interrupted; exit 4
+                           when a poll was not answered
 
 Options:
   --port N       0 the simulator channel, 1..4 serial port COM1..COM4
@@ -691,6 +730,7 @@ int Run(const std::vector<std::string> &args, FILE *in, FILE *out, FILE *err, bo
             {"status", CmdStatus}, {"upload", CmdUpload}, {"download", CmdDownload},
             {"new", CmdNew},       {"diff", CmdDiff},     {"list", CmdList},
             {"print", CmdPrint},   {"motors", CmdMotors}, {"drives", CmdDrives},
+            {"watch", CmdWatch},
         };
         auto it = commands.find(ctx.opt.words[0]);
         if (it == commands.end())

@@ -2,6 +2,7 @@
 // pseudo-terminal, and the status line.
 #include "IniSettings.h"
 #include "TerminalMessages.h"
+#include "Watch.h"
 
 #include <gtest/gtest.h>
 
@@ -123,4 +124,20 @@ TEST(TerminalQuestions, PresetAnswersAndNoTerminalNeverWait)
     TerminalMessages eof(devnull, devnull, true, Preset::None);
     EXPECT_FALSE(eof.Confirm("end of input gives the safe answer"));
     std::fclose(devnull);
+}
+
+TEST(WatchBlock, TextsFromTheLineCannotSteerTheTerminal)
+{
+    online::DriveView view;
+    view.commOk = true;
+    view.motorLabel = "Motor: AB\x1b[2JC";
+    view.valueBox[0] = "12 rpm";
+    view.faultGroupVisible = true;
+    view.faultCodeText = "Over\rcurrent";
+    view.extFaultText = "none";
+    const std::vector<std::string> lines = WatchBlock({"VelCmd"}, view);
+    ASSERT_EQ(lines.size(), 3u + 1u + 10u + 1u);
+    EXPECT_EQ(lines[1], "Motor: AB?[2JC");
+    EXPECT_EQ(lines[3], "VelCmd  12 rpm");
+    EXPECT_EQ(lines.back(), "DRIVE FAULTED!  FaultCode: Over?current  ExtFault: none");
 }

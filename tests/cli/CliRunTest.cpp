@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <csignal>
 #include <poll.h>
 #include <pty.h>
@@ -226,6 +227,69 @@ TEST_F(Cli, StoredPortAndAxisAndStatus)
     EXPECT_EQ(none.rc, 4);
     EXPECT_EQ(none.out, "No connection\n");
     EXPECT_EQ(Run({"--axis", "4", "get", "Model"}).out, "Model = 743 (SV743)\n");
+}
+
+TEST_F(Cli, WatchPrintsOneBlockPerPollOfOneExchange)
+{
+    auto sim = Start({"--model", "733", "--axes", "1"});
+    ASSERT_EQ(Run({"--port", "0", "set", "InpMap3", "1"}).rc, 0);
+    sim->ClearTrace();
+    CliResult watch = Run({"--port", "0", "watch", "kvp", "DriveStatus", "--count", "2", "--interval", "0.2"});
+    EXPECT_EQ(watch.rc, 0) << watch.err;
+    const size_t gap = watch.out.find("\n\n");
+    ASSERT_NE(gap, std::string::npos) << watch.out;
+    const std::string first = watch.out.substr(0, gap + 1);
+    EXPECT_EQ(watch.out.substr(gap + 2), first) << "the second block shows the same drive";
+    std::vector<std::string> lines;
+    std::istringstream in(first);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 16u) << first;
+    EXPECT_EQ(lines[0], "Drive: SV733");
+    EXPECT_EQ(lines[1], "Motor:");
+    EXPECT_EQ(lines[2].rfind("Mode: ", 0), 0u);
+    EXPECT_EQ(lines[3].rfind("Kvp          0.000 ", 0), 0u) << "names as the dictionary spells them, with unit";
+    EXPECT_EQ(lines[4], "DriveStatus  Unconfigured");
+    EXPECT_EQ(lines[5], "Input 1   Off  Inp1 is mapped to Fault Reset (hi)");
+    EXPECT_EQ(lines[7], "Input 3   Off  Inp3 is mapped to Fault Reset (lo)");
+    EXPECT_EQ(lines[14], "Output 4  Off  Out4 is mapped to Brake (lo)");
+    EXPECT_EQ(lines[15], "Fault: none");
+
+    // Each poll is one batch of the 26 names.
+    int batches = 0;
+    for (const auto &t : sim->Trace()) {
+        if (t.command != "GET_VARS")
+            continue;
+        ++batches;
+        EXPECT_EQ(t.name.rfind("Kvp,DriveStatus,-,-,-,-,Inputs,Outputs,Model,", 0), 0u) << t.name;
+        EXPECT_EQ(std::count(t.name.begin(), t.name.end(), ','), 25);
+    }
+    EXPECT_EQ(batches, 2);
+}
+
+TEST_F(Cli, WatchShowsAFaultAndADriveThatDoesNotAnswer)
+{
+    {
+        auto sim = Start({"--model", "1733", "--configured", "--fault", "2"});
+        CliResult faulted = Run({"--port", "0", "watch", "Kvp", "--count", "1"});
+        EXPECT_EQ(faulted.rc, 0);
+        EXPECT_EQ(faulted.out.rfind("Drive: SVE733\n", 0), 0u) << faulted.out;
+        EXPECT_NE(faulted.out.find("\nDRIVE FAULTED!  FaultCode: "), std::string::npos) << faulted.out;
+    }
+    CliResult silent = Run({"--port", "0", "watch", "Kvp", "--count", "1"});
+    EXPECT_EQ(silent.rc, 4);
+    EXPECT_EQ(silent.out.rfind("Drive: ?\nMotor: ?\nMode:  ?\nKvp  NO RESPONSE\nInput 1   ?\n", 0), 0u) << silent.out;
+    EXPECT_NE(silent.out.find("\nNo communications!\n"), std::string::npos);
+
+    EXPECT_EQ(Run({"watch"}).rc, 2);
+    EXPECT_EQ(Run({"watch", "A", "B", "C", "D", "E", "F", "G"}).rc, 2);
+    EXPECT_EQ(Run({"watch", "Kvp", "--interval", "0"}).rc, 2);
+    EXPECT_EQ(Run({"watch", "Kvp", "--count", "0"}).rc, 2);
+    CliResult unknown = Run({"--port", "0", "watch", "Kvp", "NoSuchName"});
+    EXPECT_EQ(unknown.rc, 7);
+    EXPECT_NE(unknown.err.find("NoSuchName"), std::string::npos);
+    EXPECT_EQ(Run({"--port", "0", "watch", "NVSave"}).rc, 7) << "a command is no variable";
+    EXPECT_NE(Run({"--help"}).out.find("watch NAME... [--interval S] [--count N]"), std::string::npos);
 }
 
 namespace {

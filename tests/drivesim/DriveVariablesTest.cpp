@@ -87,6 +87,36 @@ TEST_F(DriveVariables, TraceShowsEachRequestInOrder)
     EXPECT_EQ(Trace(), expected);
 }
 
+TEST_F(DriveVariables, BatchTraceKeepsEverySlotInPlaceAndCanCarryTheTime)
+{
+    StartSim({"--axes", "1", "--trace-time"});
+    // Slots 0 and 2 hold no variable (an empty name, a name the drive does not know).
+    const char* names[] = {"", "AxisAddr", "NoSuchThing", "Kvp", "", nullptr};
+    double values[5] = {};
+    int valid = 0;
+    ASSERT_EQ(GetVars700(names, values, &valid), COMM_OK);
+    EXPECT_EQ(valid, 0b1010);
+    const char* put[] = {"", "Kvi", nullptr};
+    const double putValues[] = {0, 3.5};
+    int written = 0;
+    ASSERT_EQ(PutVars700(put, putValues, &written), COMM_OK);
+    Get("Kvi");
+    StopSim();
+    auto trace = Trace();
+    ASSERT_EQ(trace.size(), 3u);
+    // The empty slots before the last used one stand as "-"; the ones after it are left out.
+    auto withoutTime = [](const std::string& line) { return line.substr(0, line.rfind(' ')); };
+    EXPECT_EQ(withoutTime(trace[0]), "1 GET_VARS -,AxisAddr,-,Kvp -,1,-,0 ok");
+    EXPECT_EQ(withoutTime(trace[1]), "1 PUT_VARS -,Kvi -,3.5 ok");
+    // The sixth field: milliseconds since the simulator started, rising.
+    double last = -1;
+    for (const std::string& line : trace) {
+        const double ms = std::stod(line.substr(line.rfind(' ') + 1));
+        EXPECT_GE(ms, last) << line;
+        last = ms;
+    }
+}
+
 TEST_F(DriveVariables, RefuseOptionGivesTheCodeAndTouchesNothing)
 {
     StartSim({"--axes", "1", "--refuse", "Kvp=67", "--refuse", "nvsave=67", "--refuse", "IR=68"});

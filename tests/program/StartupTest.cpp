@@ -12,8 +12,13 @@
 #include <QPushButton>
 #include "tools700/shell/Splash.h"
 #include "Startup.h"
+#if TOOLS700_WITH_ONLINE
+#include "tools700/online/VarChange.h"
+#include "tools700/online/VarDlg.h"
+#endif
 
 #include <QFile>
+#include <QPushButton>
 
 #include <pty.h>
 #include <sys/prctl.h>
@@ -90,8 +95,8 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
     ScriptedMessages messages;
     Program program;
     ASSERT_EQ(StartProgram(program, messages, dir.filePath(QStringLiteral("Tools700")), {}), StartResult::Started);
-    EXPECT_EQ(program.creationOrder, (QStringList{"MainForm", "PrintCfgDialog", "SaveForm", "About", "CfgNewDlg",
-                                                  "IOWizardDlg", "ComportDlg", "InertiaRDlg"}));
+    EXPECT_EQ(program.creationOrder, (QStringList{"MainForm", "vardlg", "PrintCfgDialog", "SaveForm", "VarChange",
+                                                  "About", "CfgNewDlg", "IOWizardDlg", "ComportDlg", "InertiaRDlg"}));
     // The windows built are registered, so their entries are enabled; the others are not.
     EXPECT_TRUE(program.session.Available(Window::NewConfiguration));
     EXPECT_TRUE(program.session.EditorAvailable());
@@ -101,6 +106,16 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
     EXPECT_TRUE(program.mainForm->bbtnNew->isEnabled());
     EXPECT_TRUE(program.mainForm->bbtnEditFile->isEnabled());
     EXPECT_FALSE(program.mainForm->bbtnScope->isEnabled());
+    // Edit Online finds the on-line window, which opens the change dialog made after it.
+    EXPECT_TRUE(program.session.Available(Window::OnlineDrive));
+    EXPECT_TRUE(program.mainForm->bbtnEditOnline->isEnabled());
+    auto *vardlg = program.Find<Tvardlg>();
+    ASSERT_NE(vardlg, nullptr);
+    EXPECT_FALSE(vardlg->isVisible());
+    EXPECT_NE(program.Find<TVarChange>(), nullptr);
+    EXPECT_TRUE(program.session.Open(Window::OnlineDrive));
+    EXPECT_TRUE(vardlg->isVisible());
+    vardlg->hide();
     EXPECT_FALSE(program.mainForm->isVisible());
     EXPECT_FALSE(program.comportDlg->isVisible());
     EXPECT_FALSE(program.about->isVisible());

@@ -14,7 +14,8 @@ using namespace tools700;
 
 namespace {
 
-QString HelpFolder() { return QStringLiteral(TOOLS700_SOURCE_DIR "/app/shell/help"); }
+// Every part's pages, as the program's build puts them beside it (the contents page links them all).
+QString HelpFolder() { return QStringLiteral(TOOLS700_BIN_DIR "/help"); }
 
 class HelpTest : public ::testing::Test {
 protected:

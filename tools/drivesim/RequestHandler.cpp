@@ -96,27 +96,54 @@ void Execute(SimDrive& d, const wire::Request& rq, HandledRequest& h)
     h.reply.SetCount(wire::count::kExeCmdReply);
 }
 
+// The trace's names and values of a multi-variable request, comma-joined in slot order. An empty
+// slot before a used one is written "-", so every name stands at its slot's position; the empty
+// slots after the last used one are left out.
+class SlotList {
+public:
+    void Empty() { ++gaps_; }
+    void Add(const std::string& name, const std::string& value)
+    {
+        for (; gaps_ > 0; --gaps_) Append("-", "-");
+        Append(name, value);
+    }
+    void Into(HandledRequest& h) const
+    {
+        if (used_) { h.name = names_; h.value = values_; }
+    }
+
+private:
+    void Append(const std::string& name, const std::string& value)
+    {
+        if (used_) { names_ += ','; values_ += ','; }
+        names_ += name;
+        values_ += value;
+        used_ = true;
+    }
+    std::string names_, values_;
+    int gaps_ = 0;
+    bool used_ = false;
+};
+
 void GetVars(SimDrive& d, const wire::Request& rq, HandledRequest& h)
 {
     std::uint32_t intMask = rq.u32(3);
     std::uint32_t valid = 0, replyIntMask = 0;
-    std::string names, values;
+    SlotList slots;
     for (int i = 0; i < wire::kVarSlots; ++i) {
         std::uint16_t id = rq.word(5 + i);
-        if (id == wire::kEmptySlot) continue;
+        if (id == wire::kEmptySlot) { slots.Empty(); continue; }
         int kind = (intMask >> i) & 1 ? kIntVar : kFloatVar;
         std::uint32_t bits = 0;
         bool ok = d.Read(kind, id, bits) == kAccepted;
-        if (!names.empty()) { names += ','; values += ','; }
-        names += ok ? d.NameOf(kind, id) : "id" + std::to_string(id);
-        values += ok ? ValueText(kind, bits) : "?";
+        slots.Add(ok ? d.NameOf(kind, id) : "id" + std::to_string(id), ok ? ValueText(kind, bits) : "?");
         if (!ok) continue;
         valid |= 1u << i;
         if (kind == kIntVar) replyIntMask |= 1u << i;
         h.reply.Put32(7 + 2 * i, bits);
     }
     h.reply.Put32(3, replyIntMask).Put32(5, valid).SetCount(wire::count::kGetVarsReply);
-    if (!names.empty()) { h.name = names; h.value = values; }
+    slots.Into(h);
 }
 
 void PutVars(SimDrive& d, const wire::Request& rq, HandledRequest& h)
@@ -124,20 +151,18 @@ void PutVars(SimDrive& d, const wire::Request& rq, HandledRequest& h)
     // The result tells the host which slots the drive took: bit i set when value i was written.
     std::uint32_t intMask = rq.u32(3);
     std::uint32_t written = 0;
-    std::string names, values;
+    SlotList slots;
     for (int i = 0; i < wire::kVarSlots; ++i) {
         std::uint16_t id = rq.word(5 + i);
-        if (id == wire::kEmptySlot) continue;
+        if (id == wire::kEmptySlot) { slots.Empty(); continue; }
         int kind = (intMask >> i) & 1 ? kIntVar : kFloatVar;
         std::uint32_t bits = rq.u32(37 + 2 * i);
         bool known = d.Exists(kind, id);
-        if (!names.empty()) { names += ','; values += ','; }
-        names += known ? d.NameOf(kind, id) : "id" + std::to_string(id);
-        values += ValueText(kind, bits);
+        slots.Add(known ? d.NameOf(kind, id) : "id" + std::to_string(id), ValueText(kind, bits));
         if (known && d.Write(kind, id, bits) == kAccepted) written |= 1u << i;
     }
     h.reply.Put32(3, written).SetCount(wire::count::kPutVarsReply);
-    if (!names.empty()) { h.name = names; h.value = values; }
+    slots.Into(h);
 }
 
 void ReadScope(SimDrive& d, const wire::Request& rq, double nowMs, HandledRequest& h)

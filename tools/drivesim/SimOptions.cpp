@@ -140,6 +140,8 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
             o.log = true;
         } else if (a == "--trace") {
             if (!value(o.traceFile)) return std::nullopt;
+        } else if (a == "--trace-time") {
+            o.traceTime = true;
         } else if (a == "--rcal") {
             if (!value(v)) return std::nullopt;
             if (!ParseInt(v, 1, 600000, n)) { error = "--rcal: expected a period in milliseconds"; return std::nullopt; }
@@ -210,6 +212,7 @@ Fault injection:
 Observation:
   --log                print every request and reply on stderr
   --trace FILE         append one line per request received to FILE
+  --trace-time         end each trace line with the time it was received (ms since start)
   --help               this text
 SIGTERM or SIGINT ends the simulator cleanly.
 )";

@@ -26,6 +26,7 @@ struct SimOptions {
     std::string nvFile;                 // --nvfile PATH
     bool log = false;                   // --log: requests and replies on stderr
     std::string traceFile;              // --trace FILE
+    bool traceTime = false;             // --trace-time: each trace line ends with its time in ms
     int rcalPeriodMs = 0;               // --rcal MS: unsolicited R-cal values, 0 = off
     bool serialControl = false;         // --serial-control: a 740 drive starts under serial control
     bool mfgLockStuck = false;          // --mfglock-stuck: MfgLock writes never move the control

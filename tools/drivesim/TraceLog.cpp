@@ -1,5 +1,7 @@
 #include "TraceLog.h"
 
+#include "SimClock.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -8,7 +10,7 @@
 
 namespace drivesim {
 
-TraceLog::TraceLog(const std::string& path, bool log) : path_(path), log_(log)
+TraceLog::TraceLog(const std::string& path, bool log, bool time) : path_(path), log_(log), time_(time)
 {
     if (path_.empty()) return;
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
@@ -23,8 +25,13 @@ TraceLog::~TraceLog()
 void TraceLog::Request(int axis, const std::string& command, const std::string& name,
                        const std::string& value, const std::string& result)
 {
-    std::string line = std::to_string(axis) + ' ' + command + ' ' + name + ' ' + value + ' ' +
-                       result + '\n';
+    std::string line = std::to_string(axis) + ' ' + command + ' ' + name + ' ' + value + ' ' + result;
+    if (time_) {
+        char ms[32];
+        std::snprintf(ms, sizeof ms, " %.1f", NowMs());
+        line += ms;
+    }
+    line += '\n';
     if (fd_ >= 0) {
         // One write per line: a reader never sees half a line, and O_APPEND keeps lines whole
         // even when several simulators share the file.

@@ -3,7 +3,8 @@
 //
 // Trace line: <axis> <COMMAND> <name> <value> <result>
 //   result: "ok", the refusal code ("0x41"), "unanswered" (--silent) or "absent" (no drive
-//   at that axis on the line).
+//   at that axis on the line). With `time` set, a sixth field follows: the milliseconds since the
+//   simulator started, with one decimal.
 #pragma once
 
 #include <string>
@@ -12,7 +13,7 @@ namespace drivesim {
 
 class TraceLog {
 public:
-    TraceLog(const std::string& path, bool log);
+    TraceLog(const std::string& path, bool log, bool time = false);
     ~TraceLog();
     TraceLog(const TraceLog&) = delete;
     TraceLog& operator=(const TraceLog&) = delete;
@@ -27,6 +28,7 @@ private:
     std::string path_;
     int fd_ = -1;
     bool log_;
+    bool time_;
     std::string error_;
 };
 

@@ -62,7 +62,7 @@ int main(int argc, char** argv)
     if (!nv.Load(error))
         std::fprintf(stderr, "drivesim: %s; the drives start from their defaults and the file is left untouched\n",
                      error.c_str());
-    TraceLog trace(options.traceFile, options.log);
+    TraceLog trace(options.traceFile, options.log, options.traceTime);
     if (!trace.Ok()) {
         std::fprintf(stderr, "drivesim: %s\n", trace.Error().c_str());
         return 1;

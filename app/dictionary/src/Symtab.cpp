@@ -1,5 +1,7 @@
 #include "tools700/dictionary/Symtab.h"
 
+#include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,22 +18,6 @@ char Fold(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// A bound as BoundsText shows it: fixed-point with `decimals` decimals, or, when the integer
-// part would need more than 15 digits, scientific notation with 15 significant digits.
-std::string FormatBound(double v, int decimals)
-{
-    char buf[400];
-    if (!std::isfinite(v) || std::fabs(v) >= 1e15) {
-        std::snprintf(buf, sizeof buf, "%.14E", v);
-        return buf;
-    }
-    // Round to 15 significant digits first, so digits a double cannot carry show as zeros.
-    std::snprintf(buf, sizeof buf, "%.14e", v);
-    const double rounded = std::strtod(buf, nullptr);
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, rounded == 0.0 ? 0.0 : rounded);
-    return buf;
-}
-
 } // namespace
 
 int CompareNames(std::string_view a, std::string_view b)
@@ -46,6 +32,27 @@ int CompareNames(std::string_view a, std::string_view b)
     if (a.size() == b.size())
         return 0;
     return a.size() < b.size() ? -1 : 1;
+}
+
+std::string FixedNumberText(double v, int decimals)
+{
+    // std::to_chars never looks at the C locale, which a Qt program sets from the user's.
+    char buf[400];
+    if (!std::isfinite(v) || std::fabs(v) >= 1e15) {
+        const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
+        std::string text(buf, r.ptr);
+        for (char &c : text)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return text;
+    }
+    // Round to 15 significant digits first, so digits a double cannot carry show as zeros.
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
+    double rounded = 0.0;
+    std::from_chars(buf, r.ptr, rounded);
+    if (rounded == 0.0)
+        rounded = 0.0; // no "-0.000"
+    r = std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed, decimals);
+    return std::string(buf, r.ptr);
 }
 
 Symtab::Symtab(const SymtabEntry *entries) : entries_(entries), count_(0), checkPending_(true)
@@ -153,7 +160,7 @@ std::string Symtab::BoundsText(std::string_view name) const
     if (e == nullptr)
         return "No such variable???";
     const int decimals = e->type == kIntegerVar ? 0 : 3;
-    return "min = " + FormatBound(e->min, decimals) + ", max = " + FormatBound(e->max, decimals);
+    return "min = " + FixedNumberText(e->min, decimals) + ", max = " + FixedNumberText(e->max, decimals);
 }
 
 void Symtab::FillVariableList(std::vector<std::string> &list, bool all, int model) const

@@ -84,6 +84,11 @@ private:
 const Symtab &Dictionary();
 const Symtab &MotorParameterTable();
 
+// A number as the bounds texts and the on-line values show it: fixed-point with `decimals`
+// decimals after rounding to 15 significant digits, or, when the integer part would need more
+// than 15 digits (or the value is not finite), scientific notation with 15 significant digits.
+std::string FixedNumberText(double v, int decimals);
+
 // Case-insensitive comparison used by every name lookup (letters folded to lower case):
 // negative, zero or positive.
 int CompareNames(std::string_view a, std::string_view b);

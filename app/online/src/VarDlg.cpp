@@ -1,0 +1,506 @@
+#include "tools700/online/VarDlg.h"
+
+#include "tools700/Messages.h"
+#include "tools700/Session.h"
+#include "tools700/dictionary/Symtab.h"
+#include "tools700/online/DriveCommands.h"
+#include "tools700/online/DriveTexts.h"
+#include "tools700/online/VarChange.h"
+#include "tools700/widgets/Accessibility.h"
+#include "tools700/widgets/HelpViewer.h"
+#include "tools700/widgets/IndicatorLamp.h"
+#include "tools700/widgets/Settings.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace tools700 {
+
+namespace {
+
+constexpr int kWidth = 692;
+constexpr int kHeight = 375;
+
+const QColor kIoLit(255, 0, 0);
+const QColor kIoUnlit(0x00, 0xFF, 0x40);
+const QColor kFaultUnlit(192, 192, 192);
+
+QString Q(const std::string &text) { return QString::fromStdString(text); }
+
+QString VariableKey(int row) { return QStringLiteral("%1/Name%2").arg(QLatin1String(kVariablesKey)).arg(row); }
+
+// Drive texts are shown as they are: a motor name or fault text from the line never turns into
+// rich text.
+QLabel *PlainLabel(const QString &text, QWidget *parent, const char *name)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QPushButton *Button(const QString &caption, const QString &hint, QWidget *parent, const QString &name)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+Tvardlg::Tvardlg(Session &session, Messages &messages, QWidget *parent)
+    : QDialog(parent), session_(session), messages_(messages)
+{
+    setObjectName(QStringLiteral("vardlg"));
+    setWindowTitle(QStringLiteral("On-Line Drive Configuration"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setProperty("helpContext", kHelpOnlineWindow);
+    setFixedSize(kWidth, kHeight);
+    setModal(false);
+    BuildControls();
+    SetKeywordHelpWindow(this, [this] { return FocusedName(); });
+}
+
+Tvardlg::~Tvardlg() { SetKeywordHelpWindow(nullptr, nullptr); }
+
+void Tvardlg::BuildControls()
+{
+    lblDrive = PlainLabel(QStringLiteral("Drive:"), this, "lblDrive");
+    lblDrive->setGeometry(10, 6, 300, 17);
+    lblMotor = PlainLabel(QStringLiteral("Motor:"), this, "lblMotor");
+    lblMotor->setGeometry(10, 24, 300, 17);
+    lblOpMode = PlainLabel(QStringLiteral("Mode:"), this, "lblOpMode");
+    lblOpMode->setGeometry(10, 42, 418, 17);
+
+    GroupBox1 = new QGroupBox(QStringLiteral(" Variables and Parameters "), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(8, 62, 420, 306);
+    QFont bold = font();
+    bold.setBold(true);
+    for (int i = 0; i < online::kRows; ++i) {
+        const int y = 18 + 48 * i;
+        const QString digit = QString::number(i);
+        lblShow[i] = PlainLabel(QStringLiteral("Current value goes here"), GroupBox1, "");
+        lblShow[i]->setObjectName(QStringLiteral("lblShow") + digit);
+        lblShow[i]->setGeometry(10, y, 400, 16);
+
+        cmbName[i] = new QComboBox(GroupBox1);
+        cmbName[i]->setObjectName(QStringLiteral("cmbName") + digit);
+        cmbName[i]->setEditable(true);
+        cmbName[i]->setInsertPolicy(QComboBox::NoInsert);
+        cmbName[i]->setCompleter(nullptr);
+        cmbName[i]->setMaxVisibleItems(20);
+        cmbName[i]->setToolTip(QStringLiteral("The name of the parameter / variable"));
+        cmbName[i]->setGeometry(10, y + 17, 150, 24);
+        cmbName[i]->installEventFilter(this);
+        NameControl(cmbName[i], QStringLiteral("Variable %1").arg(i + 1));
+        connect(cmbName[i], &QComboBox::activated, this, [this, i](int) { RefreshRow(i); });
+
+        edtShowNum[i] = new QLineEdit(GroupBox1);
+        edtShowNum[i]->setObjectName(QStringLiteral("edtShowNum") + digit);
+        edtShowNum[i]->setReadOnly(true);
+        edtShowNum[i]->setEnabled(false);
+        edtShowNum[i]->setFocusPolicy(Qt::NoFocus);
+        edtShowNum[i]->setFont(bold);
+        edtShowNum[i]->setToolTip(QStringLiteral("The current value"));
+        edtShowNum[i]->setGeometry(166, y + 17, 170, 24);
+        edtShowNum[i]->installEventFilter(this);
+        NameControl(edtShowNum[i], QStringLiteral("Current value %1").arg(i + 1));
+
+        btnChange[i] = Button(QStringLiteral("Change"),
+                              QStringLiteral("Starts the Change dialog to allow you to change the value of this variable"),
+                              GroupBox1, QStringLiteral("btnChange") + digit);
+        btnChange[i]->setGeometry(342, y + 17, 70, 24);
+        NameControl(btnChange[i], QStringLiteral("Change %1").arg(i + 1));
+        connect(btnChange[i], &QPushButton::clicked, this, [this, i] { ChangeRow(i); });
+    }
+
+    const int right = 436, width = 248;
+    grpFaultInfo = new QGroupBox(QStringLiteral(" Fault Information "), this);
+    grpFaultInfo->setObjectName(QStringLiteral("grpFaultInfo"));
+    grpFaultInfo->setGeometry(right, 4, width, 130);
+    AbLEDFault = new TIndicatorLamp(grpFaultInfo);
+    AbLEDFault->setObjectName(QStringLiteral("AbLEDFault"));
+    AbLEDFault->SetColors(kIoLit, kFaultUnlit);
+    AbLEDFault->SetCaption(QStringLiteral("DRIVE FAULTED!"));
+    AbLEDFault->setGeometry(8, 18, 230, 20);
+    auto *label1 = PlainLabel(QStringLiteral("FaultCode:"), grpFaultInfo, "Label1");
+    label1->setGeometry(8, 42, 64, 16);
+    lblFaultCode = PlainLabel(QString(), grpFaultInfo, "lblFaultCode");
+    lblFaultCode->setGeometry(72, 42, 170, 30);
+    lblFaultCode->setWordWrap(true);
+    lblFaultCode->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto *label2 = PlainLabel(QStringLiteral("ExtFault:"), grpFaultInfo, "Label2");
+    label2->setGeometry(8, 72, 64, 16);
+    lblExtFault = PlainLabel(QString(), grpFaultInfo, "lblExtFault");
+    lblExtFault->setGeometry(72, 72, 170, 30);
+    lblExtFault->setWordWrap(true);
+    lblExtFault->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    btnResetFault = Button(QStringLiteral("Reset Fault"), QString(), grpFaultInfo, QStringLiteral("btnResetFault"));
+    btnResetFault->setGeometry(8, 102, 100, 24);
+    connect(btnResetFault, &QPushButton::clicked, this, [this] { btnResetFaultClick(); });
+    grpFaultInfo->hide();
+
+    pnlFault = PlainLabel(QStringLiteral("No communications!"), this, "pnlFault");
+    pnlFault->setGeometry(right, 4, width, 130);
+    pnlFault->setAlignment(Qt::AlignCenter);
+    pnlFault->setFrameShape(QFrame::Panel);
+    pnlFault->setFrameShadow(QFrame::Raised);
+    QFont big = font();
+    big.setBold(true);
+    big.setPixelSize(16);
+    pnlFault->setFont(big);
+    pnlFault->hide();
+    pnlFault->lower();
+
+    // The lamps' captions in a smaller type, so six lamps with "Off" fit the group's width.
+    QFont lampFont = font();
+    lampFont.setPixelSize(10);
+    auto lampGroup = [&](const char *name, const QString &title, int y, int first, int count) {
+        auto *group = new QGroupBox(title, this);
+        group->setObjectName(QString::fromLatin1(name));
+        group->setGeometry(right, y, width, 58);
+        for (int n = 0; n < count; ++n) {
+            const int k = first + n;
+            auto *label = PlainLabel(QString::number(n + 1), group, "");
+            label->setObjectName(QStringLiteral("lblLED%1").arg(k + 1));
+            label->setGeometry(4 + 40 * n, 16, 16, 14); // over the lamp's circle
+            label->setAlignment(Qt::AlignCenter);
+            AbLED[k] = new TIndicatorLamp(group);
+            AbLED[k]->setObjectName(QStringLiteral("AbLED%1").arg(k + 1));
+            AbLED[k]->SetColors(kIoLit, kIoUnlit);
+            AbLED[k]->setGeometry(4 + 40 * n, 32, 40, 18);
+            AbLED[k]->setFont(lampFont);
+            NameControl(AbLED[k], (k < online::kInputs ? QStringLiteral("Input %1") : QStringLiteral("Output %1")).arg(n + 1));
+        }
+        return group;
+    };
+    GroupBox3 = lampGroup("GroupBox3", QStringLiteral("Inputs"), 138, 0, online::kInputs);
+    GroupBox4 = lampGroup("GroupBox4", QStringLiteral("Outputs"), 200, online::kInputs, online::kOutputs);
+
+    grpUserCmds = new QGroupBox(QStringLiteral("Commands"), this);
+    grpUserCmds->setObjectName(QStringLiteral("grpUserCmds"));
+    grpUserCmds->setGeometry(right, 262, width, 54);
+    btnUserNVLoad = Button(QStringLiteral("NV&Load"),
+                           QStringLiteral("Tells the drive to refresh its working parameters from non-volatile memory"),
+                           grpUserCmds, QStringLiteral("btnUserNVLoad"));
+    btnUserNVLoad->setGeometry(6, 20, 72, 26);
+    btnUserNVSave = Button(QStringLiteral("NV&Save"),
+                           QStringLiteral("Tells the drive to save its working parameter set in non-volatile memory"),
+                           grpUserCmds, QStringLiteral("btnUserNVSave"));
+    btnUserNVSave->setGeometry(82, 20, 72, 26);
+    btnUserUnconfigure = Button(QStringLiteral("&Unconfigure"),
+                                QStringLiteral("Tells the drive to mark all parameters as unconfigured"), grpUserCmds,
+                                QStringLiteral("btnUserUnconfigure"));
+    btnUserUnconfigure->setGeometry(158, 20, 84, 26);
+    connect(btnUserNVLoad, &QPushButton::clicked, this, [this] { btnUserNVLoadClick(); });
+    connect(btnUserNVSave, &QPushButton::clicked, this, [this] { btnUserNVSaveClick(); });
+    connect(btnUserUnconfigure, &QPushButton::clicked, this, [this] { btnUserUnconfigureClick(); });
+
+    GroupBox2 = new QGroupBox(QStringLiteral("Scope"), this);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    GroupBox2->setGeometry(right, 320, width, 48);
+    btnSwitch = Button(QStringLiteral("S&witch to Scope"),
+                       QStringLiteral("Activates the 'Oscilloscope'  and brings it to the front"), GroupBox2,
+                       QStringLiteral("btnSwitch"));
+    btnSwitch->setGeometry(10, 16, 228, 26);
+    connect(btnSwitch, &QPushButton::clicked, this, [this] { btnSwitchClick(); });
+
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(1000);
+    connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
+}
+
+QString Tvardlg::FocusedName() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    for (QComboBox *box : cmbName)
+        if (focus && (focus == box || box->isAncestorOf(focus)))
+            return box->currentText();
+    return QString();
+}
+
+void Tvardlg::UpdateGainUnits(const QString &gainName) { model_.UpdateGainUnits(gainName.toStdString()); }
+
+void Tvardlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    FormShow();
+}
+
+void Tvardlg::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        FormHide();
+}
+
+void Tvardlg::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+bool Tvardlg::eventFilter(QObject *watched, QEvent *event)
+{
+    for (int i = 0; i < online::kRows; ++i) {
+        if (watched == edtShowNum[i] && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease))
+            return true;
+        if (watched != cmbName[i])
+            continue;
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                RefreshRow(i);
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && isVisible())
+                RefreshRow(i);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Tvardlg::FormShow()
+{
+    model_.ResetRows();
+    Dictionary().FillVariableList(entries_, session_.InHouse, session_.DriveModel);
+    QStringList items;
+    for (const std::string &name : entries_)
+        items << Q(name);
+    for (QComboBox *box : cmbName) {
+        const QSignalBlocker block(box);
+        box->clear();
+        box->addItems(items);
+        box->setCurrentIndex(items.isEmpty() ? -1 : 0);
+    }
+    // The stored list indexes, up to the first that cannot be read.
+    if (const auto store = OpenSettings()) {
+        for (int i = 0; i < online::kRows; ++i) {
+            const std::optional<int> index = ReadInt(*store, VariableKey(i));
+            if (!index)
+                break;
+            const QSignalBlocker block(cmbName[i]);
+            cmbName[i]->setCurrentIndex(*index >= 0 && *index < cmbName[i]->count() ? *index : -1);
+        }
+    }
+    pending_.clear();
+    for (int i = 0; i < online::kRows; ++i)
+        Queue([this, i] { RefreshRow(i); });
+    btnSwitch->setEnabled(session_.Available(Window::Oscilloscope));
+    btnSwitch->setAccessibleDescription(
+        btnSwitch->isEnabled() ? QString()
+                               : QStringLiteral("Not available: %1 is not part of this build yet.")
+                                     .arg(QLatin1String(WindowTitle(Window::Oscilloscope))));
+    Timer2->start();
+}
+
+void Tvardlg::FormHide()
+{
+    Timer2->stop();
+    pending_.clear();
+    if (const auto store = OpenSettings())
+        for (int i = 0; i < online::kRows; ++i)
+            WriteInt(*store, VariableKey(i), cmbName[i]->currentIndex());
+}
+
+void Tvardlg::FormActivate()
+{
+    const bool sercos = online::IsSercosCapable(session_.DriveModel);
+    // A SERCOS-capable drive is changed and saved only under serial control. Any other drive gets
+    // the controls back, so a 740-family drive under SERCOS control does not leave them hidden for
+    // the drive connected next.
+    const bool allowed = !sercos || session_.SerialControl;
+    for (QPushButton *b : btnChange)
+        b->setVisible(allowed);
+    btnUserNVLoad->setEnabled(allowed);
+    btnUserNVSave->setEnabled(allowed);
+}
+
+void Tvardlg::SetUnconfigureVisible(bool visible) { btnUserUnconfigure->setVisible(visible); }
+
+void Tvardlg::SyncNames()
+{
+    for (int i = 0; i < online::kRows; ++i)
+        model_.SetName(i, cmbName[i]->currentText().toStdString());
+}
+
+void Tvardlg::RefreshRow(int row)
+{
+    model_.SetName(row, cmbName[row]->currentText().toStdString());
+    ApplyRow(row, model_.RefreshRow(row, entries_));
+}
+
+void Tvardlg::ApplyRow(int row, const online::RowView &view)
+{
+    QComboBox *box = cmbName[row];
+    {
+        const QSignalBlocker block(box);
+        if (view.entryIndex >= 0 && view.entryIndex < box->count()) {
+            box->setCurrentIndex(view.entryIndex);
+        } else {
+            // A name that is none of the entries: no entry is selected (so none is stored).
+            box->setCurrentIndex(-1);
+            box->setEditText(Q(view.nameText));
+        }
+        if (box->lineEdit())
+            box->lineEdit()->deselect();
+    }
+    lblShow[row]->setText(Q(view.helpText));
+    btnChange[row]->setEnabled(view.changeEnabled);
+    edtShowNum[row]->setText(Q(view.valueBox));
+}
+
+void Tvardlg::Timer2Timer()
+{
+    SyncNames();
+    ApplyPoll(model_.Poll({session_.ControlSwitchShown, session_.SerialControl}));
+    pnlFault->setVisible(!model_.CommOk());
+    emit polled();
+}
+
+void Tvardlg::ApplyPoll(const online::DriveView &view)
+{
+    for (int i = 0; i < online::kRows; ++i)
+        edtShowNum[i]->setText(Q(view.valueBox[static_cast<std::size_t>(i)]));
+    for (int k = 0; k < online::kLamps; ++k) {
+        const online::LampView &lamp = view.lamps[static_cast<std::size_t>(k)];
+        AbLED[k]->SetLit(lamp.lit);
+        AbLED[k]->SetCaption(Q(lamp.caption));
+        AbLED[k]->setToolTip(Q(lamp.hint));
+        AbLED[k]->setAccessibleDescription(Q(lamp.hint));
+    }
+    lblDrive->setText(Q(view.driveLabel));
+    lblMotor->setText(Q(view.motorLabel));
+    lblOpMode->setText(Q(view.modeLabel));
+    grpFaultInfo->setVisible(view.faultGroupVisible);
+    AbLEDFault->setVisible(view.faultLampVisible);
+    AbLEDFault->SetLit(view.faultLampLit);
+    lblFaultCode->setText(Q(view.faultCodeText));
+    lblExtFault->setText(Q(view.extFaultText));
+}
+
+void Tvardlg::ChangeRow(int row)
+{
+    if (!changeDialog_)
+        return;
+    const int result = changeDialog_->ChangeValue(cmbName[row]->currentText(), Q(model_.RowAt(row).valueText));
+    if (result == QDialog::Accepted)
+        RefreshRow(row);
+    btnChange[row]->setFocus();
+    FormHide();
+    FormShow();
+}
+
+void Tvardlg::RunWithFeedback(const std::string &command, QPushButton *button)
+{
+    // The caption and the cursor come back however the command ends.
+    struct Restore {
+        QPointer<QPushButton> button;
+        QString caption;
+        bool cursor = true;
+        void Cursor()
+        {
+            if (cursor)
+                QApplication::restoreOverrideCursor();
+            cursor = false;
+        }
+        ~Restore()
+        {
+            Cursor();
+            if (button)
+                button->setText(caption);
+        }
+    } restore{button, button->text()};
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    button->setText(QString::fromLatin1(online::kWorkingCaption));
+    button->repaint();
+    const std::string shown = online::RunCommand(command);
+    restore.Cursor();
+    if (restore.button) {
+        button->setText(Q(shown));
+        button->repaint();
+    }
+    // The user waits for the second, but the polls go on meanwhile.
+    QEventLoop wait;
+    QTimer::singleShot(1000, &wait, &QEventLoop::quit);
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+void Tvardlg::btnUserNVLoadClick()
+{
+    if (online::ConfirmNvLoad(session_.DriveModel, messages_))
+        RunWithFeedback("NVLoad", btnUserNVLoad);
+}
+
+void Tvardlg::btnUserNVSaveClick()
+{
+    if (!online::CheckCommunication(messages_))
+        return;
+    const online::PollingSuspended suspended(session_);
+    RunWithFeedback("NVSave", btnUserNVSave);
+}
+
+void Tvardlg::btnUserUnconfigureClick() { RunWithFeedback("Unconfigure", btnUserUnconfigure); }
+
+void Tvardlg::btnResetFaultClick()
+{
+    btnResetFault->setEnabled(false);
+    struct Enable {
+        QPointer<QPushButton> button;
+        ~Enable()
+        {
+            if (button)
+                button->setEnabled(true);
+        }
+    } enable{btnResetFault};
+    online::ResetFault(messages_);
+}
+
+void Tvardlg::btnSwitchClick() { session_.Open(Window::Oscilloscope); }
+
+void Tvardlg::Queue(std::function<void()> step)
+{
+    pending_.push_back(std::move(step));
+    if (!pendingScheduled_) {
+        pendingScheduled_ = true;
+        QTimer::singleShot(0, this, [this] { RunPending(); });
+    }
+}
+
+void Tvardlg::RunPending()
+{
+    pendingScheduled_ = false;
+    if (pending_.empty())
+        return;
+    std::function<void()> step = std::move(pending_.front());
+    pending_.pop_front();
+    if (!pending_.empty()) {
+        pendingScheduled_ = true;
+        QTimer::singleShot(0, this, [this] { RunPending(); });
+    }
+    step();
+}
+
+} // namespace tools700
