@@ -8,6 +8,8 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -103,6 +105,17 @@ private:
     pid_t pid_ = -1;
     std::string trace_;
 };
+
+// Starts drivesim with its trace in `traceFile` and waits until it answers at axis 255; the
+// trace then starts empty. A simulator that does not start or answer fails the test.
+inline std::unique_ptr<SimProcess> StartTraced(std::vector<std::string> options, const std::string &traceFile)
+{
+    auto sim = std::make_unique<SimProcess>(std::move(options), traceFile);
+    EXPECT_TRUE(sim->Started());
+    EXPECT_TRUE(sim->WaitUntilAnswering());
+    sim->ClearTrace();
+    return sim;
+}
 
 inline bool SameName(const std::string &a, const std::string &b)
 {

@@ -19,11 +19,7 @@ class Transfer : public ::testing::Test {
 protected:
     std::unique_ptr<SimProcess> Start(std::vector<std::string> options)
     {
-        auto sim = std::make_unique<SimProcess>(std::move(options), dir.File("trace.txt"));
-        EXPECT_TRUE(sim->Started());
-        EXPECT_TRUE(sim->WaitUntilAnswering());
-        sim->ClearTrace();
-        return sim;
+        return testutil::StartTraced(std::move(options), dir.File("trace.txt"));
     }
 
     // The requests that name a variable, as "COMMAND name".

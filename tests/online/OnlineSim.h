@@ -29,11 +29,7 @@ protected:
     // Starts drivesim and waits until it answers; the trace starts empty.
     std::unique_ptr<SimProcess> Start(std::vector<std::string> options)
     {
-        auto sim = std::make_unique<SimProcess>(std::move(options), dir.File("trace.txt"));
-        EXPECT_TRUE(sim->Started());
-        EXPECT_TRUE(sim->WaitUntilAnswering());
-        sim->ClearTrace();
-        return sim;
+        return testutil::StartTraced(std::move(options), dir.File("trace.txt"));
     }
 
     // "COMMAND name value" of every request so far.

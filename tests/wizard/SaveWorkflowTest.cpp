@@ -35,10 +35,7 @@ class SaveWorkflowTest : public ::testing::Test {
 protected:
     std::unique_ptr<SimProcess> Start(std::vector<std::string> options)
     {
-        auto sim = std::make_unique<SimProcess>(std::move(options), dir.File("trace.txt"));
-        EXPECT_TRUE(sim->WaitUntilAnswering());
-        sim->ClearTrace();
-        return sim;
+        return testutil::StartTraced(std::move(options), dir.File("trace.txt"));
     }
     testsupport::TempDir dir;
     Session session;

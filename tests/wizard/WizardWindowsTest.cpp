@@ -115,10 +115,7 @@ protected:
     }
     std::unique_ptr<SimProcess> Start(std::vector<std::string> options)
     {
-        auto sim = std::make_unique<SimProcess>(std::move(options), dir.File("trace.txt"));
-        EXPECT_TRUE(sim->WaitUntilAnswering());
-        sim->ClearTrace();
-        return sim;
+        return testutil::StartTraced(std::move(options), dir.File("trace.txt"));
     }
     // The first page filled in and "Next >>" pressed; the I/O wizard then shows.
     void FirstPage(const char *drive, const char *mode, int motorIndex = 0)
