@@ -239,3 +239,15 @@ TEST(DefaultIoMaps, CommonEntriesAndThe730ModeRows)
     EXPECT_EQ(m1[5], 0x8008);
     EXPECT_EQ(DefaultIoMap(false, 6)[4], 0x8007);
 }
+
+TEST(MotorNamePacking, EveryByteRoundTrips)
+{
+    for (const std::string name : {"ABCDEFGH", "M1", "ABC\xC9", "\xFF\xFE\x80Z", "ABCDE"}) {
+        EXPECT_EQ(UnpackMotorName(PackMotorName(name, 0), PackMotorName(name, 1)), name) << name;
+    }
+    // A word with its top bit set may come from the drive as a negative number.
+    const double high = PackMotorName("ABC\xC9", 0);
+    EXPECT_EQ(UnpackMotorName(high - 4294967296.0, 0), "ABC\xC9");
+    EXPECT_EQ(UnpackMotorName(0, PackMotorName("EFGH", 0)), "");
+    EXPECT_EQ(UnpackMotorName(std::nan(""), 0), "");
+}

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace tools700 {
@@ -82,6 +83,25 @@ double PackMotorName(const std::string &motor, int part)
         packed |= static_cast<uint32_t>(static_cast<unsigned char>(motor[at])) << (8 * i);
     }
     return static_cast<double>(packed);
+}
+
+std::string UnpackMotorName(double motor1, double motor2)
+{
+    std::string name;
+    for (double value : {motor1, motor2}) {
+        // The word's 32 bits, whether the drive's value reads as signed or unsigned.
+        const double whole = std::trunc(value);
+        const auto word = std::isfinite(whole) && whole >= -2147483648.0 && whole < 4294967296.0
+                              ? static_cast<uint32_t>(static_cast<int64_t>(whole))
+                              : 0u;
+        for (int i = 0; i < 4; ++i) {
+            const char c = static_cast<char>((word >> (8 * i)) & 0xFF);
+            if (c == '\0')
+                return name;
+            name += c;
+        }
+    }
+    return name;
 }
 
 double NiceValue(double x)

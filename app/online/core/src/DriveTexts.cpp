@@ -1,5 +1,7 @@
 #include "tools700/online/DriveTexts.h"
 
+#include "tools700/config/Generator.h"
+
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"
@@ -78,20 +80,7 @@ std::string NotANumberText(std::string_view text)
     return "'" + std::string(text) + "' is not a valid floating point value";
 }
 
-std::string MotorName(double motor1, double motor2)
-{
-    std::string name;
-    for (double word : {motor1, motor2}) {
-        const auto bits = static_cast<std::uint32_t>(TruncToInt(word));
-        for (int b = 0; b < 4; ++b) {
-            const char c = static_cast<char>((bits >> (8 * b)) & 0xFF);
-            if (c == '\0')
-                return name;
-            name += c;
-        }
-    }
-    return name;
-}
+std::string MotorName(double motor1, double motor2) { return UnpackMotorName(motor1, motor2); }
 
 std::string DriveLabel(double model) { return "Drive: " + ModelText(TruncToInt(model)); }
 

@@ -5,7 +5,6 @@
 #include "tools700/dictionary/Symtab.h"
 
 #include <algorithm>
-#include <cstdint>
 
 namespace tools700 {
 
@@ -53,20 +52,7 @@ std::vector<std::string> MotorNames(bool inHouse, int busClass)
     return names;
 }
 
-std::string PackedMotorName(const ValueSet &set)
-{
-    std::string name;
-    for (const char *var : {"Motor1", "Motor2"}) {
-        const auto word = static_cast<std::uint32_t>(TruncToInt(set.Get(var)));
-        for (int i = 0; i < 4; ++i) {
-            const char c = static_cast<char>((word >> (8 * i)) & 0xFF);
-            if (c == '\0')
-                return name;
-            name += c;
-        }
-    }
-    return name;
-}
+std::string PackedMotorName(const ValueSet &set) { return UnpackMotorName(set.Get("Motor1"), set.Get("Motor2")); }
 
 const char *ModeEnumeration(std::string_view drive) { return Is740DriveText(drive) ? "OpMode740" : "OpMode730"; }
 

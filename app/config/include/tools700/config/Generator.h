@@ -29,5 +29,8 @@ IoMap DefaultIoMap(bool family740, int mode);
 
 // Motor name packing of Motor1/Motor2: four characters per value, lowest byte first.
 double PackMotorName(const std::string &motor, int part /* 0: chars 1-4, 1: chars 5-8 */);
+// The name packed in Motor1 and Motor2 (each the 32-bit word of the drive, as a signed or an
+// unsigned integer): up to the first zero byte, at most eight characters.
+std::string UnpackMotorName(double motor1, double motor2);
 
 } // namespace tools700
