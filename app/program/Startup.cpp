@@ -4,6 +4,7 @@
 #include "mdb700.h"
 #include "tools700/Error.h"
 #include "tools700/MotorExtensions.h"
+#include "tools700/Release.h"
 #include "tools700/platform/NamedLock.h"
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/widgets/Application.h"
@@ -84,6 +85,61 @@ std::string LibraryVersionsText()
     return text;
 }
 
+std::string UsageText()
+{
+    return R"(Usage: Tools700 [-inhouse]
+Sets up, watches and tunes SV7xx servo drives over an RS-232 line: configurations
+made with a wizard, uploaded, edited and downloaded; variables, I/O and faults
+watched live; an oscilloscope, a diagnostic checklist, the velocity loop's
+tuning, the motor database and firmware upgrades.
+
+Options:
+  -inhouse     in-house mode: more motors and variables are offered (alone on the
+               command line, in any letter case)
+  --help       this text
+  --version    the release of the program and of its two libraries
+
+Folders:
+  Run from its build folder, the program keeps configurations (the "cfg"
+  folder), user motor files (*.MDE) and Scope.log beside itself, with the help
+  pages in "help". Installed, it keeps what it writes in $XDG_DATA_HOME/700Tools
+  (default ~/.local/share/700Tools) and reads the help pages from the
+  installation. The about box shows the folders in use.
+
+Environment:
+  TOOLS700_SETTINGS   the settings file (default ~/.config/Korvane/700Tools.ini)
+  COMM700_COM1..COM4  the serial device of a port (default /dev/ttyS0..3)
+  COMM700_NAMESPACE   the link library's namespace; a drive simulator must use
+                      the same one
+  TOOLS700_HELP_DIR   the folder of the help pages
+)";
+}
+
+std::string VersionText()
+{
+    std::string text = ReleaseLine("Tools700");
+    char comm[80] = {};
+    char mdb[80] = {};
+    CommDLLVersion700(comm);
+    mdb_Version(mdb);
+    return text + comm + "\n" + mdb + "\n";
+}
+
+std::optional<int> RunInformationOption(const std::vector<std::string> &args, std::FILE *out)
+{
+    for (const std::string &a : args) {
+        if (a == "--help" || a == "-h") {
+            std::fputs(UsageText().c_str(), out);
+            return 0;
+        }
+        if (a == "--version") {
+            std::fputs(VersionText().c_str(), out);
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
 StartResult StartProgram(Program &program, Messages &messages, const QString &programFile, const QStringList &args)
 {
     // 1. One instance per user session. A lock left by an instance that was killed is taken over.
@@ -125,6 +181,7 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
 #endif
 
     program.about = Keep(program, std::make_unique<TAbout>(messages, [] { return LibraryVersionsText(); }, main));
+    program.about->SetFolders(FoldersText(session.Folders));
     main->SetAbout(program.about);
 
 #if TOOLS700_WITH_WIZARD

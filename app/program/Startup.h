@@ -7,7 +7,9 @@
 
 #include <QStringList>
 
+#include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +64,14 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
 
 // The text of the About box's "&More": the two libraries' versions and compile times.
 std::string LibraryVersionsText();
+
+// The text of "Tools700 --help" (the man page is made from it as well).
+std::string UsageText();
+// "Tools700 (700Tools) <release>" and the libraries' versions.
+std::string VersionText();
+// "--help" and "--version" print their text to `out` before anything else starts and end the
+// program: the exit code when one of them is among `args` (the arguments after the program).
+std::optional<int> RunInformationOption(const std::vector<std::string> &args, std::FILE *out);
 
 // Hooks of unattended runs (screenshots, benchmarks), from the environment:
 //   TOOLS700_CONNECTED_FILE=path  a line "connected" is appended to the file when the status bar

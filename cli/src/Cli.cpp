@@ -7,6 +7,8 @@
 #include "comm700.h"
 #include "mdb700.h"
 #include "tools700/Error.h"
+#include "tools700/ProgramFolders.h"
+#include "tools700/Release.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/Generator.h"
 #include "tools700/config/PdfCanvas.h"
@@ -41,6 +43,7 @@ struct Options {
     Preset preset = Preset::None;
     bool quiet = false;
     bool help = false;
+    bool version = false;
     bool nvsave = false;
     bool full = false;
     bool longList = false;
@@ -352,7 +355,8 @@ int CmdDownload(Context &ctx)
 int KeepFirstMotor(const char *, const char *, const char *) { return 0; }
 
 // The motor database extension files (*.MDE) of a folder: --mde-dir, TOOLS700_MDE_DIR, or the
-// folder of the program, as the program reads them at start-up. A duplicate keeps the first
+// program folder (beside a build-tree program, the user's data folder for an installed one), as
+// the program reads them at start-up. A duplicate keeps the first
 // definition; a file that cannot be read is reported and skipped.
 void LoadExtensions(Context &ctx)
 {
@@ -362,11 +366,10 @@ void LoadExtensions(Context &ctx)
         if (const char *env = std::getenv("TOOLS700_MDE_DIR"))
             dir = env;
     if (dir.empty()) {
-        std::error_code ec;
-        fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-        if (ec)
+        const std::string exe = ThisExecutable();
+        if (exe.empty())
             return;
-        dir = exe.parent_path().string();
+        dir = FindProgramFolders(exe).dataDir;
     }
     std::error_code ec;
     std::vector<std::string> files;
@@ -586,6 +589,8 @@ Options ParseArgs(const std::vector<std::string> &args)
         };
         if (a == "--help" || a == "-h")
             o.help = true;
+        else if (a == "--version")
+            o.version = true;
         else if (a == "--port")
             o.port = ParseInt(value("--port"), "--port");
         else if (a == "--axis")
@@ -693,11 +698,14 @@ Options:
   --mde-dir DIR  read motor extension files (*.MDE) from DIR (default: the
                  program's folder, or TOOLS700_MDE_DIR)
   --help, -h     this text
+  --version      the release of the tool and of its two libraries
 
 Environment:
   TOOLS700_SETTINGS  the program's settings file (default
                      ~/.config/Korvane/700Tools.ini)
   TOOLS700_MDE_DIR   folder of motor extension files
+  XDG_DATA_HOME      an installed tool reads motor extension files from
+                     $XDG_DATA_HOME/700Tools (default ~/.local/share/700Tools)
   COMM700_NAMESPACE  the link library's namespace (must match the simulator's)
 
 Exit codes:
@@ -706,6 +714,15 @@ Exit codes:
   4 the drive does not answer         5 refused by the drive, download aborted
   6 a question was answered No        7 unknown variable, motor, drive or mode
 )";
+}
+
+std::string VersionText(const std::string &program)
+{
+    char comm[80] = {};
+    char mdb[80] = {};
+    CommDLLVersion700(comm);
+    mdb_Version(mdb);
+    return ReleaseLine(program) + comm + "\n" + mdb + "\n";
 }
 
 int Run(const std::vector<std::string> &args, FILE *in, FILE *out, FILE *err, bool interactive,
@@ -721,6 +738,10 @@ int Run(const std::vector<std::string> &args, FILE *in, FILE *out, FILE *err, bo
         ctx.opt = ParseArgs(args);
         if (ctx.opt.help) {
             std::fputs(HelpText().c_str(), out);
+            return kOk;
+        }
+        if (ctx.opt.version) {
+            std::fputs(VersionText("tools700-cli").c_str(), out);
             return kOk;
         }
         if (ctx.opt.words.empty())

@@ -24,5 +24,7 @@ int Run(const std::vector<std::string> &args, FILE *in, FILE *out, FILE *err, bo
         bool progressOnErr);
 
 std::string HelpText();
+// "<program> (700Tools) <release>" and the versions of the two libraries, one per line.
+std::string VersionText(const std::string &program);
 
 } // namespace tools700::cli

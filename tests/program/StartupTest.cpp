@@ -17,6 +17,7 @@
 #include "tools700/online/VarDlg.h"
 #endif
 
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 
@@ -28,6 +29,20 @@
 using namespace tools700;
 
 namespace {
+
+// The versions of both libraries, one per line, as --version shows them.
+std::string LibraryVersionsWithoutTimes()
+{
+    std::string text;
+    std::string more = LibraryVersionsText();
+    for (size_t start = 0; start < more.size();) {
+        const size_t end = more.find('\n', start);
+        const std::string line = more.substr(start, end - start);
+        text += line.substr(0, line.find(", ")) + "\n";
+        start = end + 1;
+    }
+    return text;
+}
 
 class StartupTest : public ::testing::Test {
 protected:
@@ -137,6 +152,36 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
     EXPECT_EQ(messages.texts()[0], more);
     EXPECT_EQ(messages.shown()[0].kind, BoxKind::Plain);
     EXPECT_EQ(program.about->windowTitle(), "About 700Tools");
+
+    // The about box names the folders in use; the build-tree test program keeps its data beside
+    // itself, where the "cfg" folder now exists.
+    const Session &session = program.session;
+    EXPECT_EQ(session.ProgramDir, session.Folders.dataDir);
+    EXPECT_EQ(session.CfgDir, session.ProgramDir + "cfg/");
+    EXPECT_TRUE(QDir(QString::fromStdString(session.CfgDir)).exists());
+    const QString folders = program.about->FoldersText();
+    EXPECT_TRUE(folders.contains(QString::fromStdString("Data folder: " + session.ProgramDir))) << folders.toStdString();
+    EXPECT_TRUE(folders.contains(QString::fromStdString("Help folder: " + session.Folders.helpDir)));
+}
+
+TEST_F(StartupTest, HelpAndVersionAnswerWithoutStartingAnything)
+{
+    const std::string usage = UsageText();
+    EXPECT_EQ(usage.rfind("Usage: Tools700 [-inhouse]\n", 0), 0u);
+    EXPECT_NE(usage.find("--version"), std::string::npos);
+    const std::string version = VersionText();
+    EXPECT_EQ(version.rfind("Tools700 (700Tools) 1.023\n", 0), 0u) << version;
+    EXPECT_EQ(version.substr(version.find('\n') + 1), LibraryVersionsWithoutTimes());
+
+    // The real program: no window, no single-instance lock, exit code 0.
+    for (const char *option : {"--help", "--version"}) {
+        const std::string program = std::string(TOOLS700_BIN_DIR) + "/Tools700";
+        const std::string out = dir.filePath(QStringLiteral("out.txt")).toStdString();
+        const std::string command = "env -u DISPLAY QT_QPA_PLATFORM=none " + program + " " + option + " > " + out;
+        EXPECT_EQ(std::system(command.c_str()), 0) << option;
+        EXPECT_EQ(ReadAll(QString::fromStdString(out)).toStdString(), option == std::string("--help") ? usage : version);
+    }
+    EXPECT_EQ(RunInformationOption({"-inhouse"}, stdout), std::nullopt);
 }
 
 TEST_F(StartupTest, ASecondStartSaysSoAndEndsLeavingTheFirstRunning)

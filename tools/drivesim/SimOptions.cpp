@@ -83,6 +83,8 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
         long long n = 0;
         if (a == "--help" || a == "-h") {
             o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
         } else if (a == "--device") {
             if (!value(o.device)) return std::nullopt;
             if (o.device.empty()) { error = "--device needs a path"; return std::nullopt; }
@@ -214,6 +216,7 @@ Observation:
   --trace FILE         append one line per request received to FILE
   --trace-time         end each trace line with the time it was received (ms since start)
   --help               this text
+  --version            the release of 700Tools and of the link library
 SIGTERM or SIGINT ends the simulator cleanly.
 )";
 }

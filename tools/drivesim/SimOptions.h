@@ -36,6 +36,7 @@ struct SimOptions {
     std::string firmwareFile;           // --fwfile PATH: where an accepted firmware image goes
     int eraseMs = 150;                  // --erase-ms MS: how long a memory erase takes
     bool help = false;
+    bool version = false;               // --version: the release and the library
 };
 
 // Parses argv (argv[0] is the program). Returns the options, or nullopt with `error` set.

@@ -14,6 +14,8 @@
 #include "TraceLog.h"
 #include "Transport.h"
 #include "WireNames.h"
+#include "comm700.h"
+#include "tools700/Release.h"
 #include "tools700/wire/Drive.h"
 #include "tools700/wire/Receiver.h"
 
@@ -48,6 +50,12 @@ int main(int argc, char** argv)
     const SimOptions options = *parsed;
     if (options.help) {
         std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        char version[80] = {};
+        CommDLLVersion700(version);
+        std::printf("%s%s\n", tools700::ReleaseLine("drivesim").c_str(), version);
         return 0;
     }
     const WireNames names = WireNames::FromLibrary();

@@ -71,11 +71,12 @@ TMainForm::TMainForm(Session &session, Messages &messages, const QString &progra
     setProperty("helpContext", kHelpMainForm);
 
     // 1. Program folder and configuration folder.
-    const QFileInfo program(programFile);
-    session_.ProgramDir = (program.absolutePath() + QLatin1Char('/')).toStdString();
+    session_.Folders = FindProgramFolders(QFileInfo(programFile).absoluteFilePath().toStdString());
+    session_.ProgramDir = session_.Folders.dataDir;
     session_.CfgDir = session_.ProgramDir + "cfg/";
-    // 2. The "cfg" folder (a failure is not reported; the dialogs then start elsewhere).
-    QDir(QString::fromStdString(session_.ProgramDir)).mkpath(QStringLiteral("cfg"));
+    // 2. The "cfg" folder, and with it the user's data folder of an installed program (a failure
+    // is not reported; the dialogs then start elsewhere).
+    QDir().mkpath(QString::fromStdString(session_.CfgDir));
     // 4. "-inhouse", alone on the command line.
     session_.InHouse =
         args.size() == 1 && args.front().compare(QStringLiteral("-inhouse"), Qt::CaseInsensitive) == 0;

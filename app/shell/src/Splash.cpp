@@ -1,6 +1,7 @@
 #include "tools700/shell/Splash.h"
 
 #include "tools700/Messages.h"
+#include "tools700/Release.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -122,8 +123,14 @@ TAbout::TAbout(Messages &messages, std::function<std::string()> moreText, QWidge
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
     label1->setFont(big);
-    auto *label2 = new QLabel(QStringLiteral("Release 1.023"), this);
+    auto *label2 = new QLabel(QStringLiteral("Release ") + QString::fromLatin1(Release()), this);
     label2->setObjectName(QStringLiteral("Label2"));
+    // The folders in use: which one a technician's files are in depends on how the program runs.
+    lblFolders_ = new QLabel(this);
+    lblFolders_->setObjectName(QStringLiteral("lblFolders"));
+    lblFolders_->setTextFormat(Qt::PlainText);
+    lblFolders_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblFolders_->setAccessibleName(QStringLiteral("Folders"));
     auto *btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
@@ -138,12 +145,21 @@ TAbout::TAbout(Messages &messages, std::function<std::string()> moreText, QWidge
     layout->addWidget(picture, 0, Qt::AlignHCenter);
     layout->addWidget(label1, 0, Qt::AlignHCenter);
     layout->addWidget(label2, 0, Qt::AlignHCenter);
+    layout->addWidget(lblFolders_);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnMore, &QPushButton::clicked, this, &TAbout::btnMoreClick);
 }
+
+void TAbout::SetFolders(const std::string &text)
+{
+    lblFolders_->setText(QString::fromStdString(text));
+    lblFolders_->setAccessibleDescription(lblFolders_->text());
+}
+
+QString TAbout::FoldersText() const { return lblFolders_->text(); }
 
 void TAbout::btnMoreClick() { messages_.Message(moreText_ ? moreText_() : std::string()); }
 

@@ -36,6 +36,8 @@ Application::Application(int &argc, char **argv) : QApplication(argc, argv)
     setApplicationName(QString::fromLatin1(kAppTitle));
     setApplicationDisplayName(QString::fromLatin1(kAppTitle));
     setOrganizationName(QStringLiteral("Korvane"));
+    // Ties the running windows to the desktop entry (its icon and name in task bars).
+    setDesktopFileName(QStringLiteral("com.korvane.tools700"));
     InstallAccessibleWidgets();
 }
 

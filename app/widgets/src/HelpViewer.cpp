@@ -1,5 +1,7 @@
 #include "tools700/widgets/HelpViewer.h"
 
+#include "tools700/ProgramFolders.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -102,12 +104,10 @@ QString HelpIndex::PathOf(const HelpPage &page) const
     return QDir(folder_).filePath(page.file);
 }
 
-QString DefaultHelpFolder(const QString &programDir)
+QString DefaultHelpFolder()
 {
-    const char *env = std::getenv("TOOLS700_HELP_DIR");
-    if (env && *env)
-        return QString::fromLocal8Bit(env);
-    return programDir + QStringLiteral("help");
+    const QString exe = QCoreApplication::applicationFilePath();
+    return QString::fromStdString(FindProgramFolders(exe.toStdString()).helpDir);
 }
 
 THelpViewer::THelpViewer(QWidget *parent) : QDialog(parent)
@@ -264,7 +264,7 @@ THelpViewer &AppHelp()
     if (!viewer) {
         viewer = new THelpViewer;
         viewer->setAttribute(Qt::WA_DeleteOnClose, false);
-        viewer->SetHelpFolder(DefaultHelpFolder(QCoreApplication::applicationDirPath() + QLatin1Char('/')));
+        viewer->SetHelpFolder(DefaultHelpFolder());
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
             delete viewer;
             viewer = nullptr;

@@ -5,6 +5,8 @@
 // its typed identity, and a window opens another one through Open() without linking it.
 #pragma once
 
+#include "tools700/ProgramFolders.h"
+
 #include <array>
 #include <cstddef>
 #include <functional>
@@ -43,9 +45,12 @@ public:
 
     // The "-inhouse" option: more motors and variables are offered.
     bool InHouse = false;
-    // The program's folder with a trailing separator; the folder of the configuration files.
+    // The program's folder with a trailing separator (where configurations, user motors and
+    // Scope.log are written: beside a build-tree program, in the user's data folder for an
+    // installed one); the folder of the configuration files; and all folders in use.
     std::string ProgramDir;
     std::string CfgDir;
+    ProgramFolders Folders;
     // Model code of the connected drive, 0 when none or unreadable.
     int DriveModel = 0;
     // For a 740-family drive: true in Serial Control Mode, false in SERCOS Control Mode.

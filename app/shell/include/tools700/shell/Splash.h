@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 
@@ -36,9 +37,13 @@ public:
     // `moreText` gives the libraries' versions for "&More"; `messages` shows them.
     TAbout(Messages &messages, std::function<std::string()> moreText, QWidget *parent = nullptr);
     void btnMoreClick();
+    // The folders the program uses (program, data, help), one per line.
+    void SetFolders(const std::string &text);
+    QString FoldersText() const;
 
 private:
     Messages &messages_;
+    QLabel *lblFolders_ = nullptr;
     std::function<std::string()> moreText_;
 };
 

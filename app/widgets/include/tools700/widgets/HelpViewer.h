@@ -53,8 +53,7 @@ class THelpViewer : public QDialog {
 public:
     explicit THelpViewer(QWidget *parent = nullptr);
 
-    // Folder of the pages; the default is the "help" folder beside the program, or the one that
-    // TOOLS700_HELP_DIR names.
+    // Folder of the pages; the default is DefaultHelpFolder().
     void SetHelpFolder(const QString &folder);
     const HelpIndex &Index() const { return index_; }
 
@@ -80,8 +79,9 @@ private:
     QString current_;
 };
 
-// Default help folder for a program folder (with trailing separator).
-QString DefaultHelpFolder(const QString &programDir);
+// The help folder of this program: TOOLS700_HELP_DIR, else "help" beside a build-tree program,
+// else the installation's help folder (see ProgramFolders.h).
+QString DefaultHelpFolder();
 
 // The viewer of the program; created on first use.
 THelpViewer &AppHelp();
