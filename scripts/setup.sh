@@ -11,6 +11,11 @@
 #   xvfb xauth                               screenshots under a virtual display
 #   poppler-utils                            pdftotext, reading printed PDF listings back in the tests
 #   fonts-dejavu-core                        a fixed-pitch font for printing
+#   help2man                                 the man pages, made from each program's --help
+#   desktop-file-utils appstream             the installation test validates the desktop entry
+#                                            and the AppStream metainfo
+#   file lintian                             scripts/package.sh: CPack's dependency lookup, and
+#                                            the check of the .deb
 set -euo pipefail
 
 packages=(
@@ -19,6 +24,7 @@ packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   xvfb xauth poppler-utils fonts-dejavu-core
+  help2man desktop-file-utils appstream file lintian
 )
 
 missing=()
