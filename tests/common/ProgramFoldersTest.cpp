@@ -4,6 +4,7 @@
 
 #include "tools700/ProgramFolders.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -64,13 +65,39 @@ TEST_F(ProgramFoldersTest, AnInstalledProgramWritesToTheUsersDataFolder)
 
 TEST_F(ProgramFoldersTest, AFolderThatCannotBeWrittenSendsTheDataHome)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root can write every folder";
     const std::string program = Program("opt/tools/bin");
-    fs::permissions(tmp.Path() / "opt/tools/bin", fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(tmp.Path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(tmp.Path() / "opt/tools/bin", fs::perms::owner_read | fs::perms::owner_exec |
+                                                      fs::perms::others_read | fs::perms::others_exec);
+    // Root may write every folder: the decision is then made by an unprivileged child.
+    auto decide = [&]() -> std::string {
+        if (geteuid() != 0)
+            return FindProgramFolders(program, env).dataDir;
+        int fds[2];
+        if (pipe(fds) != 0)
+            return "pipe failed";
+        const pid_t pid = fork();
+        if (pid == 0) {
+            close(fds[0]);
+            if (setgid(65534) != 0 || setuid(65534) != 0)
+                _exit(1);
+            const std::string dir = FindProgramFolders(program, env).dataDir;
+            const ssize_t n = write(fds[1], dir.data(), dir.size());
+            _exit(n == static_cast<ssize_t>(dir.size()) ? 0 : 1);
+        }
+        close(fds[1]);
+        std::string out;
+        char buf[256];
+        for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;)
+            out.append(buf, static_cast<size_t>(n));
+        close(fds[0]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? out : "child failed";
+    };
+    EXPECT_EQ(decide(), "/home/tech/.local/share/700Tools/");
     const ProgramFolders f = FindProgramFolders(program, env);
     EXPECT_FALSE(f.installed);
-    EXPECT_EQ(f.dataDir, "/home/tech/.local/share/700Tools/");
     EXPECT_EQ(f.helpDir, (tmp.Path() / "opt/tools/bin/help").string());
 }
 
