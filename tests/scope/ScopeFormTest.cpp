@@ -13,6 +13,7 @@
 #include "tools700/scope/ScopeForm.h"
 #include "tools700/scope/ScopeGraph.h"
 #include "tools700/widgets/Accessibility.h"
+#include "tools700/widgets/HelpViewer.h"
 #include "tools700/widgets/Settings.h"
 
 #include "../support/TempDir.h"
@@ -344,6 +345,19 @@ TEST_F(ScopeFormTest, SwitchBringsUpTheOnlineWindowWhenThereIsOne)
     ASSERT_TRUE(form->btnSwitch->isEnabled());
     form->btnSwitch->click();
     EXPECT_EQ(opened, 1);
+}
+
+TEST_F(ScopeFormTest, ItsHelpPageIsFoundByItsContextAndItsKeywords)
+{
+    TScopeForm form(session, messages, nullptr, link.Reader());
+    HelpIndex index;
+    index.Load(QStringLiteral(TOOLS700_BIN_DIR "/help"));
+    const HelpPage *page = index.ByContext(form.property("helpContext").toInt());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->file, "scope.html");
+    EXPECT_EQ(page->title, "Oscilloscope");
+    ASSERT_FALSE(index.ByKeyword(QStringLiteral("single sweep")).isEmpty());
+    EXPECT_EQ(index.ByKeyword(QStringLiteral("single sweep")).front()->file, "scope.html");
 }
 
 // The window on the real link against the drive simulator.
