@@ -250,7 +250,7 @@ std::string CsvField(const std::string &text)
 
 } // namespace
 
-bool TScope::WriteCsv(const std::string &fileName) const
+bool TScope::WriteCsv(const std::string &fileName, int lastFrames) const
 {
     std::FILE *f = std::fopen(fileName.c_str(), "w");
     if (!f)
@@ -269,9 +269,12 @@ bool TScope::WriteCsv(const std::string &fileName) const
         std::fprintf(f, "# Trigger: %s, level %.15g %s\n", triggerText.c_str(), TriggerLevel(), triggerUnits.c_str());
     std::fprintf(f, "Frame,Time (s),%s,%s\n", CsvField(SourceName(1) + " (" + SourceUnits(1) + ")").c_str(),
                  CsvField(SourceName(2) + " (" + SourceUnits(2) + ")").c_str());
+    const int newest = readPos_ == writePos_ ? 0 : samples_[static_cast<std::size_t>((writePos_ + kHistorySize - 1) % kHistorySize)].frame;
     int first = -1;
     for (int p = readPos_; p != writePos_; p = Next(p)) {
         const Sample &s = samples_[static_cast<std::size_t>(p)];
+        if (lastFrames > 0 && s.frame <= newest - lastFrames)
+            continue;
         if (first < 0)
             first = s.frame;
         std::fprintf(f, "%d,%.6f,%.9g,%.9g\n", s.frame - first + 1, s.seconds, s.ch1, s.ch2);

@@ -103,8 +103,9 @@ public:
     std::string LogPath() const { return programDir_ + "Scope.log"; }
 
     // The history as CSV: a header with the signals, units, timebase and trigger, then one line
-    // per pair with its frame, its time in seconds and both channels in signal units.
-    bool WriteCsv(const std::string &fileName) const;
+    // per pair with its frame, its time in seconds and both channels in signal units. With
+    // `lastFrames` above 0 only the pairs of that many newest frames.
+    bool WriteCsv(const std::string &fileName, int lastFrames = 0) const;
     // Forgets the history (the chart keeps what it shows).
     void ClearHistory();
 
