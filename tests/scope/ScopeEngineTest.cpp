@@ -4,7 +4,7 @@
 #include "tools700/scope/ScopeStore.h"
 #include "tools700/scope/TScope.h"
 
-#include "../support/TempDir.h"
+#include "../config/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +16,6 @@
 using namespace tools700::scope;
 
 namespace {
-
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class ScopeEngineTest : public ::testing::Test {
 protected:
@@ -83,7 +75,7 @@ TEST_F(ScopeEngineTest, TenFullFramesLeaveTheNewestNineInTheLogAndASecondCloseAn
         Frame(scope, 100, f, -f * 0.5);
     EXPECT_EQ(scope.History().size(), 900u);
     scope.SaveSettings(nullptr);
-    const std::string log = ReadFile(Dir() + "Scope.log");
+    const std::string log = testutil::ReadText(Dir() + "Scope.log");
     std::string expected;
     for (int f = 1; f <= 9; ++f) {
         expected += "*** frame " + std::to_string(f) + " ***\n";
@@ -96,7 +88,7 @@ TEST_F(ScopeEngineTest, TenFullFramesLeaveTheNewestNineInTheLogAndASecondCloseAn
     EXPECT_EQ(log, expected);
     EXPECT_TRUE(scope.History().empty());
     scope.SaveSettings(nullptr);
-    EXPECT_EQ(ReadFile(Dir() + "Scope.log"), "");
+    EXPECT_EQ(testutil::ReadText(Dir() + "Scope.log"), "");
 }
 
 TEST_F(ScopeEngineTest, ShortFramesOfASweepNeverRunPastTheRing)
@@ -116,7 +108,7 @@ TEST_F(ScopeEngineTest, ShortFramesOfASweepNeverRunPastTheRing)
     EXPECT_DOUBLE_EQ(before.back().ch1, 3.0);
     // The log ends at the newest pair and holds every pair of the history once.
     ASSERT_TRUE(scope.WriteLog());
-    const std::string log = ReadFile(Dir() + "Scope.log");
+    const std::string log = testutil::ReadText(Dir() + "Scope.log");
     std::size_t lines = 0, headers = 0;
     std::istringstream in(log);
     for (std::string line; std::getline(in, line);) {
@@ -269,7 +261,7 @@ TEST_F(ScopeEngineTest, CsvHoldsTheHistoryInSignalUnits)
     Frame(scope, 100, 1200, 12.5);
     Frame(scope, 40, -300, 0);
     ASSERT_TRUE(scope.WriteCsv(Dir() + "capture.csv"));
-    std::istringstream in(ReadFile(Dir() + "capture.csv"));
+    std::istringstream in(testutil::ReadText(Dir() + "capture.csv"));
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);

@@ -16,7 +16,7 @@
 #include "tools700/widgets/HelpViewer.h"
 #include "tools700/widgets/Settings.h"
 
-#include "../support/TempDir.h"
+#include "../config/TempDir.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,14 +46,6 @@ std::string Plain(std::string text)
     for (std::size_t at; (at = text.find("  ")) != std::string::npos;)
         text.erase(at, 1);
     return text;
-}
-
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 class ScopeFormTest : public ::testing::Test {
@@ -285,7 +277,7 @@ TEST_F(ScopeFormTest, TheHistoryGoesToACsvFileAndTheChartToAPicture)
     QString chosen = QString::fromStdString(dir.File("capture.csv"));
     form->chooseSaveFile = [&](const QString &, const QString &) { return chosen; };
     form->btnSaveCsvClick();
-    const std::string csv = ReadFile(dir.File("capture.csv"));
+    const std::string csv = testutil::ReadText(dir.File("capture.csv"));
     EXPECT_NE(csv.find("Frame,Time (s),Velocity Feedback (Rpm),Analog Input (Volts)\n1,0.000000,2,-2\n"),
               std::string::npos)
         << csv.substr(0, 300);
@@ -317,7 +309,7 @@ TEST_F(ScopeFormTest, ClosingKeepsTheSettingsAndTheLogForTheNextWindow)
         form->close();
         EXPECT_FALSE(form->isVisible());
     }
-    EXPECT_EQ(ReadFile(dir.File("Scope.log")).rfind("*** frame 1 ***\n", 0), 0u);
+    EXPECT_EQ(testutil::ReadText(dir.File("Scope.log")).rfind("*** frame 1 ***\n", 0), 0u);
     QSettings ini(settings.path(), QSettings::IniFormat);
     EXPECT_EQ(ini.value(QStringLiteral("SOFTWARE/Korvane/700/Scope/ThickTrace2")).toInt(), 1);
     EXPECT_EQ(ini.value(QStringLiteral("SOFTWARE/Korvane/700/Scope/SingleSweep")).toInt(), 0);

@@ -14,8 +14,6 @@ namespace tools700 {
 
 namespace {
 
-bool Valid(int trace, int point) { return trace >= 0 && trace < scope::kTraces && point >= 0 && point < scope::kPoints; }
-
 const QColor kTraceColors[scope::kTraces] = {Qt::red, Qt::blue};
 
 } // namespace
@@ -28,7 +26,7 @@ ScopeGraph::ScopeGraph(QWidget *parent) : QChartView(parent)
     chart_->legend()->setAlignment(Qt::AlignBottom);
     axisX_ = new QValueAxis(chart_);
     axisX_->setTitleText(QStringLiteral("Time in seconds"));
-    axisX_->setRange(0, maxX_);
+    axisX_->setRange(0, 0.1);
     axisX_->setTickCount(11);
     axisX_->setLabelFormat(QStringLiteral("%.3g"));
     axisY_ = new QValueAxis(chart_);
@@ -61,30 +59,15 @@ ScopeGraph::ScopeGraph(QWidget *parent) : QChartView(parent)
 
 ScopeGraph::~ScopeGraph() = default;
 
-void ScopeGraph::SetXData(int trace, int point, float seconds)
-{
-    if (Valid(trace, point))
-        x_[trace][point] = seconds;
-}
-
-void ScopeGraph::SetYData(int trace, int point, float divisions)
-{
-    if (Valid(trace, point))
-        y_[trace][point] = divisions;
-}
-
-float ScopeGraph::GetXData(int trace, int point) const { return Valid(trace, point) ? x_[trace][point] : 0.0f; }
-
-float ScopeGraph::GetYData(int trace, int point) const { return Valid(trace, point) ? y_[trace][point] : 0.0f; }
-
 void ScopeGraph::SetManualMaxX(double seconds)
 {
-    maxX_ = seconds;
+    PointChart::SetManualMaxX(seconds);
     axisX_->setRange(0, seconds);
 }
 
 void ScopeGraph::Redraw()
 {
+    PointChart::Redraw();
     if (!redraw_->isActive())
         redraw_->start();
 }
@@ -101,7 +84,7 @@ void ScopeGraph::Push()
         QList<QPointF> points;
         points.reserve(scope::kPoints);
         for (int i = 0; i < scope::kPoints; ++i)
-            points.append(QPointF(x_[t][i], y_[t][i]));
+            points.append(QPointF(GetXData(t, i), GetYData(t, i)));
         series_[t]->replace(points);
     }
     ++repaints_;
@@ -150,7 +133,7 @@ void ScopeGraph::mousePressEvent(QMouseEvent *event)
     int nearest = cursor_;
     double best = -1;
     for (int i = 0; i < scope::kPoints; ++i) {
-        const double d = std::abs(x_[0][i] - value.x());
+        const double d = std::abs(GetXData(0, i) - value.x());
         if (best < 0 || d < best) {
             best = d;
             nearest = i;
@@ -178,7 +161,7 @@ void ScopeGraph::drawForeground(QPainter *painter, const QRectF &rect)
     if (!cursorEnabled_)
         return;
     const QRectF area = chart_->plotArea();
-    const QPointF at = chart_->mapToPosition(QPointF(x_[0][cursor_], 0), series_[0]);
+    const QPointF at = chart_->mapToPosition(QPointF(GetXData(0, cursor_), 0), series_[0]);
     const double x = std::clamp(at.x(), area.left(), area.right());
     painter->save();
     painter->setPen(QPen(Qt::black, 1, Qt::DashLine));

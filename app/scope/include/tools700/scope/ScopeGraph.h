@@ -19,16 +19,12 @@ namespace tools700 {
 inline constexpr int kNormalLine = 9;
 inline constexpr int kThickLine = 10;
 
-class ScopeGraph : public QChartView, public scope::ScopeChart {
+class ScopeGraph : public QChartView, public scope::PointChart {
     Q_OBJECT
 public:
     explicit ScopeGraph(QWidget *parent = nullptr);
     ~ScopeGraph() override;
 
-    void SetXData(int trace, int point, float seconds) override;
-    void SetYData(int trace, int point, float divisions) override;
-    float GetXData(int trace, int point) const override;
-    float GetYData(int trace, int point) const override;
     void SetManualMaxX(double seconds) override;
     // The points set since the last redraw go to the traces with the next turn of the event loop
     // (frames arriving faster than the screen is drawn are shown together).
@@ -36,7 +32,6 @@ public:
     // Shows the points at once.
     void Update();
 
-    double ManualMaxX() const { return maxX_; }
     void SetSubsetLabel(int trace, const QString &label);
     QString SubsetLabel(int trace) const;
     void SetSubsetLineType(int trace, int type);
@@ -69,10 +64,7 @@ private:
     QValueAxis *axisX_ = nullptr;
     QValueAxis *axisY_ = nullptr;
     QTimer *redraw_ = nullptr;
-    float x_[scope::kTraces][scope::kPoints] = {};
-    float y_[scope::kTraces][scope::kPoints] = {};
     int lineTypes_[scope::kTraces] = {kNormalLine, kNormalLine};
-    double maxX_ = 0.1;
     bool cursorEnabled_ = false;
     int cursor_ = 0;
     int repaints_ = 0;

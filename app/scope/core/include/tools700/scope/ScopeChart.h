@@ -22,7 +22,7 @@ public:
     virtual void Redraw() = 0;
 };
 
-// A chart that only keeps its points (the command-line tool's, and a scope without a window).
+// A chart that keeps its points: the command-line tool's, and what the window's chart draws from.
 class PointChart : public ScopeChart {
 public:
     void SetXData(int trace, int point, float seconds) override;
