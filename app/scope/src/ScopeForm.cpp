@@ -523,7 +523,11 @@ bool TScopeForm::eventFilter(QObject *watched, QEvent *event)
     auto *edit = qobject_cast<QLineEdit *>(watched);
     if (edit && !reading_) {
         if (event->type() == QEvent::FocusOut) {
-            Exit(edit);
+            // Leaving the edit for another control is an entry; another window or a list
+            // opening over the window is not.
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                Exit(edit);
         } else if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent *>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
