@@ -18,9 +18,10 @@ const QColor kTraceColors[scope::kTraces] = {Qt::red, Qt::blue};
 
 } // namespace
 
-ScopeGraph::ScopeGraph(QWidget *parent) : QChartView(parent)
+// The view is made with its chart: one set later would leave the view's own first chart behind.
+ScopeGraph::ScopeGraph(QWidget *parent) : QChartView(new QChart, parent)
 {
-    chart_ = new QChart;
+    chart_ = chart();
     chart_->setTitle(QStringLiteral("Korvane Systems DazuDizir"));
     chart_->setAnimationOptions(QChart::NoAnimation);
     chart_->legend()->setAlignment(Qt::AlignBottom);
@@ -46,7 +47,6 @@ ScopeGraph::ScopeGraph(QWidget *parent) : QChartView(parent)
         series_[t]->attachAxis(axisY_);
         SetSubsetLineType(t, kNormalLine);
     }
-    setChart(chart_);
     setRenderHint(QPainter::Antialiasing, false);
     setFocusPolicy(Qt::ClickFocus);
     setMouseTracking(false);
