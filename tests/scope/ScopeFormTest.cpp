@@ -367,10 +367,12 @@ TEST_F(ScopeFormSimTest, RunsWhileItsSettingsChangeAndShowsALostDriveWithinAQuar
     };
     ASSERT_TRUE(frames(3));
     EXPECT_FALSE(form->pnlNoComm->isVisible());
-    // Changes while the pump fetches.
+    // Changes while the pump fetches; signals that cross the level 0, so every trigger fires.
+    const char *crossing[] = {"Velocity Feedback",       "Current Command",         "Current Feedback",
+                              "IU (current in phase U)", "VU (voltage in phase U)", "Analog Output"};
     for (int i = 0; i < 6; ++i) {
-        form->cmbSource1->setCurrentIndex((i * 5) % 31);
-        form->cmbSource2->setCurrentIndex((i * 7 + 3) % 31);
+        form->cmbSource1->setCurrentIndex(form->cmbSource1->findText(QString::fromLatin1(crossing[i])));
+        form->cmbSource2->setCurrentIndex(form->cmbSource2->findText(QString::fromLatin1(crossing[5 - i])));
         Enter(form->edtCh1Gain, QString::number(i + 1));
         Enter(form->edtCh2Offset, QString::number(-i));
         form->cmbTrigger->setCurrentIndex(i % 5);
