@@ -15,6 +15,9 @@
 #include "tools700/online/VarChange.h"
 #include "tools700/online/VarDlg.h"
 #endif
+#if TOOLS700_WITH_SCOPE
+#include "tools700/scope/ScopeForm.h"
+#endif
 #if TOOLS700_WITH_WIZARD
 #include "tools700/wizard/CfgNewDlg.h"
 #include "tools700/wizard/IOWizardDlg.h"
@@ -175,6 +178,10 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
 #if TOOLS700_WITH_WIZARD
     auto *printDlg = Keep(program, std::make_unique<TPrintCfgDialog>(main));
     auto *saveForm = Keep(program, std::make_unique<TSaveForm>(session, messages, *printDlg, main));
+#endif
+#if TOOLS700_WITH_SCOPE
+    auto *scopeForm = Keep(program, std::make_unique<TScopeForm>(session, messages, main));
+    session.Register(Window::Oscilloscope, [scopeForm] { ShowInFront(scopeForm); });
 #endif
 #if TOOLS700_WITH_ONLINE
     vardlg->SetChangeDialog(Keep(program, std::make_unique<TVarChange>(messages, main)));

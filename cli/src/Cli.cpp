@@ -3,6 +3,7 @@
 #include "IniSettings.h"
 #include "ProgressBar.h"
 #include "TerminalMessages.h"
+#include "Scope.h"
 #include "Watch.h"
 #include "comm700.h"
 #include "mdb700.h"
@@ -52,6 +53,8 @@ struct Options {
     std::optional<int> rows;
     std::optional<double> interval;
     std::optional<int> count;
+    ScopeOptions scope;             // scope's --ch1, --ch2, --timebase, ... (checked by the command)
+    bool scopeOption = false;       // one of them was given
     std::vector<std::string> words; // command and its operands
 };
 
@@ -577,6 +580,23 @@ int CmdWatch(Context &ctx)
     return Watch(w, ctx.out);
 }
 
+int CmdScope(Context &ctx)
+{
+    if (ctx.opt.words.size() != 1)
+        throw UsageError("scope takes no operands");
+    ScopeOptions o = ctx.opt.scope;
+    o.quiet = ctx.opt.quiet;
+    if (const std::string problem = CheckScopeOptions(o); !problem.empty()) {
+        if (problem.find("is not a scope signal") != std::string::npos) {
+            std::fprintf(ctx.err, "%s\n", problem.c_str());
+            return kUnknownName;
+        }
+        throw UsageError(problem);
+    }
+    OpenLink(ctx);
+    return CaptureScope(o, ctx.out, ctx.err);
+}
+
 Options ParseArgs(const std::vector<std::string> &args)
 {
     Options o;
@@ -633,6 +653,28 @@ Options ParseArgs(const std::vector<std::string> &args)
                 throw UsageError("--count must be at least 1");
         } else if (a == "--mde-dir")
             o.mdeDir = value("--mde-dir");
+        else if (a == "--ch1" || a == "--ch2") {
+            (a == "--ch1" ? o.scope.ch1 : o.scope.ch2) = value(a.c_str());
+            o.scopeOption = true;
+        } else if (a == "--timebase" || a == "--level") {
+            auto v = ParseNumber(value(a.c_str()));
+            if (!v)
+                throw UsageError(a + " must be a number");
+            (a == "--timebase" ? o.scope.timebase : o.scope.level) = *v;
+            o.scopeOption = true;
+        } else if (a == "--trigger") {
+            o.scope.trigger = ParseInt(value("--trigger"), "--trigger");
+            o.scopeOption = true;
+        } else if (a == "--frames") {
+            o.scope.frames = ParseInt(value("--frames"), "--frames");
+            o.scopeOption = true;
+        } else if (a == "--single") {
+            o.scope.single = true;
+            o.scopeOption = true;
+        } else if (a == "--csv") {
+            o.scope.csv = value("--csv");
+            o.scopeOption = true;
+        }
         else if (a == "--")
             o.words.insert(o.words.end(), args.begin() + static_cast<long>(i) + 1, args.end()), i = args.size();
         else if (a.size() > 1 && a[0] == '-' && !ParseNumber(a))
@@ -683,6 +725,17 @@ Commands:
                            mode and fault state, one block every S seconds
                            (default 1), N times or until interrupted; exit 4
                            when a poll was not answered
+  scope --csv FILE [--ch1 NAME] [--ch2 NAME] [--timebase MS] [--trigger N
+        --level X] [--single] [--frames N]
+                           captures of two drive signals, saved as CSV (time in
+                           seconds, both channels in their units). NAME: a
+                           Source of the scope window (default "Analog Input");
+                           MS: 1, 2, 5, 10, 20, 50 or 100 ms per sample (default
+                           1); N: 0 free running, 1/2 channel 1 rising/falling
+                           edge, 3/4 channel 2, at level X (in the trigger
+                           signal's unit); --single arms one sweep and saves it
+                           when complete; --frames 1..9 free-running frames
+                           (default 1); exit 4 when no capture came
 
 Options:
   --port N       0 the simulator channel, 1..4 serial port COM1..COM4
@@ -751,7 +804,7 @@ int Run(const std::vector<std::string> &args, FILE *in, FILE *out, FILE *err, bo
             {"status", CmdStatus}, {"upload", CmdUpload}, {"download", CmdDownload},
             {"new", CmdNew},       {"diff", CmdDiff},     {"list", CmdList},
             {"print", CmdPrint},   {"motors", CmdMotors}, {"drives", CmdDrives},
-            {"watch", CmdWatch},
+            {"watch", CmdWatch},   {"scope", CmdScope},
         };
         auto it = commands.find(ctx.opt.words[0]);
         if (it == commands.end())

@@ -15,6 +15,7 @@
 #if TOOLS700_WITH_ONLINE
 #include "tools700/online/VarChange.h"
 #include "tools700/online/VarDlg.h"
+#include "tools700/scope/ScopeForm.h"
 #endif
 
 #include <QDir>
@@ -110,17 +111,17 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
     ScriptedMessages messages;
     Program program;
     ASSERT_EQ(StartProgram(program, messages, dir.filePath(QStringLiteral("Tools700")), {}), StartResult::Started);
-    EXPECT_EQ(program.creationOrder, (QStringList{"MainForm", "vardlg", "PrintCfgDialog", "SaveForm", "VarChange",
+    EXPECT_EQ(program.creationOrder, (QStringList{"MainForm", "vardlg", "PrintCfgDialog", "SaveForm", "ScopeForm", "VarChange",
                                                   "About", "CfgNewDlg", "IOWizardDlg", "ComportDlg", "InertiaRDlg"}));
     // The windows built are registered, so their entries are enabled; the others are not.
     EXPECT_TRUE(program.session.Available(Window::NewConfiguration));
     EXPECT_TRUE(program.session.EditorAvailable());
     EXPECT_TRUE(program.session.Available(Window::InertiaRatio));
     EXPECT_TRUE(program.session.Available(Window::PortAxis));
-    EXPECT_FALSE(program.session.Available(Window::Oscilloscope));
+    EXPECT_TRUE(program.session.Available(Window::Oscilloscope));
     EXPECT_TRUE(program.mainForm->bbtnNew->isEnabled());
     EXPECT_TRUE(program.mainForm->bbtnEditFile->isEnabled());
-    EXPECT_FALSE(program.mainForm->bbtnScope->isEnabled());
+    EXPECT_TRUE(program.mainForm->bbtnScope->isEnabled());
     // Edit Online finds the on-line window, which opens the change dialog made after it.
     EXPECT_TRUE(program.session.Available(Window::OnlineDrive));
     EXPECT_TRUE(program.mainForm->bbtnEditOnline->isEnabled());
@@ -130,6 +131,17 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
     EXPECT_NE(program.Find<TVarChange>(), nullptr);
     EXPECT_TRUE(program.session.Open(Window::OnlineDrive));
     EXPECT_TRUE(vardlg->isVisible());
+    // The on-line window and the oscilloscope bring each other up.
+    auto *scope = program.Find<TScopeForm>();
+    ASSERT_NE(scope, nullptr);
+    EXPECT_FALSE(scope->isVisible());
+    vardlg->btnSwitchClick();
+    EXPECT_TRUE(scope->isVisible());
+    vardlg->hide();
+    EXPECT_TRUE(scope->btnSwitch->isEnabled());
+    scope->btnSwitch->click();
+    EXPECT_TRUE(vardlg->isVisible());
+    scope->hide();
     vardlg->hide();
     EXPECT_FALSE(program.mainForm->isVisible());
     EXPECT_FALSE(program.comportDlg->isVisible());

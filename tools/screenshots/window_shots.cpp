@@ -1,20 +1,28 @@
 // window_shots OUTDIR [PART...]: saves pictures of the program's windows in typical states as
 // OUTDIR/<name>.png. Parts: "wizard" (the configuration editor: first page, the I/O wizard for a
-// 730 drive in mode 7 and for a 740 drive, each tab of the second page, the save window).
+// 730 drive in mode 7 and for a 740 drive, each tab of the second page, the save window);
+// "scope" (the oscilloscope free running and after a single sweep, on a simulated drive that the
+// caller has started).
 // Message boxes are answered at once (TOOLS700_AUTO_ANSWER). Run it under a display (Xvfb).
 #include "Startup.h"
 
 #include "tools700/Session.h"
 #include "tools700/shell/MainForm.h"
 #include "tools700/shell/Splash.h"
+#include "tools700/scope/ScopeForm.h"
+#include "tools700/scope/ScopeGraph.h"
 #include "tools700/widgets/Application.h"
 #include "tools700/widgets/QtMessages.h"
 #include "tools700/wizard/CfgNewDlg.h"
 #include "tools700/wizard/IOWizardDlg.h"
 #include "tools700/wizard/SaveForm.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -108,6 +116,62 @@ bool WizardShots(Program &program, const QString &dir)
     return ok;
 }
 
+// Runs the event loop until `done` holds; false after `ms`.
+bool WaitUntil(const std::function<bool()> &done, int ms = 10000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void Enter(QLineEdit *edit, const char *text, const std::function<void()> &exit)
+{
+    edit->setText(QString::fromLatin1(text));
+    exit();
+}
+
+bool ScopeShots(Program &program, const QString &dir)
+{
+    TScopeForm &scope = *program.Find<TScopeForm>();
+    program.session.Open(Window::Oscilloscope);
+    scope.FormActivate();
+    Choose(scope.cmbSource1, "Velocity Feedback");
+    Choose(scope.cmbSource2, "Current Command");
+    Enter(scope.edtCh1Gain, "250", [&] { scope.edtCh1GainExit(); });
+    Enter(scope.edtCh2Gain, "2", [&] { scope.edtCh2GainExit(); });
+    scope.ckbThickTrace1->setChecked(true);
+    scope.ckbThickTrace1Click();
+    scope.cmbTimebase->setCurrentIndex(1);
+    // A few frames drawn, so the picture shows the drive's signals and no "No communications!".
+    const int before = scope.graph->Repaints();
+    bool ok = WaitUntil([&] { return scope.graph->Repaints() > before + 3 && scope.Pump().ReadOk(); });
+    ok &= Save(&scope, dir, "scope-free-running");
+
+    // One sweep triggered by Velocity Feedback rising through 0, the cursor half-way.
+    scope.cmbTimebase->setCurrentIndex(2);
+    scope.cmbTrigger->setCurrentIndex(1);
+    Enter(scope.edtTriggerLevel, "0", [&] { scope.edtTriggerLevelExit(); });
+    scope.ckbSingleSweep->setChecked(true);
+    scope.ckbSingleSweepClick();
+    ok &= WaitUntil([&] { return scope.Pump().State() == scope::SweepState::Waiting; });
+    scope.btnResetClick();
+    ok &= WaitUntil([&] { return scope.btnReset->isEnabled(); });
+    scope.graph->Update();
+    scope.graph->SetCursorPoint(50);
+    // The blinking caption shown, not its blank half.
+    ok &= WaitUntil([&] { return !scope.ckbSingleSweep->text().isEmpty(); });
+    ok &= Save(&scope, dir, "scope-single-sweep");
+    scope.ckbSingleSweep->setChecked(false);
+    scope.ckbSingleSweepClick();
+    scope.hide();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -115,7 +179,7 @@ int main(int argc, char **argv)
     Application app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: window_shots OUTDIR [wizard]\n");
+        std::fprintf(stderr, "usage: window_shots OUTDIR [wizard] [scope]\n");
         return 2;
     }
     const QString dir = args[1];
@@ -134,6 +198,8 @@ int main(int argc, char **argv)
     for (const QString &part : parts) {
         if (part == QLatin1String("wizard")) {
             ok &= WizardShots(program, dir);
+        } else if (part == QLatin1String("scope")) {
+            ok &= ScopeShots(program, dir);
         } else {
             std::fprintf(stderr, "window_shots: unknown part %s\n", qPrintable(part));
             ok = false;
