@@ -1,5 +1,6 @@
 #include "Cli.h"
 
+#include "Firmware.h"
 #include "IniSettings.h"
 #include "ProgressBar.h"
 #include "TerminalMessages.h"
@@ -44,6 +45,7 @@ struct Options {
     bool nvsave = false;
     bool full = false;
     bool longList = false;
+    bool eraseNv = false;
     std::string drive, motor, mode, pdf, mdeDir;
     std::optional<double> ratio;
     std::optional<int> rows;
@@ -574,6 +576,20 @@ int CmdWatch(Context &ctx)
     return Watch(w, ctx.out);
 }
 
+int CmdFirmware(Context &ctx)
+{
+    if (ctx.opt.words.size() != 2)
+        throw UsageError("firmware needs one image file");
+    FirmwareOptions f;
+    f.file = ctx.opt.words[1];
+    f.eraseNv = ctx.opt.eraseNv;
+    f.progress = ctx.progress;
+    f.quiet = ctx.opt.quiet;
+    OpenLink(ctx);
+    TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.opt.preset);
+    return Firmware(f, term, ctx.out, ctx.err);
+}
+
 Options ParseArgs(const std::vector<std::string> &args)
 {
     Options o;
@@ -602,6 +618,8 @@ Options ParseArgs(const std::vector<std::string> &args)
             o.full = true;
         else if (a == "--long")
             o.longList = true;
+        else if (a == "--erase-nv")
+            o.eraseNv = true;
         else if (a == "--drive")
             o.drive = value("--drive");
         else if (a == "--motor")
@@ -678,6 +696,12 @@ Commands:
                            mode and fault state, one block every S seconds
                            (default 1), N times or until interrupted; exit 4
                            when a poll was not answered
+  firmware FILE [--erase-nv]
+                           upgrade a 740-family drive's control board with the
+                           image FILE (*.bin): asks for the SW5/SW6 switches
+                           (or --yes), erases the program memory (and the
+                           non-volatile memory with --erase-nv) and programs
+                           the image with a progress bar
 
 Options:
   --port N       0 the simulator channel, 1..4 serial port COM1..COM4
@@ -730,7 +754,7 @@ int Run(const std::vector<std::string> &args, FILE *in, FILE *out, FILE *err, bo
             {"status", CmdStatus}, {"upload", CmdUpload}, {"download", CmdDownload},
             {"new", CmdNew},       {"diff", CmdDiff},     {"list", CmdList},
             {"print", CmdPrint},   {"motors", CmdMotors}, {"drives", CmdDrives},
-            {"watch", CmdWatch},
+            {"watch", CmdWatch},   {"firmware", CmdFirmware},
         };
         auto it = commands.find(ctx.opt.words[0]);
         if (it == commands.end())

@@ -33,12 +33,8 @@ inline constexpr int kHelpFirmwareUpgrade = 1100;
 
 inline constexpr const char *kNoFileSelected = "Have not selected a File, Try again.";
 inline constexpr const char *kPleaseOpenFile = "Please open a file.";
-inline constexpr const char *kSwitchesQuestion =
-    "Have you set both of SW5 and SW6 to 'F'?\nIf not, please choose 'No' to stop this procedure,  then switch "
-    "off the drive and set SW5 and SW6 properly.";
-inline constexpr const char *kKeepPowerOn =
-    "The procedure will last about 5 minutes.\nPlease keep power on the drive \nwhen the seven-segment dispaly "
-    "on the drive is flashing E or P letters.";
+using firmware::kKeepPowerOn;
+using firmware::kSwitchesQuestion;
 
 class TFWUpgrade : public QDialog {
     Q_OBJECT

@@ -24,6 +24,15 @@ inline constexpr std::uint16_t UPCR_ERASE_NV = 0x04;
 // Both clear once the drive has programmed the last segment.
 inline constexpr std::uint16_t UPCR_PROGRAMMING = 0x30;
 
+// The questions before a procedure starts: the board's switches (Yes or No), then the warning
+// to keep the drive powered.
+inline constexpr const char *kSwitchesQuestion =
+    "Have you set both of SW5 and SW6 to 'F'?\nIf not, please choose 'No' to stop this procedure,  then switch "
+    "off the drive and set SW5 and SW6 properly.";
+inline constexpr const char *kKeepPowerOn =
+    "The procedure will last about 5 minutes.\nPlease keep power on the drive \nwhen the seven-segment dispaly "
+    "on the drive is flashing E or P letters.";
+
 inline constexpr const char *kCommunicationError = "Communication Error";
 inline constexpr const char *kNotReady = "The OC is not ready to Upgrade FW";
 inline constexpr const char *kEnterRefused = "The Control Board is not ready to upgrade FW";
