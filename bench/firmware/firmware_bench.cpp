@@ -9,11 +9,11 @@
 // request 69 and reply 8). The simulator paces only its replies; the host's requests on the
 // simulator channel travel at memory speed, so the replies' share, the part of the line time the
 // run really waits for, is given too.
+#include "FixedFileDialog.h"
 #include "comm700.h"
 #include "support/PacedSim.h"
 #include "tools700/ScriptedMessages.h"
 #include "tools700/Session.h"
-#include "tools700/config/FileDialog.h"
 #include "tools700/firmware/FWUpgradeForm.h"
 
 #include <QApplication>
@@ -36,19 +36,6 @@ int FrameBytes(int n) { return 1 + 2 * (n + 1) + 2; }
 const int kUpcrBytes = FrameBytes(8);
 const int kSegmentRequestBytes = FrameBytes(69);
 const int kSegmentReplyBytes = FrameBytes(8);
-
-class ChosenFile : public FileDialog {
-public:
-    explicit ChosenFile(std::string file) : file_(std::move(file)) {}
-    bool Execute(std::string &fileName) override
-    {
-        fileName = file_;
-        return true;
-    }
-
-private:
-    std::string file_;
-};
 
 } // namespace
 
@@ -83,7 +70,7 @@ int main(int argc, char **argv)
 
         Session session;
         ScriptedMessages messages({Answer::Yes, Answer::Ok});
-        ChosenFile dialog(image);
+        testsupport::FixedFileDialog dialog(image);
         TFWUpgrade w(session, messages);
         w.SetOpenDialog(&dialog);
         w.open();

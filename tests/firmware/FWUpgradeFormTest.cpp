@@ -10,6 +10,7 @@
 #include "tools700/Session.h"
 #include "tools700/firmware/FWUpgradeForm.h"
 #include "tools700/widgets/Accessibility.h"
+#include "tools700/widgets/HelpViewer.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -57,6 +58,11 @@ TEST_F(FWUpgradeFormTest, OpenFileShowsTheChecksumOrTheError)
     EXPECT_TRUE(w.Panel1->isHidden());
     EXPECT_EQ(w.chkEraseNV->text(), "Erase Non-volatile Memory");
     EXPECT_TRUE(NamelessControls(&w).isEmpty()) << NamelessControls(&w).join(", ").toStdString();
+    // F1 opens the window's own page.
+    HelpIndex help;
+    help.Load(QStringLiteral(TOOLS700_BIN_DIR "/help"));
+    ASSERT_NE(help.ByContext(w.property("helpContext").toInt()), nullptr);
+    EXPECT_EQ(help.ByContext(w.property("helpContext").toInt())->file, "firmware.html");
 
     // A cancelled dialog.
     OpenWith(w, "");

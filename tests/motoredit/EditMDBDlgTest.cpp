@@ -15,6 +15,7 @@
 #include "tools700/motoredit/NewMotorDlg.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/BoundControls.h"
+#include "tools700/widgets/HelpViewer.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -99,6 +100,15 @@ TEST_F(EditMDBDlgTest, EmptyFolderOpensWithEmptyControls)
     EXPECT_EQ(w.btnExit->toolTip(), "Accept all changes and update the database");
     EXPECT_TRUE(NamelessControls(&w).isEmpty()) << NamelessControls(&w).join(", ").toStdString();
     EXPECT_TRUE(NamelessControls(w.NewMotorDlg).isEmpty()) << NamelessControls(w.NewMotorDlg).join(", ").toStdString();
+    // F1 opens each window's own page.
+    HelpIndex help;
+    help.Load(QStringLiteral(TOOLS700_BIN_DIR "/help"));
+    for (const auto &[window, page] : {std::pair<QWidget *, const char *>{&w, "motoredit.html"},
+                                       {w.NewMotorDlg, "newmotor.html"}}) {
+        const HelpPage *p = help.ByContext(window->property("helpContext").toInt());
+        ASSERT_NE(p, nullptr) << page;
+        EXPECT_EQ(p->file, page);
+    }
     // No close box: Escape and the window manager's close do nothing; Exit is the way out.
     w.reject();
     EXPECT_TRUE(w.isVisible());
