@@ -27,6 +27,12 @@
 #if TOOLS700_WITH_TUNING
 #include "tools700/tuning/InertiaRDlg.h"
 #endif
+#if TOOLS700_WITH_FIRMWARE
+#include "tools700/firmware/FWUpgradeForm.h"
+#endif
+#if TOOLS700_WITH_MOTOREDIT
+#include "tools700/motoredit/EditMDBDlg.h"
+#endif
 
 #include <QFile>
 #include <QTimer>
@@ -208,6 +214,15 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
 #if TOOLS700_WITH_TUNING
     auto *inertia = Keep(program, std::make_unique<TInertiaRDlg>(session, messages, main));
     session.Register(Window::InertiaRatio, [inertia] { inertia->Ask(TInertiaRDlg::kWizardRatio); });
+#endif
+#if TOOLS700_WITH_FIRMWARE
+    auto *fwUpgrade = Keep(program, std::make_unique<TFWUpgrade>(session, messages, main));
+    session.Register(Window::FirmwareUpgrade, [fwUpgrade] { fwUpgrade->Upgrade(); });
+#endif
+#if TOOLS700_WITH_MOTOREDIT
+    // The main window flushes the extension motors before the editor opens and reloads them after.
+    auto *mdbEditor = Keep(program, std::make_unique<TEditMDBDlg>(session, messages, main));
+    session.Register(Window::MotorDatabase, [mdbEditor] { mdbEditor->Edit(); });
 #endif
     return StartResult::Started;
 }

@@ -1,5 +1,6 @@
 #include "Cli.h"
 
+#include "Firmware.h"
 #include "IniSettings.h"
 #include "ProgressBar.h"
 #include "TerminalMessages.h"
@@ -48,6 +49,7 @@ struct Options {
     bool nvsave = false;
     bool full = false;
     bool longList = false;
+    bool eraseNv = false;
     std::string drive, motor, mode, pdf, mdeDir;
     std::optional<double> ratio;
     std::optional<int> rows;
@@ -597,6 +599,20 @@ int CmdScope(Context &ctx)
     return CaptureScope(o, ctx.out, ctx.err);
 }
 
+int CmdFirmware(Context &ctx)
+{
+    if (ctx.opt.words.size() != 2)
+        throw UsageError("firmware needs one image file");
+    FirmwareOptions f;
+    f.file = ctx.opt.words[1];
+    f.eraseNv = ctx.opt.eraseNv;
+    f.progress = ctx.progress;
+    f.quiet = ctx.opt.quiet;
+    OpenLink(ctx);
+    TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.opt.preset);
+    return Firmware(f, term, ctx.out, ctx.err);
+}
+
 Options ParseArgs(const std::vector<std::string> &args)
 {
     Options o;
@@ -627,6 +643,8 @@ Options ParseArgs(const std::vector<std::string> &args)
             o.full = true;
         else if (a == "--long")
             o.longList = true;
+        else if (a == "--erase-nv")
+            o.eraseNv = true;
         else if (a == "--drive")
             o.drive = value("--drive");
         else if (a == "--motor")
@@ -736,6 +754,12 @@ Commands:
                            signal's unit); --single arms one sweep and saves it
                            when complete; --frames 1..9 free-running frames
                            (default 1); exit 4 when no capture came
+  firmware FILE [--erase-nv]
+                           upgrade a 740-family drive's control board with the
+                           image FILE (*.bin): asks for the SW5/SW6 switches
+                           (or --yes), erases the program memory (and the
+                           non-volatile memory with --erase-nv) and programs
+                           the image with a progress bar
 
 Options:
   --port N       0 the simulator channel, 1..4 serial port COM1..COM4
@@ -804,7 +828,7 @@ int Run(const std::vector<std::string> &args, FILE *in, FILE *out, FILE *err, bo
             {"status", CmdStatus}, {"upload", CmdUpload}, {"download", CmdDownload},
             {"new", CmdNew},       {"diff", CmdDiff},     {"list", CmdList},
             {"print", CmdPrint},   {"motors", CmdMotors}, {"drives", CmdDrives},
-            {"watch", CmdWatch},   {"scope", CmdScope},
+            {"watch", CmdWatch},   {"scope", CmdScope},   {"firmware", CmdFirmware},
         };
         auto it = commands.find(ctx.opt.words[0]);
         if (it == commands.end())

@@ -41,20 +41,24 @@ for f in bin/Tools700 bin/tools700-cli bin/drivesim \
 done
 ls "$root"/share/700tools/help/*.html > /dev/null || fail "no help pages in share/700tools/help"
 for lib in comm700 mdb700; do
-  readelf -d "$root/$libdir/lib$lib.so" | grep -q "Library soname: \[lib$lib.so.1\]" || fail "lib$lib.so has no SONAME lib$lib.so.1"
+  readelf -d "$root/$libdir/lib$lib.so" >"$tmp/dynamic.out"
+  grep -q "Library soname: \[lib$lib.so.1\]" "$tmp/dynamic.out" || fail "lib$lib.so has no SONAME lib$lib.so.1"
 done
 for page in Tools700 tools700-cli drivesim; do
-  zcat "$root/share/man/man1/$page.1.gz" | grep -q '^\\fB\\-\\-version' || fail "the man page of $page lacks its options"
+  zcat "$root/share/man/man1/$page.1.gz" >"$tmp/page.1"
+  grep -q '^\\fB\\-\\-version' "$tmp/page.1" || fail "the man page of $page lacks its options"
 done
-zcat "$root/share/man/man1/Tools700.1.gz" | grep -q 'inhouse' || fail "the man page of Tools700 misses -inhouse"
+zcat "$root/share/man/man1/Tools700.1.gz" >"$tmp/page.1"
+grep -q 'inhouse' "$tmp/page.1" || fail "the man page of Tools700 misses -inhouse"
 
 desktop-file-validate "$root/share/applications/com.korvane.tools700.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$root/share/metainfo/com.korvane.tools700.metainfo.xml" || fail "appstreamcli validate"
 
 # Versions, without a display.
-"$root/bin/Tools700" --version | head -n1 | grep -q '^Tools700 (700Tools) ' || fail "Tools700 --version"
-"$root/bin/tools700-cli" --version | head -n1 | grep -q '^tools700-cli (700Tools) ' || fail "tools700-cli --version"
-"$root/bin/drivesim" --version | head -n1 | grep -q '^drivesim (700Tools) ' || fail "drivesim --version"
+for program in Tools700 tools700-cli drivesim; do
+  "$root/bin/$program" --version >"$tmp/version.out" || fail "$program --version"
+  head -n1 "$tmp/version.out" | grep -q "^$program (700Tools) " || fail "$program --version: $(cat "$tmp/version.out")"
+done
 
 # The installed drivesim on a namespace of this test.
 export COMM700_NAMESPACE="install-test-$$"
@@ -83,11 +87,14 @@ echo "0 0 0.5 0.0001 4 2 8 1.5 0 0 1 0 0 0 20 0 0 0 320 5" > "$data/USERMTR.MDE"
 echo "not a motor" > "$data/BROKEN.MDE"
 unset TOOLS700_MDE_DIR
 cli() { LD_LIBRARY_PATH=$root/$libdir "$root/bin/tools700-cli" "$@"; }
-cli motors 2>"$tmp/motors.err" | head -n1 | grep -qx USERMTR || fail "tools700-cli does not list the data folder's motor"
+# (Outputs go to files first: a reader that stops early would end the writer with SIGPIPE.)
+cli motors >"$tmp/motors.out" 2>"$tmp/motors.err" || fail "tools700-cli motors"
+head -n1 "$tmp/motors.out" | grep -qx USERMTR || fail "tools700-cli does not list the data folder's motor"
 grep -q 'BROKEN.MDE' "$tmp/motors.err" || fail "tools700-cli did not report the invalid motor file"
 cli new "$data/cfg/saved.cfg" --drive SV733 --motor USERMTR --mode 1 2>/dev/null || fail "tools700-cli new"
 cp "$data/cfg/saved.cfg" "$tmp/saved.before"
-cli list "$data/cfg/saved.cfg" | grep -q 'CmdGain = 1.00000 kRPM/volt' || fail "the saved configuration cannot be read back"
+cli list "$data/cfg/saved.cfg" >"$tmp/list.out" || fail "tools700-cli list"
+grep -q 'CmdGain = 1.00000 kRPM/volt' "$tmp/list.out" || fail "the saved configuration cannot be read back"
 
 # The installed program on the offscreen platform: it reads the data folder's motor files (the
 # invalid one is reported), connects to the drive, and writes nothing beside itself.

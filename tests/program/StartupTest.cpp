@@ -19,6 +19,17 @@
 #endif
 
 #include <QDir>
+#if TOOLS700_WITH_FIRMWARE
+#include "tools700/firmware/FWUpgradeForm.h"
+#endif
+#if TOOLS700_WITH_MOTOREDIT
+#include "mdb700.h"
+#include "tools700/config/Motor.h"
+#include "tools700/motoredit/EditMDBDlg.h"
+
+#include <QComboBox>
+#endif
+
 #include <QFile>
 #include <QPushButton>
 
@@ -112,7 +123,7 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
     Program program;
     ASSERT_EQ(StartProgram(program, messages, dir.filePath(QStringLiteral("Tools700")), {}), StartResult::Started);
     EXPECT_EQ(program.creationOrder, (QStringList{"MainForm", "vardlg", "PrintCfgDialog", "SaveForm", "ScopeForm", "VarChange",
-                                                  "About", "CfgNewDlg", "IOWizardDlg", "ComportDlg", "InertiaRDlg"}));
+                                                  "About", "CfgNewDlg", "IOWizardDlg", "ComportDlg", "InertiaRDlg", "FWUpgrade", "EditMDBDlg"}));
     // The windows built are registered, so their entries are enabled; the others are not.
     EXPECT_TRUE(program.session.Available(Window::NewConfiguration));
     EXPECT_TRUE(program.session.EditorAvailable());
@@ -195,6 +206,44 @@ TEST_F(StartupTest, HelpAndVersionAnswerWithoutStartingAnything)
     }
     EXPECT_EQ(RunInformationOption({"-inhouse"}, stdout), std::nullopt);
 }
+
+#if TOOLS700_WITH_MOTOREDIT && TOOLS700_WITH_FIRMWARE
+TEST_F(StartupTest, UtilitiesOpenTheMotorEditorAndTheUpgradeWindow)
+{
+    // A user motor in the program's folder, loaded at start-up.
+    Motor user;
+    user.Save(dir.filePath(QStringLiteral("USRMOT1.MDE")).toStdString(), 0);
+    ScriptedMessages messages;
+    Program program;
+    ASSERT_EQ(StartProgram(program, messages, dir.filePath(QStringLiteral("Tools700")), {}), StartResult::Started);
+    EXPECT_TRUE(program.mainForm->mnuEditMotor->isEnabled());
+    EXPECT_EQ(mdb_Exists("USRMOT1"), 1);
+
+    // While the editor is open the database holds the built-in motors only.
+    int existsWhileOpen = -1;
+    QStringList listed;
+    qttest::WhenModal<TEditMDBDlg>([&](TEditMDBDlg *editor) {
+        existsWhileOpen = mdb_Exists("USRMOT1");
+        for (int i = 0; i < editor->cmbMotorList->count(); ++i)
+            listed << editor->cmbMotorList->itemText(i);
+        editor->btnExit->click();
+    });
+    program.mainForm->mnuEditMotor->trigger();
+    EXPECT_EQ(existsWhileOpen, 0);
+    EXPECT_EQ(listed, QStringList{"USRMOT1"});
+    EXPECT_EQ(mdb_Exists("USRMOT1"), 1) << "reloaded after the editor closed";
+
+    // Upgrade FW opens the upgrade window, which Cancel closes.
+    bool upgradeShown = false;
+    qttest::WhenModal<TFWUpgrade>([&](TFWUpgrade *w) {
+        upgradeShown = true;
+        w->btnCancel->click();
+    });
+    EXPECT_TRUE(program.session.Open(Window::FirmwareUpgrade));
+    EXPECT_TRUE(upgradeShown);
+    mdb_FlushExtensions();
+}
+#endif
 
 TEST_F(StartupTest, ASecondStartSaysSoAndEndsLeavingTheFirstRunning)
 {

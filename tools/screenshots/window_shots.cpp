@@ -1,8 +1,10 @@
 // window_shots OUTDIR [PART...]: saves pictures of the program's windows in typical states as
 // OUTDIR/<name>.png. Parts: "wizard" (the configuration editor: first page, the I/O wizard for a
-// 730 drive in mode 7 and for a 740 drive, each tab of the second page, the save window);
+// 730 drive in mode 7 and for a 740 drive, each tab of the second page, the save window),
 // "scope" (the oscilloscope free running and after a single sweep, on a simulated drive that the
-// caller has started).
+// caller has started), "motoredit" (the motor database editor in browse and edit mode for a
+// rotary and a linear motor) and "firmware" (the upgrade window while it programs; needs a
+// 740-family drivesim on the line).
 // Message boxes are answered at once (TOOLS700_AUTO_ANSWER). Run it under a display (Xvfb).
 #include "Startup.h"
 
@@ -17,18 +19,33 @@
 #include "tools700/wizard/IOWizardDlg.h"
 #include "tools700/wizard/SaveForm.h"
 
+#if TOOLS700_WITH_FIRMWARE
+#include "FixedFileDialog.h"
+#include "comm700.h"
+#include "tools700/firmware/FWUpgradeForm.h"
+
+#include <QFile>
+#include <QProgressBar>
+#endif
+#if TOOLS700_WITH_MOTOREDIT
+#include "tools700/config/Motor.h"
+#include "tools700/motoredit/EditMDBDlg.h"
+#endif
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTabWidget>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 using namespace tools700;
 
@@ -171,6 +188,82 @@ bool ScopeShots(Program &program, const QString &dir)
     scope.hide();
     return ok;
 }
+#if TOOLS700_WITH_MOTOREDIT
+// Two user motors in a folder of their own: a rotary one in metric units with a Comcoder, and a
+// linear one in English units.
+bool MotorEditorShots(Program &program, const QString &dir)
+{
+    QTemporaryDir folder;
+    Motor rotary;
+    for (const auto &[name, value] : {std::pair<const char *, double>{"MotorType", 0}, {"ShowMetric", 1},
+                                      {"RotaryKe", 0.55}, {"Inertia", 0.12}, {"Inductance", 6.5},
+                                      {"PoleCount", 8}, {"ICS", 4.2}, {"CommSrc", 2}, {"HallOffset", 30},
+                                      {"ThermalTimeConst", 20}, {"MaxVBus", 340}})
+        rotary.Set(name, value);
+    rotary.Save(folder.filePath(QStringLiteral("ROT100.MDE")).toStdString(), 0);
+    Motor linear;
+    for (const auto &[name, value] : {std::pair<const char *, double>{"MotorType", 1}, {"ShowMetric", 0},
+                                      {"LinearKe", 8.5}, {"CoilWeight", 2.2}, {"Inductance", 12},
+                                      {"PoleSpacing", 1.2}, {"EncoderResolution", 1}, {"ICS", 3},
+                                      {"CommSrc", 1}, {"ThermalTimeConst", 10}, {"MaxVBus", 340}})
+        linear.Set(name, value);
+    linear.Save(folder.filePath(QStringLiteral("LIN200.MDE")).toStdString(), 0);
+
+    const std::string programDir = program.session.ProgramDir;
+    program.session.ProgramDir = folder.path().toStdString() + "/";
+    TEditMDBDlg &w = *program.Find<TEditMDBDlg>();
+    w.FormShow();
+    w.show();
+    bool ok = true;
+    for (const char *name : {"ROT100", "LIN200"}) {
+        w.cmbMotorList->setCurrentIndex(w.cmbMotorList->findText(QString::fromLatin1(name)));
+        w.adjustSize();
+        const QString base = QStringLiteral("motoredit-") + (name[0] == 'R' ? QStringLiteral("rotary") : QStringLiteral("linear"));
+        ok &= Save(&w, dir, (base + QStringLiteral("-browse")).toLatin1().constData());
+        w.btnEditClick();
+        w.adjustSize();
+        ok &= Save(&w, dir, (base + QStringLiteral("-edit")).toLatin1().constData());
+        w.btnCancelClick();
+    }
+    // Closed without writing: the pictures leave the motors as they were.
+    w.hide();
+    program.session.ProgramDir = programDir;
+    return ok;
+}
+#endif
+
+#if TOOLS700_WITH_FIRMWARE
+// The upgrade window part-way through programming an image into the drive on the line.
+bool FirmwareShots(Program &program, const QString &dir)
+{
+    QTemporaryDir folder;
+    const QString image = folder.filePath(QStringLiteral("SV743_FW.bin"));
+    {
+        QFile f(image);
+        if (!f.open(QIODevice::WriteOnly))
+            return false;
+        QByteArray bytes(40000, '\0');
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>((i * 31) & 0xFF);
+        f.write(bytes);
+    }
+    SetAxis700(1);
+    TFWUpgrade &w = *program.Find<TFWUpgrade>();
+    testsupport::FixedFileDialog chosen(image.toStdString());
+    w.SetOpenDialog(&chosen);
+    w.open();
+    w.btnOpenFile->click();
+    w.btnDownload->click();
+    QElapsedTimer t;
+    t.start();
+    while (w.pgbFWLoad->value() < w.pgbFWLoad->maximum() / 3 && w.Procedure().Running() && t.elapsed() < 60000)
+        QCoreApplication::processEvents();
+    const bool ok = w.Procedure().Running() && Save(&w, dir, "firmware-programming");
+    w.reject();
+    w.SetOpenDialog(nullptr);
+    return ok;
+}
+#endif
 
 } // namespace
 
@@ -179,7 +272,7 @@ int main(int argc, char **argv)
     Application app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: window_shots OUTDIR [wizard] [scope]\n");
+        std::fprintf(stderr, "usage: window_shots OUTDIR [wizard] [scope] [motoredit] [firmware]\n");
         return 2;
     }
     const QString dir = args[1];
@@ -200,6 +293,14 @@ int main(int argc, char **argv)
             ok &= WizardShots(program, dir);
         } else if (part == QLatin1String("scope")) {
             ok &= ScopeShots(program, dir);
+#if TOOLS700_WITH_MOTOREDIT
+        } else if (part == QLatin1String("motoredit")) {
+            ok &= MotorEditorShots(program, dir);
+#endif
+#if TOOLS700_WITH_FIRMWARE
+        } else if (part == QLatin1String("firmware")) {
+            ok &= FirmwareShots(program, dir);
+#endif
         } else {
             std::fprintf(stderr, "window_shots: unknown part %s\n", qPrintable(part));
             ok = false;
