@@ -20,8 +20,13 @@
 #include "tools700/wizard/PrintCfgDialog.h"
 #include "tools700/wizard/SaveForm.h"
 #endif
+#if TOOLS700_WITH_DIAGNOSTICS
+#include "tools700/diagnostics/Troubleshooting.h"
+#endif
 #if TOOLS700_WITH_TUNING
 #include "tools700/tuning/InertiaRDlg.h"
+#include "tools700/tuning/SlTuningBox.h"
+#include "tools700/tuning/Tuning.h"
 #endif
 
 #include <QFile>
@@ -120,6 +125,10 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     auto *printDlg = Keep(program, std::make_unique<TPrintCfgDialog>(main));
     auto *saveForm = Keep(program, std::make_unique<TSaveForm>(session, messages, *printDlg, main));
 #endif
+#if TOOLS700_WITH_DIAGNOSTICS
+    auto *trouble = Keep(program, std::make_unique<TTroubleshooting>(messages, main));
+    session.Register(Window::Diagnostics, [trouble] { ShowInFront(trouble); });
+#endif
 #if TOOLS700_WITH_ONLINE
     vardlg->SetChangeDialog(Keep(program, std::make_unique<TVarChange>(messages, main)));
 #endif
@@ -137,6 +146,10 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     });
 #endif
 
+#if TOOLS700_WITH_TUNING
+    auto *tuning = Keep(program, std::make_unique<TTuning>(session, messages, main));
+#endif
+
     // The port dialog sets up the link from the stored settings.
     program.comportDlg = Keep(program, std::make_unique<TComportDlg>(messages, main));
     main->SetComportDlg(program.comportDlg);
@@ -144,6 +157,10 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
 #if TOOLS700_WITH_TUNING
     auto *inertia = Keep(program, std::make_unique<TInertiaRDlg>(session, messages, main));
     session.Register(Window::InertiaRatio, [inertia] { inertia->Ask(TInertiaRDlg::kWizardRatio); });
+    inertia->SetTuning(tuning);
+    session.Register(Window::TuningOnline, [inertia] { inertia->Ask(TInertiaRDlg::kOnlineTuning); });
+    auto *slTuning = Keep(program, std::make_unique<TslTuningBox>(session, messages, *tuning, main));
+    session.Register(Window::TuningOffline, [slTuning] { slTuning->Ask(); });
 #endif
     return StartResult::Started;
 }
