@@ -12,6 +12,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QThread>
 
 namespace tools700 {
