@@ -25,4 +25,7 @@ int Run(const std::vector<std::string> &args, FILE *in, FILE *out, FILE *err, bo
 
 std::string HelpText();
 
+// The exit code of a failed link call: unknown name, refused by the drive, or no answer.
+int ExitForStatus(int status);
+
 } // namespace tools700::cli

@@ -39,6 +39,19 @@ constexpr const char *kLoadNames[] = {"Model", "Motor1", "Motor2", "Kvp", "Kvi",
 
 } // namespace
 
+Indicator IndicatorFor(double bw, double kvi, double arf0, double arf1)
+{
+    if (kvi < bw && bw < arf0 && bw < arf1)
+        return Indicator::PhaseMargin;
+    if (bw < kvi)
+        return Indicator::KvpTooLow;
+    if (bw > arf0 || bw > arf1)
+        return Indicator::KvpTooHigh;
+    return Indicator::Unchanged;
+}
+
+DriveError::DriveError(int status) : Error(StatusText(status)), status_(status) {}
+
 std::string DriveName(double model)
 {
     const int code = TruncToInt(model);
@@ -50,7 +63,7 @@ Gains ReadGains()
     Gains g;
     for (auto [name, value] : {std::pair{"Kvp", &g.Kvp}, {"Kvi", &g.Kvi}, {"ARF0", &g.ARF0}, {"ARF1", &g.ARF1}})
         if (const int status = GetVar700(name, value); status != 0)
-            throw Error(StatusText(status));
+            throw DriveError(status);
     return g;
 }
 
@@ -77,7 +90,7 @@ bool ApplyGains(const Gains &wanted, Messages &messages, char point)
         {"Enable", 0}, {"Kvi", wanted.Kvi}, {"Kvp", wanted.Kvp}, {"ARF0", wanted.ARF0}, {"ARF1", wanted.ARF1}};
     for (const auto &[name, value] : writes)
         if (const int status = PutVar700(name, value); status != 0)
-            throw Error(StatusText(status));
+            throw DriveError(status);
     return true;
 }
 
@@ -272,19 +285,24 @@ void TuningWizard::Evaluate(const EditTexts &texts)
 
 void TuningWizard::UpdateIndicators()
 {
-    if (Kvi < BW && BW < ARF0 && BW < ARF1) {
+    switch (IndicatorFor(BW, Kvi, ARF0, ARF1)) {
+    case Indicator::PhaseMargin:
         view_.phaseVisible = true;
         view_.phaseValue = Text(PhaseMargin(BW, Loop()), 2);
         view_.kvpTooLow = false;
         view_.kvpTooHigh = false;
-    } else if (BW < Kvi) {
+        break;
+    case Indicator::KvpTooLow:
         view_.kvpTooLow = true;
         view_.kvpTooHigh = false;
-    } else if (BW > ARF0 || BW > ARF1) {
+        break;
+    case Indicator::KvpTooHigh:
         view_.kvpTooLow = false;
         view_.kvpTooHigh = true;
+        break;
+    case Indicator::Unchanged:
+        break;
     }
-    // Kvi equal to the bandwidth: neither warning is certain, the panels stay as they are.
 }
 
 void TuningWizard::UndoAll(double inertiaRatio)

@@ -5,6 +5,7 @@
 // class for `tools700-cli tune`.
 #pragma once
 
+#include "tools700/Error.h"
 #include "tools700/tuning/TuningFormulas.h"
 
 #include <array>
@@ -76,6 +77,12 @@ struct TuningView {
     bool applyEnabled = false;
 };
 
+// What the read-outs show for a bandwidth: the phase margin while Kvi < BW < both filters, a
+// warning that Kvp is too low (BW < Kvi) or too high (BW above a filter); Unchanged when none of
+// these holds (BW equal to Kvi or to a filter), so the panels stay as they were.
+enum class Indicator { PhaseMargin, KvpTooLow, KvpTooHigh, Unchanged };
+Indicator IndicatorFor(double bw, double kvi, double arf0, double arf1);
+
 // The drive's name as the wizard shows it: "SVE745" for 1745, "SV732" for 732.
 std::string DriveName(double model);
 
@@ -83,11 +90,21 @@ std::string DriveName(double model);
 struct Gains {
     double Kvp = 0, Kvi = 0, ARF0 = 0, ARF1 = 0;
 };
-// Reads the drive's Kvp, Kvi, ARF0, ARF1; tools700::Error with StatusText on a failed read.
+// A read or write the drive refused or did not answer: StatusText of its link status.
+class DriveError : public Error {
+public:
+    explicit DriveError(int status);
+    int Status() const { return status_; }
+
+private:
+    int status_;
+};
+
+// Reads the drive's Kvp, Kvi, ARF0, ARF1; DriveError on a failed read.
 Gains ReadGains();
 std::string ApplyQuestion(const Gains &drive, const Gains &wanted, char point = '.');
 // Apply's writes, after the question answered Yes: Enable := 0, Kvi, Kvp, ARF0, ARF1, in that
-// order; tools700::Error with StatusText at the first refused write (those before it stay).
+// order; DriveError at the first refused write (those before it stay).
 // False when the question was answered No.
 bool ApplyGains(const Gains &wanted, Messages &messages, char point = '.');
 
