@@ -1,8 +1,18 @@
 // window_shots OUTDIR [PART...]: saves pictures of the program's windows in typical states as
 // OUTDIR/<name>.png. Parts: "wizard" (the configuration editor: first page, the I/O wizard for a
-// 730 drive in mode 7 and for a 740 drive, each tab of the second page, the save window).
+// 730 drive in mode 7 and for a 740 drive, each tab of the second page, the save window);
+// "diagnostics" (a run of the checklist on the drive at axis 1 of the simulator channel) and
+// "tuning" (the off-line start dialog, the tuning wizard on line with that drive and off line).
 // Message boxes are answered at once (TOOLS700_AUTO_ANSWER). Run it under a display (Xvfb).
 #include "Startup.h"
+
+#include "comm700.h"
+#include "mdb700.h"
+#include "tools700/config/Generator.h"
+#include "tools700/config/MotorChoice.h"
+#include "tools700/diagnostics/Troubleshooting.h"
+#include "tools700/tuning/SlTuningBox.h"
+#include "tools700/tuning/Tuning.h"
 
 #include "tools700/Session.h"
 #include "tools700/shell/MainForm.h"
@@ -15,6 +25,8 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -108,6 +120,84 @@ bool WizardShots(Program &program, const QString &dir)
     return ok;
 }
 
+// Lets the windows' timers run for a while (the tuning wizard evaluates 600 ms after a change).
+void Settle(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+}
+
+void UseSimulatedDrive()
+{
+    UseSerialPort(0);
+    SetAxis700(1);
+}
+
+bool DiagnosticsShots(Program &program, const QString &dir)
+{
+    UseSimulatedDrive();
+    TTroubleshooting &w = *program.Find<TTroubleshooting>();
+    w.SetStepDelay(0);
+    w.show();
+    w.btnStartClick();
+    const bool ok = Save(&w, dir, "diagnostics-failures");
+    w.btnCancelClick();
+    return ok;
+}
+
+// The first motor of the database with the data the wizard needs.
+std::string TunableMotor()
+{
+    for (const std::string &m : MotorNames(false, 320))
+        if (mdb_Ke(m.c_str()) > 0 && mdb_Inertia(m.c_str()) > 0 && mdb_Inductance(m.c_str()) > 0)
+            return m;
+    return {};
+}
+
+bool TuningShots(Program &program, const QString &dir)
+{
+    UseSimulatedDrive();
+    TTuning &tuning = *program.Find<TTuning>();
+    TslTuningBox &select = *program.Find<TslTuningBox>();
+    const std::string motor = TunableMotor();
+    bool ok = true;
+
+    select.show();
+    Choose(select.cmbDrive, "SVE745");
+    select.cmbDriveClick();
+    select.cmbMotor->setCurrentIndex(0);
+    ok &= Save(&select, dir, "tuning-select");
+    select.hide();
+
+    // On line: the drive carries the motor and a Kvp of a moderate bandwidth.
+    PutVar700("Motor1", PackMotorName(motor, 0));
+    PutVar700("Motor2", PackMotorName(motor, 1));
+    PutVar700("Kvp", tuning::KvpFromBandwidth(90, mdb_Ke(motor.c_str()), mdb_Inertia(motor.c_str()), 2));
+    PutVar700("Kvi", 8);
+    program.session.InertiaRatio = 2;
+    tuning.Prepare(tuning::kOnline);
+    if (tuning.LoadTuningData() != 0)
+        return false;
+    tuning.ShowWizard();
+    Settle(900);
+    ok &= Save(&tuning, dir, "tuning-online");
+    tuning.hide();
+
+    program.session.InertiaRatio = 1.5;
+    tuning.Prepare(tuning::kOffline, "SV733", motor);
+    if (tuning.LoadTuningData() != 0)
+        return false;
+    tuning.ShowWizard();
+    Settle(900);
+    ok &= Save(&tuning, dir, "tuning-offline");
+    tuning.hide();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -115,7 +205,7 @@ int main(int argc, char **argv)
     Application app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: window_shots OUTDIR [wizard]\n");
+        std::fprintf(stderr, "usage: window_shots OUTDIR [wizard] [diagnostics] [tuning]\n");
         return 2;
     }
     const QString dir = args[1];
@@ -134,6 +224,10 @@ int main(int argc, char **argv)
     for (const QString &part : parts) {
         if (part == QLatin1String("wizard")) {
             ok &= WizardShots(program, dir);
+        } else if (part == QLatin1String("diagnostics")) {
+            ok &= DiagnosticsShots(program, dir);
+        } else if (part == QLatin1String("tuning")) {
+            ok &= TuningShots(program, dir);
         } else {
             std::fprintf(stderr, "window_shots: unknown part %s\n", qPrintable(part));
             ok = false;

@@ -88,7 +88,8 @@ TTroubleshooting::TTroubleshooting(Messages &messages, QWidget *parent)
     AbDial1->SetScaleStep(10);
     AbDial1->SetUnit(QStringLiteral("%"));
     AbDial1->setFocusPolicy(Qt::NoFocus);
-    AbDial1->setEnabled(false); // a gauge: it shows progress, the user does not turn it
+    // A gauge: it shows progress, the user does not turn it.
+    AbDial1->setAttribute(Qt::WA_TransparentForMouseEvents);
     AbDial1->setToolTip(QStringLiteral("Shows the percentage of tests completed"));
     AbDial1->setGeometry(448, 28, 160, 160);
     dialLabel->setBuddy(AbDial1);

@@ -229,6 +229,9 @@ void TTuning::ShowWizard()
 {
     if (QScreen *screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    // Shown again while open (a new start from the main window): the new start's data are shown.
+    if (isVisible())
+        FormActivate();
     show();
     raise();
     activateWindow();
