@@ -17,6 +17,12 @@
 
 namespace tools700 {
 
+void CenterOnScreen(QWidget &window)
+{
+    if (QScreen *screen = QApplication::primaryScreen())
+        window.move(screen->availableGeometry().center() - QPoint(window.width() / 2, window.height() / 2));
+}
+
 char LocalePoint()
 {
     const QString point = QLocale().decimalPoint();
@@ -69,8 +75,8 @@ TInertiaRDlg::TInertiaRDlg(Session &session, Messages &messages, QWidget *parent
 void TInertiaRDlg::Ask(int purpose)
 {
     purpose_ = purpose;
-    if (QScreen *screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(sizeHint().width() / 2, sizeHint().height() / 2));
+    adjustSize();
+    CenterOnScreen(*this);
     exec();
 }
 

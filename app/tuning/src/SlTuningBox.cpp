@@ -7,14 +7,12 @@
 #include "tools700/tuning/InertiaRDlg.h"
 #include "tools700/tuning/Tuning.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace tools700 {
@@ -73,8 +71,8 @@ TslTuningBox::TslTuningBox(Session &session, Messages &messages, TTuning &tuning
 
 void TslTuningBox::Ask()
 {
-    if (QScreen *screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(sizeHint().width() / 2, sizeHint().height() / 2));
+    adjustSize();
+    CenterOnScreen(*this);
     exec();
 }
 

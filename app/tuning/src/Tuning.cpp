@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -227,8 +226,7 @@ void TTuning::Prepare(int tuningMode, const std::string &drive, const std::strin
 
 void TTuning::ShowWizard()
 {
-    if (QScreen *screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CenterOnScreen(*this);
     // Shown again while open (a new start from the main window): the new start's data are shown.
     if (isVisible())
         FormActivate();
@@ -325,16 +323,22 @@ bool TTuning::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void TTuning::Timer2Timer()
+void TTuning::Shown(const std::function<void()> &action)
 {
-    Timer2->stop();
+    // What the rules changed before an error is shown too.
     try {
-        core_.Evaluate(EditTexts());
+        action();
     } catch (...) {
         Refresh();
         throw;
     }
     Refresh();
+}
+
+void TTuning::Timer2Timer()
+{
+    Timer2->stop();
+    Shown([this] { core_.Evaluate(EditTexts()); });
 }
 
 void TTuning::btnOrignalClick()
@@ -353,13 +357,7 @@ void TTuning::btnDefaultClick()
 
 void TTuning::btnApplyClick()
 {
-    try {
-        core_.Apply(EditTexts());
-    } catch (...) {
-        Refresh();
-        throw;
-    }
-    Refresh();
+    Shown([this] { core_.Apply(EditTexts()); });
 }
 
 void TTuning::btnHelpClick() { AppHelp().ShowContext(kHelpTuning); }

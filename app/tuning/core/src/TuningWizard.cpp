@@ -208,23 +208,10 @@ void TuningWizard::OutOfRange(const char *warning)
     messages_.Warning(warning, BtnOk);
 }
 
-void TuningWizard::Evaluate(const EditTexts &texts)
+void TuningWizard::Take(EditField field, double v)
 {
-    TakeTexts(texts);
-    const int pending = PendingEdit;
-    auto text = [&](EditField f) -> const std::string & { return texts[f]; };
-    switch (pending) {
-    case kEditInertiaRatio: {
-        if (text(kFieldInertiaRatio).empty())
-            break;
-        const double v = NumberOf(text(kFieldInertiaRatio), DecimalPoint);
-        if (!InRange(kEditRanges[kFieldInertiaRatio], v)) {
-            view_.outOfSliderRange = true;
-            view_.sliderVisible = false;
-            view_.bandwidthReader.clear();
-            OutOfRange(kEditRanges[kFieldInertiaRatio].warning);
-            return;
-        }
+    switch (field) {
+    case kFieldInertiaRatio: {
         JR = v;
         BW = BandwidthFromKvp(Kvp, Ke, Inertia, JR);
         // The ratio path keeps the bandwidth as computed, inside the slider's open range only.
@@ -236,45 +223,55 @@ void TuningWizard::Evaluate(const EditTexts &texts)
         view_.bandwidthReader = Text(BW, 1);
         break;
     }
+    case kFieldKvp:
+        Kvp = v;
+        view_.applyEnabled = true;
+        ShowKvpBandwidth();
+        break;
+    default:
+        (field == kFieldKvi ? Kvi : field == kFieldARF0 ? ARF0 : ARF1) = v;
+        view_.applyEnabled = true;
+        break;
+    }
+}
+
+void TuningWizard::Evaluate(const EditTexts &texts)
+{
+    TakeTexts(texts);
+    const int pending = PendingEdit;
+    switch (pending) {
+    case kEditInertiaRatio:
+    case kEditKvp:
+    case kEditKvi:
+    case kEditARF0:
+    case kEditARF1: {
+        const EditRange &range = *RangeOfEdit(pending);
+        const std::string &text = texts[range.field];
+        if (text.empty())
+            break;
+        const double v = NumberOf(text, DecimalPoint);
+        if (!InRange(range, v)) {
+            // The ratio and Kvp decide the bandwidth: without a valid one the slider has nothing
+            // to show.
+            if (range.field == kFieldInertiaRatio || range.field == kFieldKvp) {
+                view_.outOfSliderRange = true;
+                view_.sliderVisible = false;
+                view_.bandwidthReader.clear();
+            }
+            OutOfRange(range.warning);
+            return;
+        }
+        Take(range.field, v);
+        break;
+    }
     case kEditSlider:
         BW = view_.sliderValue;
         view_.bandwidthReader = Text(BW, 1);
         Kvp = KvpFromBandwidth(BW, Ke, Inertia, JR);
         view_.edit[kFieldKvp] = KvpText(Kvp, DecimalPoint);
         break;
-    case kEditKvp: {
-        if (text(kFieldKvp).empty())
-            break;
-        const double v = NumberOf(text(kFieldKvp), DecimalPoint);
-        if (!InRange(kEditRanges[kFieldKvp], v)) {
-            view_.outOfSliderRange = true;
-            view_.sliderVisible = false;
-            view_.bandwidthReader.clear();
-            OutOfRange(kEditRanges[kFieldKvp].warning);
-            return;
-        }
-        Kvp = v;
-        view_.applyEnabled = true;
-        ShowKvpBandwidth();
-        break;
-    }
-    case kEditKvi:
-    case kEditARF0:
-    case kEditARF1: {
-        const EditRange &range = *RangeOfEdit(pending);
-        if (text(range.field).empty())
-            break;
-        const double v = NumberOf(text(range.field), DecimalPoint);
-        if (!InRange(range, v)) {
-            OutOfRange(range.warning);
-            return;
-        }
-        (range.field == kFieldKvi ? Kvi : range.field == kFieldARF0 ? ARF0 : ARF1) = v;
-        view_.applyEnabled = true;
-        break;
-    }
     case kFirstOnline:
-        Kvp = NumberOf(text(kFieldKvp), DecimalPoint);
+        Kvp = NumberOf(texts[kFieldKvp], DecimalPoint);
         ShowKvpBandwidth();
         break;
     default:

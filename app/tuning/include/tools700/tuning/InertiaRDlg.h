@@ -51,6 +51,8 @@ private:
     int purpose_ = kWizardRatio;
 };
 
+// Moves a window to the middle of the primary screen.
+void CenterOnScreen(QWidget &window);
 // The locale's decimal point, where it is one ASCII character ('.' otherwise).
 char LocalePoint();
 // The ratio as the dialogs show it: rounded up to two decimals, no trailing zeros, with the

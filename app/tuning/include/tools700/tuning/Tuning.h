@@ -10,6 +10,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -67,6 +69,8 @@ private:
     // Shows what the rules decided.
     void Refresh();
     void StartTimer();
+    // Runs a rule, then shows what it decided (also when it raised an error).
+    void Shown(const std::function<void()> &action);
     tuning::EditTexts EditTexts() const;
     QLineEdit *Edit(tuning::EditField field) const;
 

@@ -167,6 +167,8 @@ private:
     // The slider and the read-out after a new Kvp (the Kvp path).
     void ShowKvpBandwidth();
     void OutOfRange(const char *warning);
+    // An entry within its range taken, and what follows from it.
+    void Take(EditField field, double v);
     void UpdateIndicators();
     std::string Text(double x, int decimals) const { return UpToText(x, decimals, DecimalPoint); }
 
