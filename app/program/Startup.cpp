@@ -24,8 +24,13 @@
 #include "tools700/wizard/PrintCfgDialog.h"
 #include "tools700/wizard/SaveForm.h"
 #endif
+#if TOOLS700_WITH_DIAGNOSTICS
+#include "tools700/diagnostics/Troubleshooting.h"
+#endif
 #if TOOLS700_WITH_TUNING
 #include "tools700/tuning/InertiaRDlg.h"
+#include "tools700/tuning/SlTuningBox.h"
+#include "tools700/tuning/Tuning.h"
 #endif
 #if TOOLS700_WITH_FIRMWARE
 #include "tools700/firmware/FWUpgradeForm.h"
@@ -181,6 +186,15 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     session.Register(Window::OnlineDrive, [vardlg] { ShowInFront(vardlg); });
     QObject::connect(main, &TMainForm::userUnconfigureVisibleChanged, vardlg, &Tvardlg::SetUnconfigureVisible);
 #endif
+#if TOOLS700_WITH_MOTOREDIT
+    // The main window flushes the extension motors before the editor opens and reloads them after.
+    auto *mdbEditor = Keep(program, std::make_unique<TEditMDBDlg>(session, messages, main));
+    session.Register(Window::MotorDatabase, [mdbEditor] { mdbEditor->Edit(); });
+#endif
+#if TOOLS700_WITH_FIRMWARE
+    auto *fwUpgrade = Keep(program, std::make_unique<TFWUpgrade>(session, messages, main));
+    session.Register(Window::FirmwareUpgrade, [fwUpgrade] { fwUpgrade->Upgrade(); });
+#endif
 #if TOOLS700_WITH_WIZARD
     auto *printDlg = Keep(program, std::make_unique<TPrintCfgDialog>(main));
     auto *saveForm = Keep(program, std::make_unique<TSaveForm>(session, messages, *printDlg, main));
@@ -188,6 +202,10 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
 #if TOOLS700_WITH_SCOPE
     auto *scopeForm = Keep(program, std::make_unique<TScopeForm>(session, messages, main));
     session.Register(Window::Oscilloscope, [scopeForm] { ShowInFront(scopeForm); });
+#endif
+#if TOOLS700_WITH_DIAGNOSTICS
+    auto *trouble = Keep(program, std::make_unique<TTroubleshooting>(messages, main));
+    session.Register(Window::Diagnostics, [trouble] { ShowInFront(trouble); });
 #endif
 #if TOOLS700_WITH_ONLINE
     vardlg->SetChangeDialog(Keep(program, std::make_unique<TVarChange>(messages, main)));
@@ -207,6 +225,10 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     });
 #endif
 
+#if TOOLS700_WITH_TUNING
+    auto *tuning = Keep(program, std::make_unique<TTuning>(session, messages, main));
+#endif
+
     // The port dialog sets up the link from the stored settings.
     program.comportDlg = Keep(program, std::make_unique<TComportDlg>(messages, main));
     main->SetComportDlg(program.comportDlg);
@@ -214,15 +236,10 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
 #if TOOLS700_WITH_TUNING
     auto *inertia = Keep(program, std::make_unique<TInertiaRDlg>(session, messages, main));
     session.Register(Window::InertiaRatio, [inertia] { inertia->Ask(TInertiaRDlg::kWizardRatio); });
-#endif
-#if TOOLS700_WITH_FIRMWARE
-    auto *fwUpgrade = Keep(program, std::make_unique<TFWUpgrade>(session, messages, main));
-    session.Register(Window::FirmwareUpgrade, [fwUpgrade] { fwUpgrade->Upgrade(); });
-#endif
-#if TOOLS700_WITH_MOTOREDIT
-    // The main window flushes the extension motors before the editor opens and reloads them after.
-    auto *mdbEditor = Keep(program, std::make_unique<TEditMDBDlg>(session, messages, main));
-    session.Register(Window::MotorDatabase, [mdbEditor] { mdbEditor->Edit(); });
+    inertia->SetTuning(tuning);
+    session.Register(Window::TuningOnline, [inertia] { inertia->Ask(TInertiaRDlg::kOnlineTuning); });
+    auto *slTuning = Keep(program, std::make_unique<TslTuningBox>(session, messages, *tuning, main));
+    session.Register(Window::TuningOffline, [slTuning] { slTuning->Ask(); });
 #endif
     return StartResult::Started;
 }

@@ -1,10 +1,12 @@
 #include "Cli.h"
 
+#include "Diagnose.h"
 #include "Firmware.h"
 #include "IniSettings.h"
 #include "ProgressBar.h"
 #include "TerminalMessages.h"
 #include "Scope.h"
+#include "Tune.h"
 #include "Watch.h"
 #include "comm700.h"
 #include "mdb700.h"
@@ -57,6 +59,10 @@ struct Options {
     std::optional<int> count;
     ScopeOptions scope;             // scope's --ch1, --ch2, --timebase, ... (checked by the command)
     bool scopeOption = false;       // one of them was given
+    // The tune command's numbers (--bandwidth, --kvp, --kvi, --arf0, --arf1, --arz0, --arz1,
+    // --kip) by option name, and --apply.
+    std::map<std::string, double> tuning;
+    bool apply = false;
     std::vector<std::string> words; // command and its operands
 };
 
@@ -102,15 +108,6 @@ std::string NumberText(double v)
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, v);
     return std::string(buf, r.ptr);
-}
-
-int ExitForStatus(int status)
-{
-    if (status == NO_SUCH_SYMBOL || status == TYPE_ERROR)
-        return kUnknownName;
-    if (status >= 65 && status <= 127)
-        return kRefused;
-    return kCommError;
 }
 
 // Reads a configuration file into a Cfg of the family its Model names, as Edit File does:
@@ -613,6 +610,35 @@ int CmdFirmware(Context &ctx)
     return Firmware(f, term, ctx.out, ctx.err);
 }
 
+int CmdDiagnose(Context &ctx)
+{
+    if (ctx.opt.words.size() != 1)
+        throw UsageError("diagnose takes no operands");
+    OpenLink(ctx);
+    return Diagnose(ctx.out, ctx.err);
+}
+
+int CmdTune(Context &ctx)
+{
+    if (ctx.opt.words.size() != 1)
+        throw UsageError("tune takes no operands");
+    TuneOptions t;
+    t.motor = ctx.opt.motor;
+    t.ratio = ctx.opt.ratio.value_or(1.0);
+    t.apply = ctx.opt.apply;
+    const std::pair<const char *, std::optional<double> *> numbers[] = {
+        {"--bandwidth", &t.bandwidth}, {"--kvp", &t.kvp},   {"--kvi", &t.kvi}, {"--arf0", &t.arf0},
+        {"--arf1", &t.arf1},           {"--arz0", &t.arz0}, {"--arz1", &t.arz1}, {"--kip", &t.kip}};
+    for (const auto &[name, into] : numbers)
+        if (auto it = ctx.opt.tuning.find(name); it != ctx.opt.tuning.end())
+            *into = it->second;
+    LoadExtensions(ctx);
+    if (t.apply)
+        OpenLink(ctx);
+    TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.opt.preset);
+    return Tune(t, term, ctx.out, ctx.err);
+}
+
 Options ParseArgs(const std::vector<std::string> &args)
 {
     Options o;
@@ -669,7 +695,15 @@ Options ParseArgs(const std::vector<std::string> &args)
             o.count = ParseInt(value("--count"), "--count");
             if (*o.count < 1)
                 throw UsageError("--count must be at least 1");
-        } else if (a == "--mde-dir")
+        } else if (a == "--bandwidth" || a == "--kvp" || a == "--kvi" || a == "--arf0" || a == "--arf1" ||
+                   a == "--arz0" || a == "--arz1" || a == "--kip") {
+            auto v = ParseNumber(value(a.c_str()));
+            if (!v)
+                throw UsageError(a + " must be a number");
+            o.tuning[a] = *v;
+        } else if (a == "--apply")
+            o.apply = true;
+        else if (a == "--mde-dir")
             o.mdeDir = value("--mde-dir");
         else if (a == "--ch1" || a == "--ch2") {
             (a == "--ch1" ? o.scope.ch1 : o.scope.ch2) = value(a.c_str());
@@ -705,6 +739,14 @@ Options ParseArgs(const std::vector<std::string> &args)
 
 } // namespace
 
+int ExitForStatus(int status)
+{
+    if (status == NO_SUCH_SYMBOL || status == TYPE_ERROR)
+        return kUnknownName;
+    if (status >= 65 && status <= 127)
+        return kRefused;
+    return kCommError;
+}
 
 std::string HelpText()
 {
@@ -760,6 +802,19 @@ Commands:
                            (or --yes), erases the program memory (and the
                            non-volatile memory with --erase-nv) and programs
                            the image with a progress bar
+  diagnose                 the diagnostic checklist: reads 25 values and prints
+                           each failed check with its explanation, then the
+                           summary; exit 0 all passed, 1 a check failed or the
+                           drive is faulted, 4 no answer
+  tune --motor NAME [--ratio R] (--bandwidth HZ | --kvp K)
+       [--kvi HZ] [--arf0 HZ] [--arf1 HZ] [--arz0 HZ] [--arz1 HZ] [--kip K]
+       [--apply]           the tuning wizard: Kvp from a bandwidth or the
+                           bandwidth from Kvp for the motor and load inertia
+                           ratio (default 1), with the phase margin; Kvi, ARF0,
+                           ARF1 default to 5, 150, 750. --apply tunes the
+                           connected drive: its motor and loop settings are
+                           read, and Kvp, Kvi, ARF0 and ARF1 are written after
+                           the question (Enable := 0 first)
 
 Options:
   --port N       0 the simulator channel, 1..4 serial port COM1..COM4
@@ -829,6 +884,7 @@ int Run(const std::vector<std::string> &args, FILE *in, FILE *out, FILE *err, bo
             {"new", CmdNew},       {"diff", CmdDiff},     {"list", CmdList},
             {"print", CmdPrint},   {"motors", CmdMotors}, {"drives", CmdDrives},
             {"watch", CmdWatch},   {"scope", CmdScope},   {"firmware", CmdFirmware},
+            {"diagnose", CmdDiagnose}, {"tune", CmdTune},
         };
         auto it = commands.find(ctx.opt.words[0]);
         if (it == commands.end())

@@ -27,4 +27,7 @@ std::string HelpText();
 // "<program> (700Tools) <release>" and the versions of the two libraries, one per line.
 std::string VersionText(const std::string &program);
 
+// The exit code of a failed link call: unknown name, refused by the drive, or no answer.
+int ExitForStatus(int status);
+
 } // namespace tools700::cli

@@ -12,6 +12,10 @@
 #include "tools700/config/Generator.h"
 #include "tools700/shell/MainForm.h"
 #include "tools700/widgets/HelpViewer.h"
+#include "tools700/diagnostics/Troubleshooting.h"
+#include "tools700/tuning/InertiaRDlg.h"
+#include "tools700/tuning/SlTuningBox.h"
+#include "tools700/tuning/Tuning.h"
 #include "tools700/wizard/CfgNewDlg.h"
 #include "tools700/wizard/IOWizardDlg.h"
 #include "tools700/wizard/SaveForm.h"
@@ -103,6 +107,49 @@ TEST_F(ProgramFlowTest, EveryEditorWindowHasItsHelpPage)
     EXPECT_TRUE(AppHelp().CurrentFile().endsWith(QLatin1String("/save.html"))) << AppHelp().CurrentFile().toStdString();
     RequestHelp(program.Find<TIOWizardDlg>());
     EXPECT_TRUE(AppHelp().CurrentFile().endsWith(QLatin1String("/iowizard.html")));
+    AppHelp().hide();
+}
+
+TEST_F(ProgramFlowTest, DiagnosticsAndTheTuningWizardOpenFromTheMainWindow)
+{
+    qttest::DriveSim sim({"--model", "733", "--configured"});
+    ASSERT_TRUE(sim.Ready());
+    TMainForm *main = program.mainForm;
+    EXPECT_TRUE(main->bbtnTrouble->isEnabled());
+    EXPECT_TRUE(main->mnuTrouble->isEnabled());
+    auto *trouble = program.Find<TTroubleshooting>();
+    ASSERT_NE(trouble, nullptr);
+    main->Diagnostics();
+    EXPECT_TRUE(trouble->isVisible());
+    EXPECT_FALSE(trouble->isModal());
+    RequestHelp(trouble);
+    EXPECT_TRUE(AppHelp().CurrentFile().endsWith(QLatin1String("/diagnostics.html")));
+    AppHelp().hide();
+    trouble->btnCancelClick();
+
+    // Not on line: the drive and motor choice, modal.
+    messages.Queue(Answer::No);
+    bool offline = false;
+    qttest::WhenModal<TslTuningBox>([&](TslTuningBox *box) {
+        offline = box->cmbDrive->count() > 0;
+        box->btnCancelClick();
+    });
+    main->TuningWizard();
+    EXPECT_TRUE(offline);
+    EXPECT_EQ(messages.texts().back(), "Would you like to use Tuning Wizard Online?");
+
+    // On line: the ratio dialog with its on-line purpose.
+    messages.Queue(Answer::Yes);
+    int purpose = 0;
+    qttest::WhenModal<TInertiaRDlg>([&](TInertiaRDlg *dlg) {
+        purpose = dlg->Purpose();
+        dlg->btnCancelClick();
+    });
+    main->TuningWizard();
+    EXPECT_EQ(purpose, TInertiaRDlg::kOnlineTuning);
+    EXPECT_FALSE(program.Find<TTuning>()->isVisible()) << "Cancel starts nothing";
+    RequestHelp(program.Find<TTuning>());
+    EXPECT_TRUE(AppHelp().CurrentFile().endsWith(QLatin1String("/tuning.html")));
     AppHelp().hide();
 }
 

@@ -122,14 +122,19 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
     ScriptedMessages messages;
     Program program;
     ASSERT_EQ(StartProgram(program, messages, dir.filePath(QStringLiteral("Tools700")), {}), StartResult::Started);
-    EXPECT_EQ(program.creationOrder, (QStringList{"MainForm", "vardlg", "PrintCfgDialog", "SaveForm", "ScopeForm", "VarChange",
-                                                  "About", "CfgNewDlg", "IOWizardDlg", "ComportDlg", "InertiaRDlg", "FWUpgrade", "EditMDBDlg"}));
+    EXPECT_EQ(program.creationOrder,
+              (QStringList{"MainForm", "vardlg", "EditMDBDlg", "FWUpgrade", "PrintCfgDialog", "SaveForm", "ScopeForm",
+                           "Troubleshooting", "VarChange", "About", "CfgNewDlg", "IOWizardDlg", "Tuning", "ComportDlg",
+                           "InertiaRDlg", "slTuningBox"}));
     // The windows built are registered, so their entries are enabled; the others are not.
     EXPECT_TRUE(program.session.Available(Window::NewConfiguration));
     EXPECT_TRUE(program.session.EditorAvailable());
     EXPECT_TRUE(program.session.Available(Window::InertiaRatio));
     EXPECT_TRUE(program.session.Available(Window::PortAxis));
     EXPECT_TRUE(program.session.Available(Window::Oscilloscope));
+    EXPECT_TRUE(program.session.Available(Window::Diagnostics));
+    EXPECT_TRUE(program.session.Available(Window::TuningOffline));
+    EXPECT_TRUE(program.session.Available(Window::TuningOnline));
     EXPECT_TRUE(program.mainForm->bbtnNew->isEnabled());
     EXPECT_TRUE(program.mainForm->bbtnEditFile->isEnabled());
     EXPECT_TRUE(program.mainForm->bbtnScope->isEnabled());

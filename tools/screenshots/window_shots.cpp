@@ -3,10 +3,20 @@
 // 730 drive in mode 7 and for a 740 drive, each tab of the second page, the save window),
 // "scope" (the oscilloscope free running and after a single sweep, on a simulated drive that the
 // caller has started), "motoredit" (the motor database editor in browse and edit mode for a
-// rotary and a linear motor) and "firmware" (the upgrade window while it programs; needs a
-// 740-family drivesim on the line).
+// rotary and a linear motor), "firmware" (the upgrade window while it programs; needs a
+// 740-family drivesim on the line), "diagnostics" (a run of the checklist on the drive at axis 1
+// of the simulator channel) and "tuning" (the off-line start dialog, the tuning wizard on line
+// with that drive and off line).
 // Message boxes are answered at once (TOOLS700_AUTO_ANSWER). Run it under a display (Xvfb).
 #include "Startup.h"
+
+#include "comm700.h"
+#include "mdb700.h"
+#include "tools700/config/Generator.h"
+#include "tools700/config/MotorChoice.h"
+#include "tools700/diagnostics/Troubleshooting.h"
+#include "tools700/tuning/SlTuningBox.h"
+#include "tools700/tuning/Tuning.h"
 
 #include "tools700/Session.h"
 #include "tools700/shell/MainForm.h"
@@ -39,6 +49,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -265,6 +276,84 @@ bool FirmwareShots(Program &program, const QString &dir)
 }
 #endif
 
+// Lets the windows' timers run for a while (the tuning wizard evaluates 600 ms after a change).
+void Settle(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+}
+
+void UseSimulatedDrive()
+{
+    UseSerialPort(0);
+    SetAxis700(1);
+}
+
+bool DiagnosticsShots(Program &program, const QString &dir)
+{
+    UseSimulatedDrive();
+    TTroubleshooting &w = *program.Find<TTroubleshooting>();
+    w.SetStepDelay(0);
+    w.show();
+    w.btnStartClick();
+    const bool ok = Save(&w, dir, "diagnostics-failures");
+    w.btnCancelClick();
+    return ok;
+}
+
+// The first motor of the database with the data the wizard needs.
+std::string TunableMotor()
+{
+    for (const std::string &m : MotorNames(false, 320))
+        if (mdb_Ke(m.c_str()) > 0 && mdb_Inertia(m.c_str()) > 0 && mdb_Inductance(m.c_str()) > 0)
+            return m;
+    return {};
+}
+
+bool TuningShots(Program &program, const QString &dir)
+{
+    UseSimulatedDrive();
+    TTuning &tuning = *program.Find<TTuning>();
+    TslTuningBox &select = *program.Find<TslTuningBox>();
+    const std::string motor = TunableMotor();
+    bool ok = true;
+
+    select.show();
+    Choose(select.cmbDrive, "SVE745");
+    select.cmbDriveClick();
+    select.cmbMotor->setCurrentIndex(0);
+    ok &= Save(&select, dir, "tuning-select");
+    select.hide();
+
+    // On line: the drive carries the motor and a Kvp of a moderate bandwidth.
+    PutVar700("Motor1", PackMotorName(motor, 0));
+    PutVar700("Motor2", PackMotorName(motor, 1));
+    PutVar700("Kvp", tuning::KvpFromBandwidth(90, mdb_Ke(motor.c_str()), mdb_Inertia(motor.c_str()), 2));
+    PutVar700("Kvi", 8);
+    program.session.InertiaRatio = 2;
+    tuning.Prepare(tuning::kOnline);
+    if (tuning.LoadTuningData() != 0)
+        return false;
+    tuning.ShowWizard();
+    Settle(900);
+    ok &= Save(&tuning, dir, "tuning-online");
+    tuning.hide();
+
+    program.session.InertiaRatio = 1.5;
+    tuning.Prepare(tuning::kOffline, "SV733", motor);
+    if (tuning.LoadTuningData() != 0)
+        return false;
+    tuning.ShowWizard();
+    Settle(900);
+    ok &= Save(&tuning, dir, "tuning-offline");
+    tuning.hide();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -272,7 +361,7 @@ int main(int argc, char **argv)
     Application app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: window_shots OUTDIR [wizard] [scope] [motoredit] [firmware]\n");
+        std::fprintf(stderr, "usage: window_shots OUTDIR [wizard] [scope] [motoredit] [firmware] [diagnostics] [tuning]\n");
         return 2;
     }
     const QString dir = args[1];
@@ -301,6 +390,10 @@ int main(int argc, char **argv)
         } else if (part == QLatin1String("firmware")) {
             ok &= FirmwareShots(program, dir);
 #endif
+        } else if (part == QLatin1String("diagnostics")) {
+            ok &= DiagnosticsShots(program, dir);
+        } else if (part == QLatin1String("tuning")) {
+            ok &= TuningShots(program, dir);
         } else {
             std::fprintf(stderr, "window_shots: unknown part %s\n", qPrintable(part));
             ok = false;

@@ -3,6 +3,8 @@
 #include "tools700/Error.h"
 #include "tools700/Messages.h"
 #include "tools700/Session.h"
+#include "tools700/tuning/Tuning.h"
+#include "tools700/tuning/TuningFormulas.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -15,17 +17,30 @@
 
 namespace tools700 {
 
-QString InertiaRatioText(double ratio)
+void CenterOnScreen(QWidget &window)
 {
-    QString text = QLocale().toString(ratio, 'f', 2);
+    if (QScreen *screen = QApplication::primaryScreen())
+        window.move(screen->availableGeometry().center() - QPoint(window.width() / 2, window.height() / 2));
+}
+
+char LocalePoint()
+{
     const QString point = QLocale().decimalPoint();
-    if (text.contains(point)) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(point))
-            text.chop(point.size());
+    return point.size() == 1 && point[0].unicode() < 128 ? static_cast<char>(point[0].unicode()) : '.';
+}
+
+QString InertiaRatioText(double ratio) { return QString::fromStdString(tuning::UpToText(ratio, 2, LocalePoint())); }
+
+bool ReadInertiaRatio(const QString &text, double &ratio, Messages &messages)
+{
+    const std::optional<double> value = tuning::ParseNumber(text.toStdString(), LocalePoint());
+    if (!value) {
+        // The conversion error; the dialog stays for a correction.
+        messages.Show(BoxKind::Error, ErrorBoxText(tuning::NotANumberText(text.toStdString())), BtnOk);
+        return false;
     }
-    return text;
+    ratio = *value;
+    return true;
 }
 
 TInertiaRDlg::TInertiaRDlg(Session &session, Messages &messages, QWidget *parent)
@@ -60,8 +75,8 @@ TInertiaRDlg::TInertiaRDlg(Session &session, Messages &messages, QWidget *parent
 void TInertiaRDlg::Ask(int purpose)
 {
     purpose_ = purpose;
-    if (QScreen *screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(sizeHint().width() / 2, sizeHint().height() / 2));
+    adjustSize();
+    CenterOnScreen(*this);
     exec();
 }
 
@@ -79,19 +94,16 @@ void TInertiaRDlg::FormActivate()
 
 bool TInertiaRDlg::btnOKClick()
 {
-    bool ok = false;
-    const double ratio = QLocale().toDouble(edtInertiaR->text().trimmed(), &ok);
-    if (!ok) {
-        // The conversion error; the dialog stays for a correction.
-        messages_.Show(BoxKind::Error,
-                       ErrorBoxText("'" + edtInertiaR->text().toStdString() + "' is not a valid floating point value"),
-                       BtnOk);
+    double ratio = 0;
+    if (!ReadInertiaRatio(edtInertiaR->text(), ratio, messages_))
         return false;
-    }
     session_.InertiaRatio = ratio;
-    // The on-line purpose starts the tuning wizard, which this build does not have yet: the
-    // session does not offer that purpose, so the dialog only keeps the ratio.
     accept();
+    if (purpose_ == kOnlineTuning && tuning_) {
+        tuning_->Prepare(tuning::kOnline);
+        if (tuning_->LoadTuningData() == 0)
+            tuning_->ShowWizard();
+    }
     return true;
 }
 

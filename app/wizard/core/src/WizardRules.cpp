@@ -1,6 +1,5 @@
 #include "tools700/wizard/WizardRules.h"
 
-#include "mdb700.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Symtab.h"
 
@@ -11,7 +10,6 @@ namespace tools700 {
 namespace {
 
 constexpr std::string_view k740Drives[] = {"SV742", "SV743", "SV744", "SVE743", "SVE745"};
-constexpr std::string_view kFieldbusDrives[] = {"SVE733", "SVE735", "SVE743", "SVE745"};
 
 template <std::size_t N> bool OneOf(std::string_view text, const std::string_view (&list)[N])
 {
@@ -21,36 +19,6 @@ template <std::size_t N> bool OneOf(std::string_view text, const std::string_vie
 } // namespace
 
 bool Is740DriveText(std::string_view drive) { return OneOf(drive, k740Drives); }
-
-int BusClassOf(std::string_view drive) { return OneOf(drive, kFieldbusDrives) ? 640 : 320; }
-
-std::vector<std::string> DriveModelNames()
-{
-    std::vector<std::string> names;
-    char buf[32];
-    for (int i = 0;; ++i) {
-        buf[0] = '\0';
-        if (!ddb_Name(i, buf) || buf[0] == '\0')
-            break;
-        names.emplace_back(buf);
-    }
-    return names;
-}
-
-bool MotorOffered(bool inHouse, int busClass, double maxVBus) { return inHouse || busClass < 640 || maxVBus >= 640; }
-
-std::vector<std::string> MotorNames(bool inHouse, int busClass)
-{
-    std::vector<std::string> names;
-    char buf[32] = {};
-    for (char *n = mdb_FirstName(buf); n && buf[0] != '\0'; n = mdb_NextName(buf)) {
-        if (MotorOffered(inHouse, busClass, mdb_MaxVBus(buf)))
-            names.emplace_back(buf);
-    }
-    std::stable_sort(names.begin(), names.end(),
-                     [](const std::string &a, const std::string &b) { return CompareNames(a, b) < 0; });
-    return names;
-}
 
 std::string PackedMotorName(const ValueSet &set) { return UnpackMotorName(set.Get("Motor1"), set.Get("Motor2")); }
 

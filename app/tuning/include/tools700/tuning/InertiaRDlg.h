@@ -13,6 +13,7 @@ namespace tools700 {
 
 class Messages;
 class Session;
+class TTuning;
 
 class TInertiaRDlg : public QDialog {
     Q_OBJECT
@@ -21,6 +22,9 @@ public:
     static constexpr int kWizardRatio = 2;
 
     TInertiaRDlg(Session &session, Messages &messages, QWidget *parent = nullptr);
+
+    // The wizard the on-line purpose starts.
+    void SetTuning(TTuning *tuning) { tuning_ = tuning; }
 
     // Sets the purpose and shows the dialog modally.
     void Ask(int purpose);
@@ -43,10 +47,18 @@ protected:
 private:
     Session &session_;
     Messages &messages_;
+    TTuning *tuning_ = nullptr;
     int purpose_ = kWizardRatio;
 };
 
-// The ratio as the dialog shows it: at most two decimals, no trailing zeros.
+// Moves a window to the middle of the primary screen.
+void CenterOnScreen(QWidget &window);
+// The locale's decimal point, where it is one ASCII character ('.' otherwise).
+char LocalePoint();
+// The ratio as the dialogs show it: rounded up to two decimals, no trailing zeros, with the
+// locale's decimal point.
 QString InertiaRatioText(double ratio);
+// The number in a ratio box; false, with the conversion error shown, for a text that is none.
+bool ReadInertiaRatio(const QString &text, double &ratio, Messages &messages);
 
 } // namespace tools700

@@ -6,6 +6,7 @@
 
 #include "tools700/config/Cfg.h"
 #include "tools700/config/Generator.h"
+#include "tools700/config/MotorChoice.h"
 
 #include <array>
 #include <memory>
@@ -28,19 +29,11 @@ enum EntryModes : int {
 inline constexpr const char *kNoNameYet = "<no name assigned yet>";
 inline constexpr const char *kUploadedName = "<no name assigned -- uploaded from drive>";
 
-// Drive family and bus class by the text of the drive box: "SV742", "SV743", "SV744", "SVE743" and
-// "SVE745" are the 740 family, any other text counts as the 730 family; the fieldbus drives
-// "SVE733", "SVE735", "SVE743" and "SVE745" are of bus class 640, every other drive of 320.
+// Drive family by the text of the drive box: "SV742", "SV743", "SV744", "SVE743" and "SVE745" are
+// the 740 family, any other text counts as the 730 family. The bus class and the motors offered
+// for it: MotorChoice.h.
 bool Is740DriveText(std::string_view drive);
-int BusClassOf(std::string_view drive);
 
-// The drive model names of the drive model table, in table order.
-std::vector<std::string> DriveModelNames();
-// Whether a motor is offered: always in in-house mode, for bus class 320, or when its highest bus
-// voltage is at least 640.
-bool MotorOffered(bool inHouse, int busClass, double maxVBus);
-// The motor names of the database offered for a bus class, sorted by name (ignoring case).
-std::vector<std::string> MotorNames(bool inHouse, int busClass);
 // The name packed in a set's Motor1 and Motor2: four characters per value, lowest byte first,
 // up to the first zero byte or eight characters.
 std::string PackedMotorName(const ValueSet &set);
