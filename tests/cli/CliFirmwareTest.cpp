@@ -1,7 +1,6 @@
 // tools700-cli firmware run as a user would against the drive simulator: a whole upgrade, the
 // questions without a terminal, a drive that is not ready, a file that is too large.
-#include "CliRunner.h"
-#include "SimProcess.h"
+#include "CliSimTest.h"
 
 #include <gtest/gtest.h>
 
@@ -13,19 +12,8 @@ using testutil::SimProcess;
 
 namespace {
 
-class CliFirmware : public ::testing::Test {
+class CliFirmware : public testutil::CliSimTest {
 protected:
-    std::unique_ptr<SimProcess> Start(std::vector<std::string> options)
-    {
-        auto sim = std::make_unique<SimProcess>(std::move(options), dir.File("trace.txt"));
-        EXPECT_TRUE(sim->WaitUntil([&] { return Run({"--port", "0", "get", "Model"}).rc == 0; }));
-        sim->ClearTrace();
-        return sim;
-    }
-    CliResult Run(std::vector<std::string> args)
-    {
-        return testutil::RunCli(dir, std::move(args), {"TOOLS700_SETTINGS=" + dir.File("settings.ini")});
-    }
     std::string Image(const std::string &name, std::size_t bytes)
     {
         std::string text(bytes, '\0');
@@ -34,7 +22,6 @@ protected:
         testutil::WriteText(dir.File(name), text);
         return dir.File(name);
     }
-    testutil::TempDir dir;
 };
 
 TEST_F(CliFirmware, UpgradeWritesTheImageIntoTheDrive)

@@ -1,7 +1,6 @@
 // tools700-cli scope run as a user would, against the drive simulator: free-running frames and a
 // single sweep saved as CSV, what the drive was asked, and the errors of the command line.
-#include "SimProcess.h"
-#include "CliRunner.h"
+#include "CliSimTest.h"
 
 #include <gtest/gtest.h>
 
@@ -13,19 +12,8 @@ using testutil::SimProcess;
 
 namespace {
 
-class CliScope : public ::testing::Test {
+class CliScope : public testutil::CliSimTest {
 protected:
-    std::unique_ptr<SimProcess> Start(std::vector<std::string> options)
-    {
-        auto sim = std::make_unique<SimProcess>(std::move(options), dir.File("trace.txt"));
-        EXPECT_TRUE(sim->WaitUntil([&] { return Run({"--port", "0", "get", "Model"}).rc == 0; }));
-        sim->ClearTrace();
-        return sim;
-    }
-    CliResult Run(std::vector<std::string> args)
-    {
-        return RunCli(dir, std::move(args), {"TOOLS700_SETTINGS=" + dir.File("settings.ini")}, "");
-    }
     std::vector<std::string> Lines(const std::string &file)
     {
         std::vector<std::string> lines;
@@ -34,7 +22,6 @@ protected:
             lines.push_back(line);
         return lines;
     }
-    testutil::TempDir dir;
 };
 
 TEST_F(CliScope, FreeRunningFramesAreSavedInSignalUnits)
