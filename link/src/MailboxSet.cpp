@@ -98,6 +98,14 @@ bool MailboxSet::AwaitAndRelease(Mailbox* box, int timeoutMs)
     return got;
 }
 
+void MailboxSet::FailAll(uint16_t status)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (Mailbox& b : boxes_)
+        if (b.seq != MBOX_AVAILABLE)
+            SignalLocked(b, status, nullptr);
+}
+
 void MailboxSet::TearDown()
 {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -119,14 +119,10 @@ TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent),
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    // Devices stored for the ports go to the link library before any port is opened.
+    // The link library reads the device of each port from the same settings file.
     std::unique_ptr<QSettings> store = OpenSettings();
-    for (int n = 1; n <= 4; ++n) {
-        const QString device = StoredPortDevice(*store, n);
-        if (!device.isEmpty())
-            platform::SetComPortDevice(n, device.toStdString());
+    for (int n = 1; n <= 4; ++n)
         lblDevice_[n - 1]->setText(QString::fromStdString(platform::ComPortDevice(n)));
-    }
 
     // 1. Probe the ports; only those that open can be chosen in this run.
     for (int n = 1; n <= 4; ++n)
