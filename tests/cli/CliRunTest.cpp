@@ -404,6 +404,10 @@ TEST_F(Cli, DownloadRefusesAFileWithoutValuesAndWritesNothing)
 TEST_F(Cli, DownloadRefusesA740DriveUnderFieldbusControl)
 {
     auto sim = Start({"--model", "743"});
+    // The simulator's defaults of these two lie outside the bounds it enforces on writes.
+    ASSERT_EQ(Run({"--port", "0", "set", "ARZ0", "100"}).rc, 0);
+    ASSERT_EQ(Run({"--port", "0", "set", "ARZ1", "1000"}).rc, 0);
+    ASSERT_EQ(Run({"--port", "0", "set", "StopTime", "0.5"}).rc, 0);
     const std::string cfg = dir.File("d743.cfg");
     ASSERT_EQ(Run({"--port", "0", "upload", cfg}).rc, 0);
     sim->ClearTrace();

@@ -266,6 +266,8 @@ TEST_F(ComportTest, APortThatDoesNotOpenIsReportedAndNeitherSelectedNorStored)
         other.End();
         EXPECT_TRUE(dlg.rdiPortClick(4));
         EXPECT_EQ(dlg.Port(), 4);
+        dlg.show();
+        dlg.close();
     }
     EXPECT_EQ(Stored("Comport"), 4);
 }
