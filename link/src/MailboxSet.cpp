@@ -87,7 +87,10 @@ bool MailboxSet::AwaitAndRelease(Mailbox* box, int timeoutMs)
 {
     std::unique_lock<std::mutex> lock(mutex_);
     assert(box->seq != MBOX_AVAILABLE);
-    box->cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [box] { return box->signalled; });
+    // A time of 0 only looks: a timed wait that is already over still costs a trip through
+    // the scheduler.
+    if (timeoutMs > 0)
+        box->cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [box] { return box->signalled; });
     const bool got = box->signalled;
     box->seq = MBOX_AVAILABLE;
     box->status = nullptr;
