@@ -12,7 +12,8 @@
 //    futex-based mutexes the sanitizer cannot see, so every hand-over through Qt looks like a
 //    race. Suppressed are only: accesses made by Qt's own code (race_top looks at the top frame
 //    alone), and objects handed over by Qt's posting calls (the event or functor that
-//    invokeMethod or postEvent builds on one thread and the receiver reads on another). An
+//    invokeMethod or postEvent builds on one thread and the receiver reads on another, the task
+//    its thread pool queues for one of its threads). An
 //    access in this program's code is reported even when Qt frames are below it on the stack,
 //    as on the user-interface thread they always are.
 extern "C" {
@@ -29,7 +30,8 @@ __attribute__((visibility("default"), used)) const char *__tsan_default_suppress
            "race_top:libQt6Gui.so\n"
            "race_top:libQt6Widgets.so\n"
            "race:invokeMethod\n"
-           "race:QCoreApplication::postEvent\n";
+           "race:QCoreApplication::postEvent\n"
+           "race:QThreadPoolPrivate::enqueueTask\n";
 }
 
 } // extern "C"
