@@ -10,12 +10,7 @@
 // ThreadSanitizer:
 //  - Qt is not built with ThreadSanitizer and synchronises its event queues and thread pool with
 //    futex-based mutexes the sanitizer cannot see, so every hand-over through Qt looks like a
-//    race. Suppressed are only: accesses made by Qt's own code (race_top looks at the top frame
-//    alone), and objects handed over by Qt's posting calls (the event or functor that
-//    invokeMethod or postEvent builds on one thread and the receiver reads on another, the task
-//    its thread pool queues for one of its threads). An
-//    access in this program's code is reported even when Qt frames are below it on the stack,
-//    as on the user-interface thread they always are.
+//    race. The program's own data crosses threads only under its own std::mutex.
 extern "C" {
 
 __attribute__((visibility("default"), used)) const char *__lsan_default_suppressions()
@@ -26,12 +21,9 @@ __attribute__((visibility("default"), used)) const char *__lsan_default_suppress
 
 __attribute__((visibility("default"), used)) const char *__tsan_default_suppressions()
 {
-    return "race_top:libQt6Core.so\n"
-           "race_top:libQt6Gui.so\n"
-           "race_top:libQt6Widgets.so\n"
-           "race:invokeMethod\n"
-           "race:QCoreApplication::postEvent\n"
-           "race:QThreadPoolPrivate::enqueueTask\n";
+    return "race:libQt6Core.so\n"
+           "race:libQt6Gui.so\n"
+           "race:libQt6Widgets.so\n";
 }
 
 } // extern "C"
