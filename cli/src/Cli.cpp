@@ -3,6 +3,8 @@
 #include "Diagnose.h"
 #include "Firmware.h"
 #include "IniSettings.h"
+#include "tools700/platform/LineClaim.h"
+#include "tools700/platform/SerialPort.h"
 #include "ProgressBar.h"
 #include "TerminalMessages.h"
 #include "Scope.h"
@@ -112,14 +114,17 @@ std::string NumberText(double v)
 
 // Reads a configuration file into a Cfg of the family its Model names, as Edit File does:
 // first as a 730-family configuration, again as a 740-family one when the model says so.
-std::unique_ptr<Cfg> LoadCfgFile(const std::string &file)
+// `read`, when given, receives the number of values read from the file.
+std::unique_ptr<Cfg> LoadCfgFile(const std::string &file, int *read = nullptr)
 {
     auto cfg = std::make_unique<Cfg>();
-    cfg->Load(file);
+    int n = cfg->Load(file);
     if (Is740Family(TruncToInt(cfg->Get("Model")))) {
         cfg = std::make_unique<Cfg>(740);
-        cfg->Load(file);
+        n = cfg->Load(file);
     }
+    if (read)
+        *read = n;
     return cfg;
 }
 
@@ -153,10 +158,14 @@ void OpenLink(Context &ctx)
         throw UsageError("the port must be 0 (simulator) or 1..4, not " + std::to_string(port));
     if (axis < 1 || axis > 255)
         throw UsageError("the axis must be 1..255, not " + std::to_string(axis));
-    if (port == 0) {
-        UseSerialPort(0);
-    } else if (UseSerialPort(port) != 1) {
-        std::fprintf(ctx.err, "Can't open serial port COM%d\n", port);
+    // One host per line: a port or simulator channel another program holds is refused.
+    const bool opened = UseSerialPort(port) == 1;
+    if (const std::string inUse = platform::LineInUseText(port); !inUse.empty()) {
+        std::fprintf(ctx.err, "%s\n", inUse.c_str());
+        std::exit(kCommError);
+    }
+    if (port != 0 && !opened) {
+        std::fprintf(ctx.err, "Can't open serial port COM%d (%s)\n", port, platform::ComPortDevice(port).c_str());
         std::exit(kCommError);
     }
     const int st = SetAxis700(axis);
@@ -307,13 +316,31 @@ int CmdDownload(Context &ctx)
 {
     if (ctx.opt.words.size() != 2)
         throw UsageError("download needs a file name");
-    auto cfg = LoadCfgFile(ctx.opt.words[1]);
+    int read = 0;
+    auto cfg = LoadCfgFile(ctx.opt.words[1], &read);
+    if (read == 0) {
+        // An empty file, or one of comments only, would write the dictionary's defaults over
+        // the drive's whole configuration.
+        std::fprintf(ctx.err, "%s: no value could be read from this file, nothing was downloaded\n",
+                     ctx.opt.words[1].c_str());
+        return kFileError;
+    }
     OpenLink(ctx);
     TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.opt.preset);
     double axis = 0;
     if (GetVar700("AxisAddr", &axis) != 0) {
         term.Message("Can't communicate with the drive!");
         return kCommError;
+    }
+    double model = 0;
+    double lock = 0;
+    if (GetVar700("Model", &model) == 0 && Is740Family(TruncToInt(model)) && GetVar700("MfgLock", &lock) == 0 &&
+        lock == 0) {
+        // As the program's save window: a drive under fieldbus control is not written.
+        term.Message("The drive is in SERCOS Control Mode -- download aborted.\nHand it to serial control "
+                     "first: the Serial/SERCOS switch of Tools700's main window, or, with the drive "
+                     "disabled, tools700-cli set MfgLock 584219637");
+        return kRefused;
     }
     double enabled = 0;
     if (GetVar700("Enabled", &enabled) == 0 && enabled == 1.0) {

@@ -1,32 +1,13 @@
-// A small reader of the program's settings file (the INI file QSettings writes), so the
-// command-line tool can use the port and axis of the port dialog without linking Qt.
+// The port and axis the port dialog stored, read through the one Qt-free reader of the
+// program's settings file.
 #pragma once
 
-#include <map>
-#include <optional>
-#include <string>
+#include "tools700/platform/IniSettings.h"
 
 namespace tools700::cli {
 
-class IniSettings {
-public:
-    // Reads the file; a missing or unreadable file gives an empty store.
-    static IniSettings Load(const std::string &fileName);
-    // Parses INI text.
-    static IniSettings Parse(const std::string &text);
-
-    // The value under a key path such as "SOFTWARE/Korvane/700/Comm/Comport" (letter case as
-    // written), or nullopt.
-    std::optional<std::string> Value(const std::string &keyPath) const;
-    // The value as an integer; nullopt when missing or not an integer.
-    std::optional<int> Int(const std::string &keyPath) const;
-
-private:
-    std::map<std::string, std::string> values_;
-};
-
-// TOOLS700_SETTINGS when set, else ~/.config/Korvane/700Tools.ini.
-std::string SettingsPath();
+using platform::IniSettings;
+using platform::SettingsPath;
 
 // The port and axis stored by the port dialog: "Comport" then "Axis"; reading stops at the
 // first value that is missing, what was not read keeps its default (port 0, axis 255).

@@ -33,12 +33,17 @@ struct Sink : wire::ReceiverSink {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    link::MailboxSet boxes;
-    link::RCalSlot rcal;
-    Sink sink;
+    // One set, slot and receiver for the whole run, put back to their start each time: building
+    // them (sixteen boxes with their conditions) cost more than the input itself.
+    static link::MailboxSet boxes;
+    static link::RCalSlot rcal;
+    static Sink sink;
+    static wire::Receiver rx(sink);
     sink.boxes = &boxes;
     sink.rcal = &rcal;
-    wire::Receiver rx(sink);
+    sink.frames = 0;
+    boxes.SetCounter(1);
+    rx.Reset();
 
     // One held box per reply kind, with the sequence numbers 2..10 the frames may name.
     wire::GetVarReply getInt(wire::CMD_GET_INT);

@@ -6,7 +6,8 @@
  * All functions may be called from any thread.
  *
  * On Linux: "COMn" (n = 1..4) is the device named by the environment variable COMM700_COMn,
- * else the one the program set with tools700::platform::SetComPortDevice, else /dev/ttyS<n-1>.
+ * else the one stored under Devices\COMn in the program's settings file, else /dev/ttyS<n-1>.
+ * A port or the simulator channel is held by one process at a time (see docs/link.md).
  * The named locks and the simulator channel's shared region "envsim" live in POSIX shared
  * memory of the namespace COMM700_NAMESPACE (default "comm700-<uid>"); see docs/link.md.
  *

@@ -235,7 +235,7 @@ COMM700_API void HostMode700(void)
     if (g_library == nullptr)
         return;
     Guard(0, [] {
-        g_library->receiver().Start();
+        g_library->HostMode();
         return 0;
     });
 }

@@ -31,14 +31,17 @@ Library::Library()
 
 void Library::Detach()
 {
-    // A stop request wakes the receive thread at once; wait for it to end (bounded by the
-    // 100 ms the line's unload pause allows) rather than sleeping a fixed time.
-    receiver_.Stop(100);
+    // A stop request wakes the receive thread at once; wait for it to end rather than sleeping
+    // a fixed time.
+    receiver_.Stop();
     {
         std::unique_lock<std::shared_mutex> g(serialMutex_);
         serial_.Close();
     }
     port_ = -1;
+    serialWanted_ = false;
+    simBarred_ = true;
+    TakeOrReleaseSimClaim(false);
     envsim_.Detach();
     mailboxes_.TearDown();
 }
@@ -52,10 +55,46 @@ int Library::UseSerialPort(int port)
         return 0;
     receiver_.Stop();
     const int rc = InitComPort(port);
-    serialMode_ = rc == kOk;
+    // A device held by another process keeps this process on it (calls fail with NO_PORT and
+    // try it again) rather than on the simulator channel, where another drive may answer.
+    serialMode_ = rc == kOk || serialWanted_;
+    // Outside 0..4 there is no channel at all: the claim is let go and not taken again behind
+    // the caller's back until a channel is chosen.
+    simBarred_ = !serialMode_ && (port < 0 || port > NPORTS);
+    TakeOrReleaseSimClaim(!serialMode_ && !simBarred_);
     receiver_.Start();
     libraryLock_.Unlock();
-    return serialMode_ ? 1 : 0;
+    return rc == kOk ? 1 : 0;
+}
+
+void Library::HostMode()
+{
+    if (!serialMode_ && !simBarred_)
+        TakeOrReleaseSimClaim(true);
+    receiver_.Start();
+}
+
+void Library::TakeOrReleaseSimClaim(bool take)
+{
+    std::lock_guard<std::mutex> g(simClaimMutex_);
+    if (take)
+        simClaim_.Take();
+    else
+        simClaim_.Release();
+    simHost_ = simClaim_.Held();
+}
+
+bool Library::SimHost()
+{
+    if (simHost_.load())
+        return true;
+    if (simBarred_.load())
+        return false;
+    // Not ours (yet): the holder may have ended since; the claim is one system call to try.
+    std::lock_guard<std::mutex> g(simClaimMutex_);
+    if (simClaim_.Take())
+        simHost_ = true;
+    return simHost_.load();
 }
 
 int Library::InitComPort(int port)
@@ -69,8 +108,16 @@ int Library::InitComPort(int port)
     {
         std::unique_lock<std::shared_mutex> g(serialMutex_);
         serial_.Close();
-        if (port >= 1 && port <= NPORTS && serial_.Open(platform::ComPortDevice(port)))
-            rc = kOk;
+        serialWanted_ = false;
+        serialPath_.clear();
+        if (port >= 1 && port <= NPORTS) {
+            serialPath_ = platform::ComPortDevice(port);
+            lastOpen_ = std::chrono::steady_clock::now();
+            if (serial_.Open(serialPath_))
+                rc = kOk;
+            else
+                serialWanted_ = serial_.inUse();
+        }
     }
     portChanging_ = false;
     libraryLock_.Unlock();
@@ -115,19 +162,37 @@ int Library::HostPut(int byte)
 {
     if (serialMode_) {
         const uint8_t b = static_cast<uint8_t>(byte & 0xFF);
-        std::shared_lock<std::shared_mutex> g(serialMutex_);
-        serial_.Write(&b, 1);  // waits (bounded) for room rather than dropping the byte
+        bool lost = false;
+        {
+            std::shared_lock<std::shared_mutex> g(serialMutex_);
+            if (serial_.Write(&b, 1) != 1)  // waits (bounded) for room rather than dropping it
+                lost = serial_.lost();
+        }
+        if (lost)
+            LoseDevice();
         return byte;
     }
+    if (!SimHost())
+        return -1;  // another host process has the simulator channel
     return envsim_.Put(Direction::HostToDrive, byte);
 }
 
 int Library::HostGet()
 {
     if (serialMode_) {
-        std::shared_lock<std::shared_mutex> g(serialMutex_);
-        return serial_.ReadByte();
+        int b;
+        bool lost = false;
+        {
+            std::shared_lock<std::shared_mutex> g(serialMutex_);
+            b = serial_.ReadByte();
+            lost = b < 0 && serial_.lost();
+        }
+        if (lost)
+            LoseDevice();
+        return b;
     }
+    if (!SimHost())
+        return -1;  // the replies in the queue belong to another host process
     return envsim_.Get(Direction::DriveToHost);
 }
 
@@ -145,16 +210,21 @@ int Library::SrlGet()
     return envsim_.Get(Direction::HostToDrive);
 }
 
-void Library::SendFrame(const uint16_t* words)
+bool Library::SendFrame(const uint16_t* words)
 {
     if (serialMode_) {
         // One write of the whole encoded frame: the kernel queues it and the line drains it
         // at 19200 bit/s; byte-by-byte writes would only add system calls.
         uint8_t buf[wire::kMaxEncodedFrameBytes];
         const std::size_t n = wire::EncodeFrame(words, buf, sizeof buf);
-        std::shared_lock<std::shared_mutex> g(serialMutex_);
-        serial_.Write(buf, n);
-        return;
+        bool lost = false;
+        {
+            std::shared_lock<std::shared_mutex> g(serialMutex_);
+            lost = !serial_.IsOpen() || (serial_.Write(buf, n) != n && serial_.lost());
+        }
+        if (lost)
+            LoseDevice();
+        return !lost;
     }
     // Simulator channel: one byte per queue operation. A frame longer than the queue (a
     // PutVars request is over 200 bytes) needs the simulator to read while we write: when
@@ -173,6 +243,7 @@ void Library::SendFrame(const uint16_t* words)
         }
         waiting = false;
     });
+    return true;
 }
 
 std::size_t Library::ReceiveSome(uint8_t* buf, std::size_t cap, int wakeFd, const std::atomic<bool>* stop)
@@ -196,14 +267,27 @@ std::size_t Library::ReceiveSome(uint8_t* buf, std::size_t cap, int wakeFd, cons
             const long n = serial_.Read(buf, cap);
             if (n > 0)
                 return static_cast<std::size_t>(n);
+            if (n < 0 && !serial_.lost())
+                return 0;
+            if (n < 0) {  // EIO, ENXIO: the device is gone
+                g.unlock();
+                LoseDevice();
+                return 0;
+            }
         }
         if (count == 2 && (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL))) {
-            // The other end hung up (a pseudo-terminal's master closed): poll() would return at
-            // once for ever, so wait for a nudge instead of spinning.
+            // The other end hung up (an adapter unplugged, a pseudo-terminal's master closed):
+            // the descriptor is dead. Close it and fail what waits on it, at once.
             g.unlock();
-            pollfd w {wakeFd, POLLIN, 0};
-            ::poll(&w, 1, kIdleWaitMs);
+            LoseDevice();
         }
+        return 0;
+    }
+    if (!SimHost()) {
+        // Another process is the host of the simulator channel: its replies are not ours to
+        // take. Look again after a while (or a nudge).
+        pollfd w {wakeFd, POLLIN, 0};
+        ::poll(&w, 1, kIdleWaitMs);
         return 0;
     }
     std::size_t n = 0;
@@ -221,8 +305,56 @@ std::size_t Library::ReceiveSome(uint8_t* buf, std::size_t cap, int wakeFd, cons
 // ---------------------------------------------------------------------------------------
 // Exchange
 
+void Library::LoseDevice()
+{
+    {
+        std::unique_lock<std::shared_mutex> g(serialMutex_);
+        if (!serial_.IsOpen())
+            return;
+        serial_.Close();
+        serialWanted_ = true;
+        lastOpen_ = std::chrono::steady_clock::now();
+    }
+    mailboxes_.FailAll(kMailboxLineLost);
+}
+
+bool Library::TryReopen()
+{
+    {
+        std::unique_lock<std::shared_mutex> g(serialMutex_);
+        if (serial_.IsOpen())
+            return true;
+        if (!serialWanted_ || serialPath_.empty())
+            return false;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastOpen_ < std::chrono::milliseconds(kReopenIntervalMs))
+            return false;
+        lastOpen_ = now;
+        if (!serial_.Open(serialPath_))
+            return false;
+        serialWanted_ = false;
+    }
+    receiver_.Nudge();  // into a poll of the new descriptor
+    return true;
+}
+
+int Library::ChannelReady()
+{
+    const int p = port_.load();
+    if (p < 0 || p > NPORTS)
+        return kOk;  // the port lock reports it
+    if (serialMode_) {
+        if (!serialWanted_)
+            return kOk;
+        return TryReopen() ? kOk : kNoPort;
+    }
+    return SimHost() ? kOk : kNoPort;
+}
+
 int Library::Exchange(wire::Message& request, wire::Message& reply)
 {
+    if (const int ready = ChannelReady(); ready != kOk)
+        return ready;
     uint16_t statusWord = 0;
     Mailbox* box = mailboxes_.Allocate(&statusWord, reply.words(), reply.count(), reply.ReplyTimeout());
     if (box == nullptr)
@@ -233,9 +365,11 @@ int Library::Exchange(wire::Message& request, wire::Message& reply)
         mailboxes_.AwaitAndRelease(box, 0);
         return kPortMutexNotAvailable;
     }
-    SendFrame(request.words());
+    const bool sent = SendFrame(request.words());
     ReleasePortLock(which);
-    const bool got = mailboxes_.AwaitAndRelease(box, reply.ReplyTimeout());
+    const bool got = mailboxes_.AwaitAndRelease(box, sent ? reply.ReplyTimeout() : 0);
+    if (!sent || (got && statusWord == kMailboxLineLost))
+        return kCommError;  // the device went away under this exchange
     if (!got || statusWord != 0)
         return kNoResponse;
     return reply.ReplyStatus();
@@ -298,7 +432,7 @@ void ReceiveThread::Start()
     thread_ = std::thread([this] { Run(); });
 }
 
-void ReceiveThread::Stop(int waitMs)
+void ReceiveThread::Stop()
 {
     std::lock_guard<std::mutex> g(controlMutex_);
     if (!thread_.joinable())
@@ -306,13 +440,10 @@ void ReceiveThread::Stop(int waitMs)
     stop_ = true;
     Nudge();
     lib_.envsim().Wake(Direction::DriveToHost);  // out of a wait on the simulator channel
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    while (running_ && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    if (running_)
-        thread_.detach();  // stuck (only at process exit): leave it behind
-    else
-        thread_.join();
+    // Every wait of the thread is bounded (the idle wait, the queue lock), so it ends; it is
+    // joined, never left behind, so a following Start always has a reader.
+    thread_.join();
+    running_ = false;
 }
 
 void ReceiveThread::Nudge()

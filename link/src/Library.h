@@ -4,16 +4,19 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <shared_mutex>
+#include <string>
 #include <sys/types.h>
 #include <thread>
 
 #include "MailboxSet.h"
 #include "RCalSlot.h"
 #include "tools700/platform/EnvSim.h"
+#include "tools700/platform/LineClaim.h"
 #include "tools700/platform/NamedLock.h"
 #include "tools700/platform/SerialPort.h"
 #include "tools700/wire/Messages.h"
@@ -27,6 +30,9 @@ constexpr int kLockWaitMs = 10000;    // every named lock and the R-cal lock
 // change all wake it at once, so this only sets how often an idle thread looks around.
 constexpr int kIdleWaitMs = 100;
 constexpr int kRCalWaitMs = 1000;
+// A lost or busy serial device is tried again at most this often; calls in between fail at
+// once with NO_PORT.
+constexpr int kReopenIntervalMs = 250;
 constexpr const char* kLibraryLockName = "730CommMutexHandle";
 
 // Link status codes (same numbers as comm700.h).
@@ -54,8 +60,10 @@ public:
 
     // Starts the thread when it is not running (receive state back to HUNT).
     void Start();
-    // Sets the stop flag and waits (at most waitMs) for the thread to end.
-    void Stop(int waitMs = 1000);
+    // Sets the stop flag, wakes the thread and waits until it has ended. Every wait of the
+    // thread is bounded, so this returns; a thread is never left behind, so the next Start
+    // always gets a reader.
+    void Stop();
     bool Running() const { return running_.load(); }
     // Wakes the thread out of a wait on the serial port (it then looks at its flags).
     void Nudge();
@@ -86,6 +94,9 @@ public:
     int UseSerialPort(int port);
     int InitComPort(int port);
     int SetAxis(int axis);
+    // HostMode700: the receive thread, and the simulator channel's host claim when this
+    // process is on that channel.
+    void HostMode();
     int port() const { return port_.load(); }
     uint8_t axis() const { return axis_.load(); }
     bool serialMode() const { return serialMode_.load(); }
@@ -100,14 +111,19 @@ public:
     int HostGet();
     int SrlPut(int byte);
     int SrlGet();
-    // Sends a frame (words[0] = N) on the current channel.
-    void SendFrame(const uint16_t* words);
+    // Sends a frame (words[0] = N) on the current channel. False when the serial device
+    // failed (it is then closed as lost).
+    bool SendFrame(const uint16_t* words);
     // Receive thread: reads what the channel has into buf (up to cap), waiting at most
     // kIdleWaitMs for something to arrive (ends early on a nudge or stop). Returns the byte count (0 when nothing came).
     std::size_t ReceiveSome(uint8_t* buf, std::size_t cap, int wakeFd, const std::atomic<bool>* stop);
 
     // ---- exchanges ----
     int Exchange(wire::Message& request, wire::Message& reply);
+
+    // The serial device reported a hang-up or an error that means it is gone: close it and
+    // end every exchange in flight with COMM_ERROR. Later calls reopen the same path.
+    void LoseDevice();
 
     // ---- simulator process ----
     int LaunchSimulator(const char* program);
@@ -120,6 +136,14 @@ public:
     platform::NamedLock& libraryLock() { return libraryLock_; }
 
 private:
+    // Whether the current channel can carry a request now: a lost or busy serial device is
+    // reopened (rate-limited), the simulator channel's host claim taken. kOk or kNoPort.
+    int ChannelReady();
+    bool TryReopen();
+    // The simulator channel is one line: only the process holding the claim reads and writes it.
+    bool SimHost();
+    void TakeOrReleaseSimClaim(bool take);
+
     std::atomic<int> port_ {-1};
     std::atomic<bool> serialMode_ {false};
     std::atomic<uint8_t> axis_ {255};
@@ -131,6 +155,14 @@ private:
     std::shared_mutex serialMutex_;
     platform::SerialPort serial_;
     std::atomic<bool> portChanging_ {false};  // the receive thread keeps off the port meanwhile
+    std::string serialPath_;                  // the device opened (or to reopen), under serialMutex_
+    std::atomic<bool> serialWanted_ {false};  // serial mode although the device is not open now
+    std::chrono::steady_clock::time_point lastOpen_ {};  // under serialMutex_
+
+    std::mutex simClaimMutex_;
+    platform::SimChannelClaim simClaim_;
+    std::atomic<bool> simHost_ {false};
+    std::atomic<bool> simBarred_ {false};  // UseSerialPort chose no channel (a number outside 0..4)
 
     platform::EnvSim envsim_;
     MailboxSet mailboxes_;

@@ -87,7 +87,10 @@ bool MailboxSet::AwaitAndRelease(Mailbox* box, int timeoutMs)
 {
     std::unique_lock<std::mutex> lock(mutex_);
     assert(box->seq != MBOX_AVAILABLE);
-    box->cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [box] { return box->signalled; });
+    // A time of 0 only looks: a timed wait that is already over still costs a trip through
+    // the scheduler.
+    if (timeoutMs > 0)
+        box->cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [box] { return box->signalled; });
     const bool got = box->signalled;
     box->seq = MBOX_AVAILABLE;
     box->status = nullptr;
@@ -96,6 +99,14 @@ bool MailboxSet::AwaitAndRelease(Mailbox* box, int timeoutMs)
     box->signalled = false;
     freed_.notify_one();
     return got;
+}
+
+void MailboxSet::FailAll(uint16_t status)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (Mailbox& b : boxes_)
+        if (b.seq != MBOX_AVAILABLE)
+            SignalLocked(b, status, nullptr);
 }
 
 void MailboxSet::TearDown()

@@ -11,6 +11,8 @@ namespace tools700::link {
 constexpr uint16_t MBOX_AVAILABLE = 0;
 constexpr int kMailboxCount = 16;
 constexpr uint16_t kMailboxFailure = 0xFFFF;
+// The news status of an exchange whose line went away (an unplugged adapter).
+constexpr uint16_t kMailboxLineLost = 0xFFFE;
 
 struct Mailbox {
     uint16_t* buffer = nullptr;      // the reply message's word area
@@ -45,6 +47,9 @@ public:
     // Waits up to timeoutMs for news in the box, then releases the box. True when the box was
     // signalled (a reply that arrives just as the time runs out still counts).
     bool AwaitAndRelease(Mailbox* box, int timeoutMs);
+
+    // Every held box is signalled with `status` and no frame (their waiters end at once).
+    void FailAll(uint16_t status);
 
     // Library unload: every held box is signalled with the failure status; later allocations
     // fail at once.

@@ -46,7 +46,7 @@ int RCalSlot::Fetch(int* value, char* overrun, int waitMs)
 {
     {
         std::unique_lock<std::mutex> g(semMutex_);
-        if (!semCv_.wait_for(g, std::chrono::milliseconds(waitMs), [this] { return semCount_; }))
+        if (waitMs <= 0 ? !semCount_ : !semCv_.wait_for(g, std::chrono::milliseconds(waitMs), [this] { return semCount_; }))
             return 0;
         semCount_ = false;
     }

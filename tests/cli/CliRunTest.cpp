@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <thread>
 #include <csignal>
 #include <poll.h>
 #include <pty.h>
@@ -379,4 +380,89 @@ TEST_F(Cli, QuestionsAreAskedOnATerminal)
     EXPECT_NE(term.screen.find("100%"), std::string::npos);
     for (const auto &t : sim->Trace())
         EXPECT_FALSE(t.command == "EXEC" && testutil::SameName(t.name, "NVSave")) << "answered No";
+}
+
+TEST_F(Cli, DownloadRefusesAFileWithoutValuesAndWritesNothing)
+{
+    auto sim = Start({"--model", "733"});
+    sim->ClearTrace();
+    testutil::WriteText(dir.File("empty.cfg"), "");
+    testutil::WriteText(dir.File("comments.cfg"), "# only a comment\n\n   # and another\n");
+    for (const char *name : {"empty.cfg", "comments.cfg"}) {
+        CliResult down = Run({"--port", "0", "download", dir.File(name), "--nvsave"});
+        EXPECT_EQ(down.rc, 3) << name;
+        EXPECT_NE(down.err.find("no value could be read from this file, nothing was downloaded"), std::string::npos)
+            << down.err;
+        EXPECT_EQ(down.out.find("Downloaded"), std::string::npos) << down.out;
+    }
+    for (const auto &t : sim->Trace())
+        EXPECT_NE(t.command.substr(0, 3), "PUT") << t.name;
+    for (const auto &t : sim->Trace())
+        EXPECT_FALSE(t.command == "EXEC" && testutil::SameName(t.name, "NVSave"));
+}
+
+TEST_F(Cli, DownloadRefusesA740DriveUnderFieldbusControl)
+{
+    auto sim = Start({"--model", "743"});
+    // The simulator's defaults of these two lie outside the bounds it enforces on writes.
+    ASSERT_EQ(Run({"--port", "0", "set", "ARZ0", "100"}).rc, 0);
+    ASSERT_EQ(Run({"--port", "0", "set", "ARZ1", "1000"}).rc, 0);
+    ASSERT_EQ(Run({"--port", "0", "set", "StopTime", "0.5"}).rc, 0);
+    const std::string cfg = dir.File("d743.cfg");
+    ASSERT_EQ(Run({"--port", "0", "upload", cfg}).rc, 0);
+    sim->ClearTrace();
+    CliResult down = Run({"--port", "0", "download", cfg, "--nvsave"});
+    EXPECT_EQ(down.rc, 5);
+    EXPECT_NE(down.err.find("SERCOS Control Mode -- download aborted"), std::string::npos) << down.err;
+    EXPECT_NE(down.err.find("set MfgLock 584219637"), std::string::npos) << down.err;
+    for (const auto &t : sim->Trace())
+        EXPECT_NE(t.command.substr(0, 3), "PUT") << t.name;
+
+    // Handed to serial control as the message says, the same file goes in.
+    ASSERT_EQ(Run({"--port", "0", "set", "MfgLock", "584219637"}).rc, 0);
+    CliResult serial = Run({"--port", "0", "download", cfg, "--nvsave"});
+    EXPECT_EQ(serial.rc, 0) << serial.err;
+}
+
+TEST_F(Cli, ASecondHostOnTheSimulatorChannelIsToldWhoHoldsIt)
+{
+    auto sim = Start({"--model", "733"});
+    ASSERT_EQ(UseSerialPort(0), 0);  // this test process is the channel's host now
+    CliResult refused = Run({"--port", "0", "get", "Model"});
+    EXPECT_EQ(refused.rc, 4);
+    EXPECT_EQ(refused.err, "The simulator channel is in use by another program (process " +
+                               std::to_string(getpid()) + ")\n");
+    EXPECT_EQ(refused.out, "");
+    ASSERT_EQ(UseSerialPort(-1), 0);  // lets it go
+    EXPECT_EQ(Run({"--port", "0", "get", "Model"}).out, "Model = 733 (SV733)\n");
+}
+
+TEST_F(Cli, TwoToolsAtOnceNeverShowEachOthersValues)
+{
+    // Two scripts on one line at the same time: each run either reads its own value or is told
+    // the line is busy; a wrong value is never reported as a success.
+    auto sim = Start({"--model", "733", "--axes", "3"});
+    testutil::TempDir dirA, dirB;
+    std::vector<CliResult> a, b;
+    auto loop = [&](testutil::TempDir &d, const char *name, std::vector<CliResult> &out) {
+        for (int i = 0; i < 10; ++i)
+            out.push_back(testutil::RunCli(d, {"--port", "0", "get", name},
+                                           {"TOOLS700_SETTINGS=" + d.File("settings.ini")}));
+    };
+    std::thread ta([&] { loop(dirA, "Model", a); });
+    std::thread tb([&] { loop(dirB, "AxisAddr", b); });
+    ta.join();
+    tb.join();
+    for (const auto &r : a) {
+        if (r.rc == 0)
+            EXPECT_EQ(r.out, "Model = 733 (SV733)\n");
+        else
+            EXPECT_NE(r.err.find("is in use by another program"), std::string::npos) << r.err;
+    }
+    for (const auto &r : b) {
+        if (r.rc == 0)
+            EXPECT_EQ(r.out, "AxisAddr = 3\n");
+        else
+            EXPECT_NE(r.err.find("is in use by another program"), std::string::npos) << r.err;
+    }
 }

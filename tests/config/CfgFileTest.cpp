@@ -7,7 +7,9 @@
 
 #include <clocale>
 #include <csignal>
+#include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -251,4 +253,29 @@ TEST(CfgFile, AFailedSaveLeavesThePreviousFileIntact)
     }
     EXPECT_EQ(ErrorOf([&] { cfg.Save(dir.File("no/such/folder.cfg"), 733); }),
               "Can't open file " + dir.File("no/such/folder.cfg"));
+}
+
+TEST(CfgFile, ANewFileFollowsTheUmaskAndAReplacedOneKeepsItsModeAndNothingIsLeftBeside)
+{
+    TempDir dir;
+    const mode_t old = umask(027);
+    Cfg cfg;
+    cfg.Set("Kvp", 1);
+    const std::string fresh = dir.File("new.cfg");
+    cfg.Save(fresh, 733);
+    struct stat st {};
+    ASSERT_EQ(stat(fresh.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(umask(027), 027u) << "saving leaves the process's umask alone";
+
+    ASSERT_EQ(chmod(fresh.c_str(), 0604), 0);
+    cfg.Set("Kvp", 2);
+    cfg.Save(fresh, 733);
+    ASSERT_EQ(stat(fresh.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0604u);
+    umask(old);
+    int entries = 0;
+    for (const auto &e : std::filesystem::directory_iterator(dir.Path()))
+        entries += e.is_regular_file();
+    EXPECT_EQ(entries, 1) << "no temporary file stays beside the saved one";
 }

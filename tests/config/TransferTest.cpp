@@ -174,6 +174,36 @@ TEST_F(Transfer, ARefusedVariableAsksAndYesGoesOnNoStops)
     EXPECT_EQ(enabled, 0.0) << "the drive stays disabled";
 }
 
+TEST_F(Transfer, ALineThatFailsAtTheEndFailsTheDownload)
+{
+    // The drive goes away after the last variable: TableGen and the final Enable find no
+    // drive, which may be left without its tables. That is not a finished download.
+    auto sim = Start({"--model", "733"});
+    Cfg cfg;
+    cfg.Set("Model", 733);
+    IntoBounds(cfg);
+    ScriptedMessages msgs;
+    const size_t n = cfg.PrimaryList().size();
+    size_t calls = 0;
+    EXPECT_FALSE(cfg.Download(msgs, [&](double) {
+        if (++calls == n - 1)
+            sim->Stop();
+    }));
+    EXPECT_EQ(calls, n - 1);
+    EXPECT_TRUE(msgs.texts().empty());
+}
+
+TEST_F(Transfer, ARefusedTableGenIsStillIgnored)
+{
+    auto sim = Start({"--model", "733", "--refuse", "TableGen=67"});
+    Cfg cfg;
+    cfg.Set("Model", 733);
+    IntoBounds(cfg);
+    ScriptedMessages msgs;
+    EXPECT_TRUE(cfg.Download(msgs));
+    EXPECT_TRUE(msgs.texts().empty());
+}
+
 TEST_F(Transfer, AModelMismatchWritesNothing)
 {
     auto sim = Start({"--model", "733"});

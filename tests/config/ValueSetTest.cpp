@@ -51,6 +51,17 @@ TEST(CfgLists, BothFamiliesFollowTheDictionaryFlagsInDictionaryOrder)
     EXPECT_TRUE(p.count("CosHarmCoeff19") && !p.count("CosHarmCoeff3"));
 }
 
+TEST(CfgLists, TheFamilyArgumentChoosesTheIndexedList)
+{
+    // 740 or a 740-family model code indexes the secondary list; 730, a 730-family model code
+    // or any other number the primary one.
+    for (int family : {740, 742, 743, 744, 1743, 1745})
+        EXPECT_TRUE(Cfg(family).Indexes740()) << family;
+    for (int family : {730, 732, 733, 734, 1733, 1735, 0})
+        EXPECT_FALSE(Cfg(family).Indexes740()) << family;
+    EXPECT_FALSE(Cfg().Indexes740());
+}
+
 TEST(CfgLists, BindingsStartAtTheirDefaults)
 {
     Cfg cfg;

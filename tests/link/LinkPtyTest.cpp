@@ -5,13 +5,17 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "PtyDrive.h"
+#include "tools700/platform/LineClaim.h"
 #include "comm700.h"
 #include "tools700/wire/Drive.h"
 
@@ -413,14 +417,24 @@ TEST_F(LinkPty, PortSelectionFailures)
     EXPECT_EQ(InitComPort700(-1), NO_PORT);
     EXPECT_EQ(InitComPort700(0), NO_PORT);
     EXPECT_EQ(InitComPort700(5), NO_PORT);
-    // The device may also come from the program's settings (through the environment, which
-    // the library's own copy of the platform layer reads).
+    // The device may also come from the program's settings file, which the library reads
+    // itself; the environment is not involved.
     unsetenv("COMM700_COM1");
-    setenv("COMM700_SETTINGS_COM1", pty->path.c_str(), 1);
+    char dir[] = "/tmp/linkptyXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string ini = std::string(dir) + "/700Tools.ini";
+    FILE* f = std::fopen(ini.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fprintf(f, "[SOFTWARE]\nKorvane\\700\\Comm\\Devices\\COM1=%s\n", pty->path.c_str());
+    std::fclose(f);
+    setenv("TOOLS700_SETTINGS", ini.c_str(), 1);
     EXPECT_EQ(UseSerialPort(1), 1);
-    unsetenv("COMM700_SETTINGS_COM1");
+    unsetenv("TOOLS700_SETTINGS");
+    std::remove(ini.c_str());
+    rmdir(dir);
     ASSERT_EQ(GetVar700("Model", &v), COMM_OK);
     unsetenv("COMM700_COM2");
+    setenv("COMM700_COM1", pty->path.c_str(), 1);
 }
 
 TEST_F(LinkPty, HostPutCharWritesToTheLine)
@@ -434,9 +448,91 @@ TEST_F(LinkPty, HostPutCharWritesToTheLine)
     EXPECT_EQ(pty->bytesIn, before + 2);
 }
 
-TEST_F(LinkPty, APeerThatHangsUpGivesNoResponse)
+TEST_F(LinkPty, APeerThatHangsUpIsALostDevice)
 {
     pty->HangUp();
     double v = 0;
-    EXPECT_EQ(GetVar700("Model", &v), NO_RESPONSE);
+    // The write finds the line dead (a link failure), or the receive thread has already closed
+    // it and the pseudo-terminal no longer exists (no port); either way not a silent drive.
+    const int first = GetVar700("Model", &v);
+    EXPECT_TRUE(first == COMM_ERROR || first == NO_PORT) << first;
+    EXPECT_EQ(GetVar700("Model", &v), NO_PORT);
+}
+
+TEST_F(LinkPty, ASecondHostProcessIsRefusedUntilTheFirstEnds)
+{
+    ASSERT_EQ(UseSerialPort(0), 0);  // let the helper have the port
+    linktest::ChildProcess first(LINK_TEST_DRIVE, {"host", "1", "500"});
+    ASSERT_EQ(first.ReadLine(), "ready 1");
+    // While the first reads, this process cannot have the port.
+    EXPECT_EQ(UseSerialPort(1), 0);
+    EXPECT_EQ(InitComPort700(1), NO_PORT);
+    double v = -1;
+    EXPECT_EQ(GetVar700("Model", &v), NO_PORT);
+    EXPECT_EQ(v, -1);
+    const std::string text = tools700::platform::LineInUseText(1);
+    EXPECT_NE(text.find("is in use by another program (process " + std::to_string(first.pid()) + ")"),
+              std::string::npos) << text;
+    EXPECT_EQ(first.ReadLine(), "reads 1000 0 0");  // every value of the first host is right
+    first.Kill(SIGKILL);
+    // The kernel dropped the killed owner's hold: the port opens at once.
+    EXPECT_EQ(UseSerialPort(1), 1);
+    ASSERT_EQ(GetVar700("Model", &v), COMM_OK);
+    EXPECT_EQ(v, 743);
+    EXPECT_EQ(tools700::platform::LineInUseText(1), "");
+}
+
+// An unplugged USB adapter looks like this to the reader: the other end of the terminal is gone.
+// The port is reached through a link that is then pointed at a new terminal (the adapter back,
+// under the same name).
+TEST(LinkUnplug, ALostDeviceFailsAtOnceAndIsReopenedWhenItIsBack)
+{
+    char dir[] = "/tmp/unplugXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string link = std::string(dir) + "/ttyUSB0";
+    auto first = std::make_unique<PtyDrive>();
+    ASSERT_TRUE(first->ok());
+    ASSERT_EQ(symlink(first->path.c_str(), link.c_str()), 0);
+    setenv("COMM700_COM1", link.c_str(), 1);
+    ASSERT_EQ(UseSerialPort(1), 1);
+    double v = 0;
+    ASSERT_EQ(GetVar700("Model", &v), COMM_OK);
+
+    // An exchange in flight when the device goes: a link failure, not a wait for the drive.
+    first->drive.silent = true;
+    const int before = first->drive.requests;
+    int inFlight = -1;
+    std::thread scope([&] {
+        double ch1[100], ch2[100];
+        uint16_t n = 0;
+        inFlight = ReadScopeData700(1, 0, 100, 0, 0, 1, 2, ch1, ch2, &n);
+    });
+    auto t0 = std::chrono::steady_clock::now();
+    while (first->drive.requests == before && Since(t0) < 5000ms)
+        std::this_thread::sleep_for(1ms);
+    first->HangUp();
+    scope.join();
+    EXPECT_EQ(inFlight, COMM_ERROR);
+    // Gone: every call fails at once with no port, many times over.
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(GetVar700("Model", &v), NO_PORT);
+
+    // Plugged in again, under the same name.
+    auto second = std::make_unique<PtyDrive>();
+    ASSERT_TRUE(second->ok());
+    const std::string tmp = link + ".new";
+    ASSERT_EQ(symlink(second->path.c_str(), tmp.c_str()), 0);
+    ASSERT_EQ(rename(tmp.c_str(), link.c_str()), 0);
+    int st = -1;
+    t0 = std::chrono::steady_clock::now();
+    while ((st = GetVar700("Model", &v)) != COMM_OK && Since(t0) < 10000ms)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(st, COMM_OK);
+    EXPECT_EQ(v, 743);
+    EXPECT_GT(second->drive.requests, 0);
+
+    EXPECT_EQ(UseSerialPort(0), 0);
+    unsetenv("COMM700_COM1");
+    unlink(link.c_str());
+    rmdir(dir);
 }

@@ -18,6 +18,7 @@
 #include "ChildProcess.h"
 #include "comm700.h"
 #include "tools700/platform/EnvSim.h"
+#include "tools700/platform/LineClaim.h"
 
 using namespace std::chrono_literals;
 
@@ -238,4 +239,56 @@ TEST_F(LinkSim, AFullQueueDropsBytesButNothingBreaks)
     EXPECT_EQ(drained, 128);
     for (int i = 0; i < 300; ++i)  // garbage towards the host: the receive thread eats it
         SrlPutChar(i & 0xFF);
+}
+
+TEST_F(LinkSim, OneHostProcessAtATime)
+{
+    Helper drive({"drive"});
+    ASSERT_EQ(drive.ReadLine(), "ready");
+    ASSERT_EQ(UseSerialPort(-1), 0);  // this process lets the channel go
+    Helper first({"host", "0", "500"});
+    ASSERT_EQ(first.ReadLine(), "ready 0");  // on the simulator channel (no serial port)
+    // A second host would read the first one's replies out of the one queue: refused at once.
+    ASSERT_EQ(UseSerialPort(0), 0);
+    double v = -1;
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(GetVar700("Model", &v), NO_PORT);
+    EXPECT_EQ(GetVar700("AxisAddr", &v), NO_PORT);
+    EXPECT_LT(Since(t0), 450ms);  // not a reply time-out
+    EXPECT_EQ(v, -1);
+    EXPECT_EQ(HostGetChar(), -1);
+    const std::string text = tools700::platform::LineInUseText(0);
+    EXPECT_EQ(text, "The simulator channel is in use by another program (process " + std::to_string(first.pid()) + ")");
+    EXPECT_EQ(first.ReadLine(), "reads 1000 0 0");
+    first.Kill(SIGKILL);
+    // The claim died with its owner: this process is the host now, without starting again.
+    ASSERT_EQ(GetVar700("Model", &v), COMM_OK);
+    EXPECT_EQ(v, 743);
+    EXPECT_EQ(tools700::platform::LineInUseText(0), "");
+}
+
+TEST_F(LinkSim, APeerStoppedWhileHoldingTheQueueLockBlocksNobody)
+{
+    {
+        Helper holder({"hold-lock", "EnvSim Queue Lock"});
+        ASSERT_EQ(holder.ReadLine(), "ready");
+        kill(holder.pid(), SIGSTOP);
+        // Every queue operation gives up after a bounded wait instead of hanging.
+        EXPECT_EQ(HostPutChar(0x41), -1);
+        double v = 0;
+        EXPECT_EQ(GetVar700("Model", &v), NO_RESPONSE);
+        // Changing the channel stops the receive thread, which may sit in such a wait: the
+        // next receive thread must still start.
+        EXPECT_EQ(UseSerialPort(0), 0);
+        holder.Kill(SIGKILL);
+    }
+    Helper drive({"drive"});
+    ASSERT_EQ(drive.ReadLine(), "ready");
+    double v = 0;
+    int st = -1;
+    auto t0 = std::chrono::steady_clock::now();
+    while ((st = GetVar700("Model", &v)) != COMM_OK && Since(t0) < 5000ms) {
+    }
+    EXPECT_EQ(st, COMM_OK);
+    EXPECT_EQ(v, 743);
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -201,16 +202,27 @@ TEST_F(PlatformTest, ComPortDeviceMapping)
     EXPECT_EQ(ComPortDevice(2), "/dev/ttyS1");
     EXPECT_EQ(ComPortDevice(0), "");
     EXPECT_EQ(ComPortDevice(5), "");
-    EXPECT_TRUE(SetComPortDevice(2, "/dev/ttyUSB0"));
+    // The settings file the program writes (QSettings' INI form) names the device.
+    char dir[] = "/tmp/comdevXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string ini = std::string(dir) + "/700Tools.ini";
+    {
+        FILE* f = std::fopen(ini.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs("[SOFTWARE]\nKorvane\\700\\Comm\\Comport=2\nKorvane\\700\\Comm\\Devices\\COM2=/dev/ttyUSB0\n", f);
+        std::fclose(f);
+    }
+    setenv("TOOLS700_SETTINGS", ini.c_str(), 1);
     EXPECT_EQ(ComPortDevice(2), "/dev/ttyUSB0");
+    EXPECT_EQ(ComPortDevice(3), "/dev/ttyS2");
     setenv("COMM700_COM2", "/dev/pts/99", 1);
     EXPECT_EQ(ComPortDevice(2), "/dev/pts/99");  // the environment wins for one run
     unsetenv("COMM700_COM2");
-    EXPECT_TRUE(SetComPortDevice(2, ""));
+    setenv("TOOLS700_SETTINGS", (std::string(dir) + "/missing.ini").c_str(), 1);
     EXPECT_EQ(ComPortDevice(2), "/dev/ttyS1");
-    EXPECT_FALSE(SetComPortDevice(0, "x"));
-    EXPECT_FALSE(SetComPortDevice(5, "x"));
-    unsetenv("COMM700_COM2");
+    unsetenv("TOOLS700_SETTINGS");
+    std::remove(ini.c_str());
+    rmdir(dir);
 }
 
 TEST_F(PlatformTest, SerialPortOnAPseudoTerminal)

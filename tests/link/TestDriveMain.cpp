@@ -10,6 +10,9 @@
 //   echo             drive side without frames: every byte from the host comes back plus one
 //   host-bytes       host side without a receive thread: HostPutChar 0x41, then print the
 //                    first byte HostGetChar returns within two seconds (or -1)
+//   host PORT N      the host of port PORT (0 simulator channel): UseSerialPort, print
+//                    "ready <its result>", read Model and VelCmd N times each, print
+//                    "reads <right> <wrong> <failed>", wait to be killed
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -108,6 +111,27 @@ int main(int argc, char** argv)
                 usleep(500);
         }
         std::printf("%d\n", b);
+        return 0;
+    }
+    if (mode == "host" && argc > 3) {
+        const int opened = UseSerialPort(std::atoi(argv[2]));
+        std::printf("ready %d\n", opened);
+        std::fflush(stdout);
+        const int n = std::atoi(argv[3]);
+        int right = 0, wrong = 0, failed = 0;
+        for (int i = 0; i < n; ++i) {
+            double model = 0, velCmd = 0;
+            const int a = GetVar700("Model", &model);
+            const int b = GetVar700("VelCmd", &velCmd);
+            failed += (a != 0) + (b != 0);
+            if (a == 0)
+                (model == linktest::TestDrive::DefaultInt(41) ? right : wrong)++;
+            if (b == 0)
+                (velCmd == linktest::TestDrive::DefaultFloat(19) ? right : wrong)++;
+        }
+        std::printf("reads %d %d %d\n", right, wrong, failed);
+        std::fflush(stdout);
+        pause();
         return 0;
     }
     if (mode == "report") {

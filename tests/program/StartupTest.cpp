@@ -258,7 +258,7 @@ TEST_F(StartupTest, ASecondStartSaysSoAndEndsLeavingTheFirstRunning)
     int master = -1, slave = -1;
     char name[256] = {};
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    platform::SetComPortDevice(1, name);
+    setenv("COMM700_COM1", name, 1);
     ASSERT_EQ(UseSerialPort(1), 1);
     qttest::DriveSim sim({"--model", "733", "--axes", "1"});
     const QString log1 = dir.filePath(QStringLiteral("first.log"));

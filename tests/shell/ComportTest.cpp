@@ -12,7 +12,12 @@
 #include <QSettings>
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <pty.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tools700;
 
@@ -201,6 +206,70 @@ TEST_F(ComportTest, ClosingAnyWayStoresPortAndAxis)
     EXPECT_EQ(again.Port(), 4);
     EXPECT_EQ(again.Axis(), 12);
     EXPECT_TRUE(again.rdiPort(4)->isChecked());
+}
+
+// Another program holds a device the way this program's link does (an advisory lock).
+struct HeldElsewhere {
+    explicit HeldElsewhere(const std::string &path)
+    {
+        int ready[2];
+        if (pipe(ready) != 0)
+            return;
+        pid = fork();
+        if (pid == 0) {
+            const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
+            const char ok = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 ? '1' : '0';
+            (void)!write(ready[1], &ok, 1);
+            pause();
+            _exit(0);
+        }
+        char ok = '0';
+        (void)!read(ready[0], &ok, 1);
+        held = ok == '1';
+        close(ready[0]);
+        close(ready[1]);
+    }
+    ~HeldElsewhere() { End(); }
+    void End()
+    {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        pid = -1;
+    }
+    pid_t pid = -1;
+    bool held = false;
+};
+
+TEST_F(ComportTest, APortThatDoesNotOpenIsReportedAndNeitherSelectedNorStored)
+{
+    Store(2, std::nullopt);
+    {
+        TComportDlg dlg(messages);
+        ASSERT_EQ(dlg.Port(), 2);
+        HeldElsewhere other(pty4.path);
+        ASSERT_TRUE(other.held);
+        dlg.show();
+        EXPECT_FALSE(dlg.rdiPortClick(4));
+        ASSERT_FALSE(messages.texts().empty());
+        EXPECT_EQ(messages.texts().back(), "NO PORT\nPort COM4 (" + pty4.path +
+                                               ") is in use by another program (process " +
+                                               std::to_string(other.pid) + ")");
+        EXPECT_EQ(dlg.Port(), 2);
+        EXPECT_TRUE(dlg.rdiPort(2)->isChecked());
+        EXPECT_FALSE(dlg.rdiPort(4)->isChecked());
+        dlg.close();
+        EXPECT_EQ(Stored("Comport"), 2);
+
+        // Once the other program has ended, the port opens.
+        other.End();
+        EXPECT_TRUE(dlg.rdiPortClick(4));
+        EXPECT_EQ(dlg.Port(), 4);
+        dlg.show();
+        dlg.close();
+    }
+    EXPECT_EQ(Stored("Comport"), 4);
 }
 
 TEST_F(ComportTest, TestButtonOnTheSimulatorChannelFindsTheAutomaticAxis)

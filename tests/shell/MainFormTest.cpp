@@ -23,6 +23,10 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 using namespace tools700;
@@ -617,6 +621,55 @@ TEST_F(MainFormTest, MonitorFillsTheStatusBarAndClosingEndsIt)
     EXPECT_EQ(Panel(0), "Drive");
     form->FormClose();
     EXPECT_FALSE(form->StatusMonitor->Running());
+}
+
+// An unplugged USB adapter: its device goes away under the program (here the drive's end of a
+// pseudo-terminal closes) and comes back under the same name (a link pointed at a new one).
+TEST_F(MainFormTest, AnUnpluggedAdapterShowsNoConnectionAndTheDriveOnceItIsBack)
+{
+    const std::string link = dir.filePath(QStringLiteral("ttyUSB0")).toStdString();
+    auto first = std::make_unique<DriveSim>(std::vector<std::string>{"--pty", "--model", "733", "--axes", "1"});
+    ASSERT_FALSE(first->ptyPath().empty());
+    ASSERT_EQ(symlink(first->ptyPath().c_str(), link.c_str()), 0);
+    setenv("COMM700_COM1", link.c_str(), 1);
+    ASSERT_EQ(UseSerialPort(1), 1);
+    form->FormActivate();
+    ASSERT_TRUE(qttest::WaitFor([&] { return Panel(2).rfind("Status: Axis 1  ", 0) == 0; }, 8000)) << Panel(2);
+
+    first.reset();  // unplugged
+    ASSERT_TRUE(qttest::WaitFor([&] { return Panel(2) == "No connection"; }, 8000)) << Panel(2);
+    EXPECT_EQ(Panel(0), "Drive");
+
+    DriveSim second({"--pty", "--model", "733", "--axes", "2"});
+    ASSERT_FALSE(second.ptyPath().empty());
+    const std::string tmp = link + ".new";
+    ASSERT_EQ(symlink(second.ptyPath().c_str(), tmp.c_str()), 0);
+    ASSERT_EQ(rename(tmp.c_str(), link.c_str()), 0);  // plugged in again
+    EXPECT_TRUE(qttest::WaitFor([&] { return Panel(2).rfind("Status: Axis 2  ", 0) == 0; }, 10000)) << Panel(2);
+    EXPECT_EQ(Panel(0), "Drive: SV733");
+    form->FormClose();
+    UseSerialPort(0);
+    unsetenv("COMM700_COM1");
+}
+
+TEST_F(MainFormTest, TheMonitorDoesNotReportDuringAnUpload)
+{
+    // A paced line makes the upload take seconds, several of the monitor's poll periods.
+    DriveSim sim({"--model", "733", "--axes", "1", "--pace"});
+    ASSERT_TRUE(sim.Ready());
+    form->FormActivate();
+    ASSERT_TRUE(qttest::WaitFor([&] { return Panel(2).rfind("Status: Axis 1  ", 0) == 0; }, 8000)) << Panel(2);
+    int updatesDuring = 0;
+    bool uploading = false;
+    QObject::connect(form.get(), &TMainForm::statusUpdated, [&] { updatesDuring += uploading; });
+    session.RegisterEditor([&](int, Cfg &, const std::string &name) { edited.push_back(name); });
+    uploading = true;
+    form->Upload();
+    uploading = false;
+    ASSERT_EQ(edited.size(), 1u) << (messages.texts().empty() ? "" : messages.texts().back());
+    EXPECT_EQ(updatesDuring, 0);
+    EXPECT_TRUE(form->StatusMonitor->Polling()) << "polling goes on after the upload";
+    form->FormClose();
 }
 
 TEST_F(MainFormTest, ClosingWhileAPollWaitsForASilentDrive)

@@ -2,7 +2,9 @@
 
 #include "tools700/Error.h"
 
+#include <atomic>
 #include <cerrno>
+#include <string>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +25,16 @@ std::string TargetPath(const std::string &fileName)
             return resolved;
     }
     return fileName;
+}
+
+std::atomic<unsigned> g_tempCounter{0};
+
+std::string FolderOf(const std::string &path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 bool WriteAll(int fd, const std::string &data)
@@ -46,26 +58,37 @@ bool WriteAll(int fd, const std::string &data)
 void WriteFileAtomically(const std::string &fileName, const std::string &contents)
 {
     const std::string target = TargetPath(fileName);
-    std::string tmp = target + ".XXXXXX";
-    int fd = mkstemp(tmp.data());
+    // A new file of our own beside the target. Created with 0666, so the kernel applies the
+    // process's umask itself: reading the umask means setting it, which would change it for
+    // every other thread meanwhile.
+    std::string tmp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        tmp = target + ".tmp" + std::to_string(getpid()) + "." + std::to_string(g_tempCounter.fetch_add(1));
+        fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0)
         throw Error("Can't open file " + fileName);
 
-    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
+    // Keep the permissions of the file being replaced.
     struct stat st {};
-    mode_t mode;
-    if (stat(target.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = fchmod(fd, mode) == 0 || errno == EPERM;
+    bool ok = true;
+    if (stat(target.c_str(), &st) == 0)
+        ok = fchmod(fd, st.st_mode & 07777) == 0 || errno == EPERM;
     ok = ok && WriteAll(fd, contents) && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;
-    if (ok && rename(tmp.c_str(), target.c_str()) == 0)
+    if (ok && rename(tmp.c_str(), target.c_str()) == 0) {
+        // The rename lives in the folder: sync it too, or a crash may bring the old file back.
+        const std::string dir = FolderOf(target);
+        const int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dfd >= 0) {
+            fsync(dfd);
+            close(dfd);
+        }
         return;
+    }
     unlink(tmp.c_str());
     throw Error("Error writing file " + fileName);
 }

@@ -1,6 +1,7 @@
 #include "tools700/config/Cfg.h"
 
 #include "tools700/config/TQXNum.h"
+#include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Symtab.h"
 
 namespace tools700 {
@@ -11,10 +12,10 @@ Cfg::Cfg()
     Reindex(primary);
 }
 
-Cfg::Cfg(int /*family*/) : indexes740(true)
+Cfg::Cfg(int family) : indexes740(family == 740 || Is740Family(family))
 {
     Build();
-    Reindex(secondary);
+    Reindex(indexes740 ? secondary : primary);
 }
 
 void Cfg::Build()

@@ -6,6 +6,16 @@
 
 namespace tools700 {
 
+namespace {
+// The statuses that say the line failed, not the drive: after one of them at the end of a
+// download the drive may be left without its regenerated tables, so the download has failed.
+bool IsLinkFailure(int status)
+{
+    return status == NO_PORT || status == NO_RESPONSE || status == PORT_MUTEX_NOT_AVAILABLE ||
+           status == COMM_ERROR;
+}
+} // namespace
+
 bool Cfg::Upload(Messages &messages, const ProgressFn &progress)
 {
     double model = 0;
@@ -48,8 +58,11 @@ bool ValueSet::Download(Messages &messages, const ProgressFn &progress) const
     // The variables whose values other variables' bounds depend on go first.
     static const char *const kFirst[] = {"CommSrc", "RemoteFB", "BlkType", "EncMode",
                                          "EncInF0", "ARZ0",     "ARZ1"};
+    // Their refusals are ignored (a value may only become valid once others are written),
+    // a failed line is not.
     for (const char *name : kFirst)
-        PutVar700(name, Get(name));
+        if (IsLinkFailure(PutVar700(name, Get(name))))
+            return false;
 
     const std::vector<TQX *> &list = ListForModel(TruncToInt(model));
     const size_t n = list.size();
@@ -68,8 +81,17 @@ bool ValueSet::Download(Messages &messages, const ProgressFn &progress) const
         if (progress)
             progress(static_cast<double>(i) / static_cast<double>(n));
     }
-    ExeCmd700("TableGen");
-    PutVar700("Enable", 1);
+    // The drive's refusals of these two are ignored as always. A failed line is a failed
+    // download: the drive may be left disabled and without regenerated tables. The command
+    // reports every failure alike, so a failed TableGen is told apart by asking the drive once.
+    const int tableGen = ExeCmd700("TableGen");
+    if (IsLinkFailure(PutVar700("Enable", 1)))
+        return false;
+    if (tableGen != 0) {
+        double again = 0;
+        if (IsLinkFailure(GetVar700("Model", &again)))
+            return false;
+    }
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include "comm700.h"
 #include "tools700/Messages.h"
 #include "tools700/dictionary/DriveFamily.h"
+#include "tools700/config/StatusText.h"
+#include "tools700/platform/LineClaim.h"
 #include "tools700/platform/SerialPort.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/HelpViewer.h"
@@ -119,14 +121,10 @@ TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent),
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    // Devices stored for the ports go to the link library before any port is opened.
+    // The link library reads the device of each port from the same settings file.
     std::unique_ptr<QSettings> store = OpenSettings();
-    for (int n = 1; n <= 4; ++n) {
-        const QString device = StoredPortDevice(*store, n);
-        if (!device.isEmpty())
-            platform::SetComPortDevice(n, device.toStdString());
+    for (int n = 1; n <= 4; ++n)
         lblDevice_[n - 1]->setText(QString::fromStdString(platform::ComPortDevice(n)));
-    }
 
     // 1. Probe the ports; only those that open can be chosen in this run.
     for (int n = 1; n <= 4; ++n)
@@ -159,19 +157,31 @@ TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent),
     const int stored = port_;
     port_ = 0;
     if (stored >= 1 && stored <= 4 && rdiPort_[stored - 1]->isEnabled())
-        rdiPortClick(stored);
+        rdiPortClick(stored, false);  // at start-up a lost port shows in the status bar
 }
 
-void TComportDlg::rdiPortClick(int n)
+bool TComportDlg::rdiPortClick(int n, bool report)
 {
     if (n < 1 || n > 4)
-        return;
-    UseSerialPort(n);
+        return false;
+    const bool opened = UseSerialPort(n) == 1;
+    if (!opened) {
+        // Tell why (another program may hold it), keep the previous choice, and put the link
+        // back where it was rather than leave it on a port that is not open.
+        std::string why = platform::LineInUseText(n);
+        if (why.empty())
+            why = "COM" + std::to_string(n) + " (" + platform::ComPortDevice(n) + ") cannot be opened";
+        UseSerialPort(port_ >= 1 && port_ <= 4 ? port_ : 0);
+        if (report)
+            messages_.Message(StatusText(NO_PORT) + "\n" + why);
+    }
+    const int selected = opened ? n : port_;
     for (int i = 1; i <= 4; ++i) {
         const QSignalBlocker block(rdiPort_[i - 1]);
-        rdiPort_[i - 1]->setChecked(i == n);
+        rdiPort_[i - 1]->setChecked(i == selected);
     }
-    port_ = n;
+    port_ = selected;
+    return opened;
 }
 
 void TComportDlg::SelectAutoControls()

@@ -58,11 +58,19 @@ void TConnectionStatus::Execute()
             wake_.wait_for(lock, milliseconds(kPollIntervalMs), [this] { return terminated_; });
             if (terminated_ || !polling_.load())
                 continue;
+        } else if (lastPollTook_ < milliseconds(kFailedPollPaceMs)) {
+            // The last poll failed at once (no port, a device that is gone): that did not spend
+            // a reply time-out, so spend the rest of one here instead of polling flat out.
+            wake_.wait_for(lock, milliseconds(kFailedPollPaceMs) - lastPollTook_, [this] { return terminated_; });
+            if (terminated_ || !polling_.load())
+                continue;
         }
         lock.unlock();
         double values[4] = {0, 0, 0, 0};
         int mask = 0;
+        const auto started = steady_clock::now();
         const int result = poll_(kNames, values, &mask);
+        lastPollTook_ = duration_cast<milliseconds>(steady_clock::now() - started);
         polls_.fetch_add(1);
         lock.lock();
         if (terminated_)

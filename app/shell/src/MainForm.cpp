@@ -12,6 +12,7 @@
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/widgets/Application.h"
+#include "tools700/platform/LineClaim.h"
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/shell/ConnectionStatus.h"
 #include "tools700/widgets/Accessibility.h"
@@ -378,7 +379,14 @@ void TMainForm::UpdateStatus(const std::string &text)
             SetUploadEnabled(true);
         }
     }
-    stbPanel[2]->setText(QString::fromStdString(text));
+    std::string shown = text;
+    if (text == "No connection") {
+        // Say why when another program holds this program's line.
+        const std::string inUse = platform::LineInUseText(comportDlg_ ? comportDlg_->Port() : 0);
+        if (!inUse.empty())
+            shown += ": " + inUse;
+    }
+    stbPanel[2]->setText(QString::fromStdString(shown));
     emit statusUpdated(stbPanel[2]->text());
 }
 
@@ -439,6 +447,19 @@ void TMainForm::Upload()
         QProgressBar *bar;
         ~HideBar() { bar->hide(); }
     } hide{pgbLoad};
+    // The monitor stays out of the transfer: its report would make drive reads of its own
+    // inside the progress callback.
+    struct PausePolling {
+        TConnectionStatus *monitor;
+        bool was;
+        ~PausePolling()
+        {
+            if (monitor && was)
+                monitor->StartPolling();
+        }
+    } pause{StatusMonitor.get(), StatusMonitor && StatusMonitor->Polling()};
+    if (StatusMonitor)
+        StatusMonitor->StopPolling();
     if (!cfg->Upload(messages_, [this](double f) { UploadProgress(f); }))
         return;
     pgbLoad->hide();

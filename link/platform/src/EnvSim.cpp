@@ -1,5 +1,6 @@
 #include "tools700/platform/EnvSim.h"
 
+#include <chrono>
 #include <cstring>
 #include <unistd.h>
 
@@ -42,11 +43,28 @@ void EnvSim::ResetQueue(EnvSimQueue& q)
     std::memset(q.data, 0, sizeof q.data);
 }
 
-void EnvSim::LockQueues()
+bool EnvSim::LockQueues()
 {
-    // Waited for without limit. A holder that died leaves it abandoned: we then hold it, and a
-    // queue it may have left half-updated is put right by the sanity check of each operation.
-    lock_.Lock(-1);
+    // A holder that died leaves the lock abandoned: we then hold it, and a queue it may have
+    // left half-updated is put right by the sanity check of each operation. A holder that is
+    // alive but stopped (a debugger, SIGSTOP) would block us for ever: the wait is bounded, the
+    // operation then fails like one on a full or empty queue, and while the lock stays stuck
+    // later operations only try it, so a frame of 200 bytes does not wait 200 times.
+    using clock = std::chrono::steady_clock;
+    const long long now = clock::now().time_since_epoch().count();
+    const bool stuck = now < stuckUntil_.load(std::memory_order_relaxed);
+    switch (lock_.Lock(stuck ? 0 : kEnvSimLockWaitMs)) {
+    case NamedLock::Result::Acquired:
+    case NamedLock::Result::Abandoned:
+        return true;
+    case NamedLock::Result::TimedOut:
+    case NamedLock::Result::Failed:
+        break;
+    }
+    if (!stuck)
+        stuckUntil_.store((clock::now() + std::chrono::milliseconds(kEnvSimLockWaitMs)).time_since_epoch().count(),
+                          std::memory_order_relaxed);
+    return false;
 }
 
 EnvSimQueue& EnvSim::Queue(Direction d)
@@ -69,7 +87,8 @@ void EnvSim::Attach()
     if (!IsOpen())
         return;
     EnvSimRegion* r = region();
-    LockQueues();
+    if (!LockQueues())
+        return;
     const pid_t self = getpid();
     int live = 0;
     for (auto& a : r->attached) {
@@ -105,7 +124,8 @@ void EnvSim::Detach()
     if (!IsOpen())
         return;
     EnvSimRegion* r = region();
-    LockQueues();
+    if (!LockQueues())
+        return;
     const pid_t self = getpid();
     for (auto& a : r->attached)
         if (a.pid == self)
@@ -119,7 +139,8 @@ int EnvSim::AttachCount()
 {
     if (!IsOpen())
         return 0;
-    LockQueues();
+    if (!LockQueues())
+        return 0;
     int n = region()->attachCount;
     UnlockQueues();
     return n;
@@ -130,7 +151,8 @@ int EnvSim::Put(Direction d, int byte)
     if (!IsOpen())
         return -1;
     const uint8_t b = static_cast<uint8_t>(byte & 0xFF);
-    LockQueues();
+    if (!LockQueues())
+        return -1;
     EnvSimQueue& q = Queue(d);
     if (!QueueSane(q))
         ResetQueue(q);
@@ -155,7 +177,8 @@ int EnvSim::Get(Direction d)
 {
     if (!IsOpen())
         return -1;
-    LockQueues();
+    if (!LockQueues())
+        return -1;
     EnvSimQueue& q = Queue(d);
     if (!QueueSane(q))
         ResetQueue(q);
@@ -187,9 +210,11 @@ void EnvSim::WaitForData(Direction d, int timeoutMs, const std::atomic<bool>* ca
     std::atomic<uint32_t>& bell = DataBell(d);
     r->waiters.fetch_add(1, std::memory_order_seq_cst);
     const uint32_t seen = bell.load(std::memory_order_seq_cst);
-    LockQueues();
-    const bool hasData = !Queue(d).empty;
-    UnlockQueues();
+    bool hasData = false;
+    if (LockQueues()) {
+        hasData = !Queue(d).empty;
+        UnlockQueues();
+    }
     if (!hasData && !(cancel != nullptr && cancel->load(std::memory_order_seq_cst)))
         FutexWait(&bell, seen, timeoutMs);
     r->waiters.fetch_sub(1, std::memory_order_seq_cst);
@@ -203,9 +228,11 @@ void EnvSim::WaitForSpace(Direction d, int timeoutMs)
     std::atomic<uint32_t>& bell = SpaceBell(d);
     r->waiters.fetch_add(1, std::memory_order_seq_cst);
     const uint32_t seen = bell.load(std::memory_order_seq_cst);
-    LockQueues();
-    const bool full = Queue(d).full != 0;
-    UnlockQueues();
+    bool full = false;
+    if (LockQueues()) {
+        full = Queue(d).full != 0;
+        UnlockQueues();
+    }
     if (full)
         FutexWait(&bell, seen, timeoutMs);
     r->waiters.fetch_sub(1, std::memory_order_seq_cst);

@@ -10,7 +10,6 @@
 #include <string>
 #include <thread>
 
-#include <linux/futex.h>
 #include <unistd.h>
 
 #include "tools700/platform/SharedRegion.h"
@@ -104,6 +103,14 @@ LockBlock* MapLock(std::string_view name)
     return Block(kept.data());
 }
 
+// How often the calling thread holds each lock (by its mutex), so that Unlock can tell a
+// wrong-thread release from a real one without looking inside the C library's mutex.
+std::map<const void*, int>& HeldByThisThread()
+{
+    thread_local std::map<const void*, int> held;
+    return held;
+}
+
 // pthread_mutex_timedlock measures against CLOCK_REALTIME. (pthread_mutex_clocklock would take
 // the monotonic clock, but the thread sanitizer does not know that call and then reports every
 // unlock as wrong; a wall-clock step during a wait only shortens or lengthens that one wait.)
@@ -154,8 +161,10 @@ NamedLock::Result NamedLock::Lock(int timeoutMs)
     }
     switch (rc) {
     case 0:
+        ++HeldByThisThread()[m];
         return Result::Acquired;
     case EOWNERDEAD:
+        ++HeldByThisThread()[m];
         // We hold it now; mark it usable again so that a later unlock does not retire it.
         pthread_mutex_consistent(m);
 #if defined(TOOLS700_TSAN)
@@ -180,12 +189,14 @@ bool NamedLock::Unlock()
     if (block_ == nullptr)
         return false;
     pthread_mutex_t* m = &Block(block_)->mutex;
-    // A robust mutex keeps its owner's thread id in the lock word. Asking first keeps a
-    // wrong-thread unlock a plain "no" (glibc would say EPERM, the thread sanitizer would
-    // report a misuse).
-    const unsigned owner = static_cast<unsigned>(m->__data.__lock) & FUTEX_TID_MASK;
-    if (owner != static_cast<unsigned>(gettid()))
+    // Asking our own count first keeps a wrong-thread unlock a plain "no" (the C library would
+    // say EPERM, the thread sanitizer would report a misuse).
+    auto& held = HeldByThisThread();
+    auto it = held.find(m);
+    if (it == held.end())
         return false;
+    if (--it->second == 0)
+        held.erase(it);
     return pthread_mutex_unlock(m) == 0;
 }
 

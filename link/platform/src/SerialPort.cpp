@@ -6,17 +6,14 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include "tools700/platform/IniSettings.h"
+
 namespace tools700::platform {
-
-namespace {
-
-std::string SettingsVariable(int n) { return "COMM700_SETTINGS_COM" + std::to_string(n); }
-
-}  // namespace
 
 std::string ComPortDevice(int n)
 {
@@ -26,22 +23,22 @@ std::string ComPortDevice(int n)
     const char* env = std::getenv(var.c_str());
     if (env != nullptr && *env != '\0')
         return env;
-    const char* settings = std::getenv(SettingsVariable(n).c_str());
-    if (settings != nullptr && *settings != '\0')
-        return settings;
+    std::string stored = StoredComPortDevice(n);
+    if (!stored.empty())
+        return stored;
     return "/dev/ttyS" + std::to_string(n - 1);
 }
 
-bool SetComPortDevice(int n, std::string device)
+namespace {
+
+// Errors after which a descriptor of a serial device is of no more use: the adapter was
+// unplugged or the other end of a pseudo-terminal went away.
+bool MeansDeviceGone(int err)
 {
-    if (n < 1 || n > kComPortCount)
-        return false;
-    if (device.empty())
-        unsetenv(SettingsVariable(n).c_str());
-    else
-        setenv(SettingsVariable(n).c_str(), device.c_str(), 1);
-    return true;
+    return err == EIO || err == ENXIO || err == ENODEV || err == EPIPE || err == EBADF || err == ENOTTY;
 }
+
+}  // namespace
 
 bool ConfigureLine(int fd)
 {
@@ -76,12 +73,29 @@ bool SerialPort::Open(const std::string& device)
         error_ = "no device";
         return false;
     }
+    inUse_ = false;
+    lost_ = false;
     int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        inUse_ = errno == EBUSY;  // another process has it in exclusive mode
         error_ = device + ": " + std::strerror(errno);
         return false;
     }
-    if (!isatty(fd) || !ConfigureLine(fd)) {
+    if (!isatty(fd)) {
+        error_ = device + ": not a serial line";
+        ::close(fd);
+        return false;
+    }
+    // Ours alone: an advisory lock first (the kernel drops it when we end, however we end),
+    // then exclusive mode, so that even programs that ignore locks cannot open it meanwhile.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        inUse_ = errno == EWOULDBLOCK;
+        error_ = device + ": " + (inUse_ ? std::string("in use by another program") : std::strerror(errno));
+        ::close(fd);
+        return false;
+    }
+    (void)ioctl(fd, TIOCEXCL);  // refused by some drivers; the flock still keeps cooperating programs out
+    if (!ConfigureLine(fd)) {
         error_ = device + ": not a serial line (" + std::strerror(errno) + ")";
         ::close(fd);
         return false;
@@ -93,9 +107,22 @@ bool SerialPort::Open(const std::string& device)
 
 void SerialPort::Close()
 {
-    if (fd_ >= 0)
+    if (fd_ >= 0) {
+        (void)ioctl(fd_, TIOCNXCL);
         ::close(fd_);
+    }
     fd_ = -1;
+    lost_ = false;
+}
+
+bool SerialPort::OpenedExclusivelyElsewhere(const std::string& device)
+{
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return false;
+    }
+    return errno == EBUSY;
 }
 
 int SerialPort::ReadByte()
@@ -111,9 +138,11 @@ long SerialPort::Read(uint8_t* buf, std::size_t cap)
     ssize_t n = ::read(fd_, buf, cap);
     if (n > 0)
         return static_cast<long>(n);
-    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+    if (n == 0 || errno == EAGAIN || errno == EINTR)
         return 0;
-    return n == 0 ? 0 : -1;
+    if (MeansDeviceGone(errno))
+        lost_ = true;
+    return -1;
 }
 
 std::size_t SerialPort::Write(const uint8_t* data, std::size_t n, int timeoutMs)
@@ -128,16 +157,23 @@ std::size_t SerialPort::Write(const uint8_t* data, std::size_t n, int timeoutMs)
             done += static_cast<std::size_t>(w);
             continue;
         }
-        if (w < 0 && errno != EAGAIN && errno != EINTR)
+        if (w < 0 && errno != EAGAIN && errno != EINTR) {
+            if (MeansDeviceGone(errno))
+                lost_ = true;
             break;
+        }
         // Transmit queue full: wait for room, bounded, instead of dropping bytes.
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                         deadline - std::chrono::steady_clock::now()).count();
         if (left <= 0)
             break;
         pollfd p {fd_, POLLOUT, 0};
-        if (::poll(&p, 1, static_cast<int>(left)) <= 0 || (p.revents & (POLLERR | POLLNVAL)))
+        if (::poll(&p, 1, static_cast<int>(left)) <= 0)
             break;
+        if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            lost_ = true;
+            break;
+        }
     }
     return done;
 }

@@ -81,6 +81,13 @@ SaveWorkflow::DownloadResult SaveWorkflow::Download(const ProgressFn &progress,
     } hide{showProgress};
     if (showProgress)
         showProgress(true);
+    // The connection monitor stays out of the transfer: its report would make drive reads of
+    // its own inside the progress callback.
+    struct PausePolling {
+        Session &session;
+        ~PausePolling() { session.ResumeStatusPolling(); }
+    } pause{session_};
+    session_.SuspendStatusPolling();
     if (!configuration_->Download(messages_, progress)) {
         messages_.Message("Unable to write to drive -- download aborted");
         return result;

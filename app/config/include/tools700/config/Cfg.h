@@ -10,8 +10,9 @@ class Cfg : public ValueSet {
 public:
     // A 730-family configuration (the primary list is indexed).
     Cfg();
-    // Cfg(740): a 740-family configuration (the secondary list is indexed). The argument
-    // selects nothing else.
+    // A configuration of the family `family` names: 740, or a model code of the 740 family
+    // (742, 743, 744, 1743, 1745), indexes the secondary list; 730 or any other number the
+    // primary list.
     explicit Cfg(int family);
     Cfg(const Cfg &) = delete;
     Cfg &operator=(const Cfg &other)

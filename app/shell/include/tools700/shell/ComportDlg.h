@@ -28,7 +28,10 @@ public:
     int Axis() const { return axis_; }
 
     // Handlers (public so that workflows and tests can drive the dialog as a user would).
-    void rdiPortClick(int n);
+    // Opens port n. A port that cannot be opened is reported (unless `report` is false), is
+    // not selected and not stored, and the link goes back to the port selected before.
+    // Returns true when the port was opened.
+    bool rdiPortClick(int n, bool report = true);
     void rdiAutoClick();
     void rdiSelectClick();
     // Returns true when no message was shown (the address was accepted).

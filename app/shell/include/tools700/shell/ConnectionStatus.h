@@ -12,6 +12,7 @@
 #include <QObject>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -51,6 +52,8 @@ public:
     int Reports() const { return reports_.load(); }
 
     static constexpr int kPollIntervalMs = 1000;
+    // A failed poll is followed by the next one no sooner than this after its start.
+    static constexpr int kFailedPollPaceMs = 500;
     static const char *const kNames[5];
 
 private:
@@ -76,6 +79,7 @@ private:
     double values_[4] = {0, 0, 0, 0};
     int validMask_ = 0;
     int lastResult_ = 0;
+    std::chrono::milliseconds lastPollTook_{0}; // the monitor thread's own
 };
 
 } // namespace tools700

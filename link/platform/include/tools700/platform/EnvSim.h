@@ -9,7 +9,8 @@
 //   sim.Open();                          // no Attach(): the loaded library counts this process
 //   for (;;) { int b = SrlGetChar(); if (b < 0) { sim.WaitHostToDrive(6); continue; } ... }
 //
-// Every queue operation takes the system-wide lock "EnvSim Queue Lock". Each queue holds at
+// Every queue operation takes the system-wide lock "EnvSim Queue Lock", waiting at most
+// kEnvSimLockWaitMs (the operation then fails as on a full or empty queue). Each queue holds at
 // most 128 bytes; a put into a full queue drops the byte and reports -1.
 #pragma once
 
@@ -24,6 +25,8 @@ namespace tools700::platform {
 
 constexpr int kEnvSimQueueSize = 128;
 constexpr int kEnvSimMaxProcesses = 64;
+// The longest wait for "EnvSim Queue Lock": a peer stopped while holding it cannot block us.
+constexpr int kEnvSimLockWaitMs = 1000;
 
 // One ring queue, in this order of fields.
 struct EnvSimQueue {
@@ -89,7 +92,8 @@ public:
     EnvSimRegion* region() const { return static_cast<EnvSimRegion*>(region_.data()); }
 
 private:
-    void LockQueues();
+    // False when the lock could not be had (held by a stopped peer): the operation fails.
+    bool LockQueues();
     void UnlockQueues() { lock_.Unlock(); }
     EnvSimQueue& Queue(Direction d);
     std::atomic<uint32_t>& DataBell(Direction d);
@@ -97,6 +101,7 @@ private:
 
     SharedRegion region_;
     NamedLock lock_;
+    std::atomic<long long> stuckUntil_ {0};  // steady-clock ticks until which waits are skipped
 };
 
 }  // namespace tools700::platform
