@@ -10,13 +10,12 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <thread>
 #include <vector>
-
-extern char **environ;
 
 namespace testutil {
 
@@ -41,8 +40,17 @@ public:
         for (auto &a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
+        const pid_t parent = getpid();
+        pid_ = fork();
+        if (pid_ == 0) {
+            // The simulator ends with the test program, also when a sanitizer aborts it: a
+            // simulator left behind would keep this namespace's line from the next run.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() != parent)
+                _exit(127);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
     }
     ~SimProcess() { Stop(); }
     SimProcess(const SimProcess &) = delete;
