@@ -5,6 +5,7 @@
 #include "tools700/dictionary/Enums.h"
 #include "tools700/scope/ScopeGraph.h"
 #include "tools700/widgets/Accessibility.h"
+#include "tools700/widgets/HandOver.h"
 
 #include <QChart>
 #include <QCheckBox>
@@ -133,7 +134,7 @@ TScopeForm::TScopeForm(Session &session, Messages &messages, QWidget *parent, sc
         [this] {
             // From the pump's thread: the frame is drawn on this window's thread, which lets the
             // pump go on. The window joins the pump before it goes, so `this` outlives the call.
-            QMetaObject::invokeMethod(this, [this] { pump_->ServeFrame(); }, Qt::QueuedConnection);
+            PostToObjectThread(this, [this] { pump_->ServeFrame(); });
         },
         std::move(reader));
     FormCreate();

@@ -2,8 +2,7 @@
 
 #include "comm700.h"
 #include "tools700/config/StatusText.h"
-
-#include <QMetaObject>
+#include "tools700/widgets/HandOver.h"
 
 #include <chrono>
 
@@ -83,7 +82,7 @@ void TConnectionStatus::Execute()
         }
         reportDone_ = false;
         const unsigned long long ticket = ++ticket_;
-        QMetaObject::invokeMethod(this, [this, ticket] { RunReport(ticket); }, Qt::QueuedConnection);
+        PostToObjectThread(this, [this, ticket] { RunReport(ticket); });
         wake_.wait(lock, [this] { return reportDone_ || terminated_; });
     }
 }
