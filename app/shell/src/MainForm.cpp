@@ -607,7 +607,10 @@ void TMainForm::FormActivate()
     if (closing_)
         return;
     session_.DriveModel = ReadDriveModel();
-    StatusMonitor->StartPolling();
+    // A window that paused the polling for an exchange still under way keeps it paused; its
+    // resume turns it on.
+    if (!session_.StatusPollingPaused())
+        StatusMonitor->StartPolling();
     StatusMonitor->Resume();
 }
 
