@@ -57,6 +57,15 @@ TEST_F(CliFirmware, FailuresGiveTheirMessagesAndExitCodes)
     EXPECT_EQ(notReady.rc, 5);
     EXPECT_NE(notReady.err.find("The OC is not ready to Upgrade FW"), std::string::npos) << notReady.err;
 
+    // An empty image is refused before anything reaches the drive.
+    sim->ClearTrace();
+    const std::string empty = Image("empty.bin", 0);
+    CliResult nothing = Run({"--port", "0", "--axis", "1", "--yes", "firmware", empty});
+    EXPECT_EQ(nothing.rc, 3);
+    EXPECT_NE(nothing.err.find("The file is empty " + empty), std::string::npos) << nothing.err;
+    EXPECT_EQ(nothing.err.find("SW5 and SW6"), std::string::npos) << "no question asked";
+    EXPECT_TRUE(sim->Trace().empty());
+
     const std::string big = Image("big.bin", 262141);
     CliResult tooLarge = Run({"--port", "0", "--axis", "1", "--yes", "firmware", big});
     EXPECT_EQ(tooLarge.rc, 3);
