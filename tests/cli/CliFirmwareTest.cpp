@@ -48,6 +48,12 @@ TEST_F(CliFirmware, UpgradeWritesTheImageIntoTheDrive)
     EXPECT_TRUE(eraseNv) << "--erase-nv erases the non-volatile memory too";
     sim->Stop();
     EXPECT_EQ(testutil::ReadText(written), testutil::ReadText(image));
+
+    // A small image goes in one segment.
+    sim = Start({"--model", "743", "--axes", "1", "--erase-ms", "20"});
+    CliResult one = Run({"--port", "0", "--axis", "1", "--yes", "firmware", Image("small.bin", 3)});
+    ASSERT_EQ(one.rc, 0) << one.err;
+    EXPECT_NE(one.out.find("The processing is finished: 1 segment\n"), std::string::npos) << one.out;
 }
 
 TEST_F(CliFirmware, FailuresGiveTheirMessagesAndExitCodes)
