@@ -320,9 +320,16 @@ void Tvardlg::FormHide()
 {
     Timer2->stop();
     pending_.clear();
+    // A row whose list does not hold its choice (a typed name that is no entry, or no list at all
+    // while the drive's model is unknown) keeps what was stored for it, so the user's choice
+    // comes back with the next drive; a row with nothing stored yet gets -1, so the rows after it
+    // are still read.
     if (const auto store = OpenSettings())
-        for (int i = 0; i < online::kRows; ++i)
-            WriteInt(*store, VariableKey(i), cmbName[i]->currentIndex());
+        for (int i = 0; i < online::kRows; ++i) {
+            const int index = cmbName[i]->currentIndex();
+            if (index >= 0 || !ReadInt(*store, VariableKey(i)))
+                WriteInt(*store, VariableKey(i), index);
+        }
 }
 
 void Tvardlg::FormActivate()
