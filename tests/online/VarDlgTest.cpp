@@ -220,6 +220,29 @@ TEST_F(VarDlgTest, RowsComeFromTheStoredIndexesAndGoBackOnHide)
     EXPECT_EQ(Stored(5), 0);
 }
 
+// A name typed without Enter: the poll reads it at once, so the row's help label and unit follow
+// the text, not the variable the row showed before.
+TEST_F(VarDlgTest, ATypedNameRefreshesItsRowWithoutEnter)
+{
+    auto sim = Start({"--model", "733"});
+    ASSERT_EQ(PutVar700("Kvp", 2.5), 0);
+    const int velCmd = IndexOf("VelCmd");
+    ASSERT_GE(velCmd, 0);
+    Store({velCmd});
+    ShowAndRefresh();
+    ASSERT_EQ(dlg->cmbName[0]->currentText(), "VelCmd");
+    dlg->cmbName[0]->setFocus();
+    dlg->cmbName[0]->lineEdit()->selectAll();
+    QTest::keyClicks(dlg->cmbName[0], QStringLiteral("kvp"));
+    EXPECT_EQ(dlg->cmbName[0]->currentText(), "Kvp");
+    EXPECT_EQ(dlg->cmbName[0]->lineEdit()->cursorPosition(), 3);
+    EXPECT_EQ(dlg->lblShow[0]->text(), Q(Dictionary().HelpText("Kvp")));
+    ASSERT_TRUE(WaitPolls(1));
+    EXPECT_EQ(dlg->edtShowNum[0]->text(), Q("2.500 " + UnitText("Kvp")));
+    dlg->hide();
+    EXPECT_EQ(Stored(0), IndexOf("Kvp"));
+}
+
 // Without a known model the name lists are empty: closing keeps the rows the user had chosen.
 TEST_F(VarDlgTest, ClosingWithAnUnknownModelKeepsTheStoredRows)
 {
