@@ -10,14 +10,8 @@
 #     what exists: the packages' folder that package.sh writes, the group dialout.
 #
 #   readme_commands.sh BUILD_DIR SOURCE_DIR
-set -euo pipefail
-build=$(cd "$1" && pwd)
-src=$(cd "$2" && pwd)
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
-
-tmp=$(mktemp -d)
+# shellcheck source-path=SCRIPTDIR source=../support/script_test.sh
+source "$(dirname "$0")/../support/script_test.sh"
 runner=
 cleanup() {
   if [ -n "$runner" ]; then

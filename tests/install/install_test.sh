@@ -9,14 +9,8 @@
 # packages the five depend on, so it checks their dependencies as apt would.
 #
 #   install_test.sh BUILD_DIR SOURCE_DIR
-set -euo pipefail
-build=$(cd "$1" && pwd)
-src=$(cd "$2" && pwd)
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
-
-tmp=$(mktemp -d)
+# shellcheck source-path=SCRIPTDIR source=../support/script_test.sh
+source "$(dirname "$0")/../support/script_test.sh"
 sim=
 app=
 cleanup() {
@@ -223,7 +217,7 @@ exec_line=$(echo "$action" | sed -n 's/^Exec=//p')
 start_app $exec_line
 simulator=$(tr -d " " <"/proc/$app/task/$app/children")
 [ "$(readlink "/proc/$simulator/exe")" = "$usr/bin/drivesim" ] ||
-  fail "the action did not start the installed drivesim: $simulator $(cat "/proc/$simulator/cmdline" | tr "\\0" " ")"
+  fail "the action did not start the installed drivesim: $(tr "\\0" " " <"/proc/$simulator/cmdline")"
 kill -TERM "$app"
 wait "$app" 2>/dev/null || true
 app=
