@@ -1,8 +1,8 @@
 #include "SimulatedDrive.h"
 
-#include "tools700/platform/IniSettings.h"
 #include "tools700/platform/Namespace.h"
 #include "tools700/platform/Process.h"
+#include "tools700/settings/SettingsFile.h"
 
 #include <cerrno>
 #include <chrono>
@@ -113,7 +113,7 @@ std::string SimulatorNamespace(pid_t pid)
 
 std::string SimulatorSettingsPath()
 {
-    return (std::filesystem::path(platform::SettingsPath()).parent_path() / "700Tools-simulator.ini").string();
+    return (std::filesystem::path(settings::FilePath()).parent_path() / "700Tools-simulator.ini").string();
 }
 
 void EnterSimulatorEnvironment()

@@ -14,6 +14,7 @@
 #include "tools700/shell/MainForm.h"
 #include "tools700/widgets/QtMessages.h"
 #include "tools700/widgets/Settings.h"
+#include "tools700/settings/SettingsFile.h"
 #include "tools700/ProgramFolders.h"
 #include "tools700/shell/Splash.h"
 #if TOOLS700_WITH_ONLINE
@@ -308,7 +309,7 @@ namespace {
 void UseSimulatorChannel()
 {
     std::unique_ptr<QSettings> store = OpenSettings();
-    WriteInt(*store, QStringLiteral("%1/Comport").arg(QLatin1String(kCommKey)), 0);
+    WriteInt(*store, QString::fromLatin1(settings::kComportKey), 0);
 }
 
 int RunWindows(Application &app, const QStringList &args)

@@ -6,8 +6,8 @@
 #include "SimulatedDrive.h"
 #include "Startup.h"
 #include "tools700/ScriptedMessages.h"
-#include "tools700/platform/IniSettings.h"
 #include "tools700/platform/Process.h"
+#include "tools700/settings/SettingsFile.h"
 #include "tools700/shell/MainForm.h"
 #include "tools700/widgets/Settings.h"
 
@@ -182,9 +182,9 @@ TEST_F(SimulatorTest, TheProgramEndsItsSimulatorOnExitSigtermAndWhenKilled)
     // A real drive's port in the user's settings: the simulated run neither uses nor changes it.
     {
         std::unique_ptr<QSettings> store = OpenSettings();
-        WriteInt(*store, QStringLiteral("%1/Comport").arg(QLatin1String(kCommKey)), 2);
+        WriteInt(*store, QString::fromLatin1(settings::kComportKey), 2);
     }
-    const std::string userSettings = platform::SettingsPath();
+    const std::string userSettings = settings::FilePath();
     const std::string before = ReadText(userSettings);
     const std::string simSettings =
         (std::filesystem::path(userSettings).parent_path() / "700Tools-simulator.ini").string();
