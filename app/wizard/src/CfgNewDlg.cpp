@@ -3,12 +3,14 @@
 #include "tools700/Error.h"
 #include "tools700/Messages.h"
 #include "tools700/Session.h"
+#include "tools700/common/NumberText.h"
 #include "mdb700.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/BoundControls.h"
 #include "tools700/widgets/HelpViewer.h"
+#include "tools700/widgets/UserNumbers.h"
 #include "tools700/wizard/IOWizardDlg.h"
 #include "tools700/wizard/SaveForm.h"
 
@@ -21,7 +23,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -347,7 +348,7 @@ void TCfgNewDlg::Refresh()
     // 8. Back from the I/O wizard: the configuration generated with the map the user chose.
     if (core_.EntryMode == kEntryFromIoWizard && core_.OwnCfg) {
         BindDigitalIo(Is740DriveText(drive));
-        edtInertia->setText(QString::fromStdString(GeneralNumberText(session_.InertiaRatio)));
+        edtInertia->setText(UserNumberText(numtext::General(session_.InertiaRatio)));
         StoreAll(*core_.OwnCfg);
         StartConfiguration(*core_.OwnCfg, kNoNameYet, core_.IoMap, session_.InertiaRatio, core_.SelectedMode, drive,
                            MotorText().toStdString());
@@ -483,11 +484,10 @@ void TCfgNewDlg::OKBtnClick()
         boxes[focus]->setFocus();
         return;
     }
-    bool ok = false;
-    const double ratio = QLocale().toDouble(edtInertia->text().trimmed(), &ok);
-    if (!ok)
-        throw Error("'" + edtInertia->text().toStdString() + "' is not a valid floating point value");
-    session_.InertiaRatio = ratio;
+    const std::optional<double> ratio = ReadUserNumber(edtInertia->text());
+    if (!ratio)
+        throw Error(numtext::NotANumberText(edtInertia->text().toStdString()));
+    session_.InertiaRatio = *ratio;
     const std::string drive = DriveText().toStdString();
     Cfg &own = core_.RebuildOwnCfg(drive);
     InitAll(own);

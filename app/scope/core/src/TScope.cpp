@@ -1,5 +1,6 @@
 #include "tools700/scope/TScope.h"
 
+#include "tools700/common/NumberText.h"
 #include "tools700/scope/ScopeStore.h"
 
 #include <cmath>
@@ -213,7 +214,7 @@ bool TScope::WriteLog()
         // A frame ends after 100 pairs, or at the write position when the newest is short.
         for (int i = 0; i < kPoints && readPos_ != writePos_; ++i) {
             const HistoryEntry &e = ring_[static_cast<std::size_t>(readPos_)];
-            std::fprintf(f, "%8.3lf %8.3lf\n", e.ch1, e.ch2);
+            std::fprintf(f, "%8s %8s\n", numtext::Fixed(e.ch1, 3).c_str(), numtext::Fixed(e.ch2, 3).c_str());
             readPos_ = Next(readPos_);
         }
         std::fputs("\n\n", f);
@@ -261,12 +262,13 @@ bool TScope::WriteCsv(const std::string &fileName, int lastFrames) const
         trigger >= 0 && trigger < static_cast<int>(kTriggerTexts.size()) ? kTriggerTexts[static_cast<std::size_t>(trigger)]
                                                                         : "unknown (" + std::to_string(trigger) + ")";
     const std::string triggerUnits = trigger == kTriggerNone ? "" : SourceUnits(trigger <= kCh1Falling ? 1 : 2);
-    std::fprintf(f, "# Timebase: %s (%.15g ms per sample)\n", kTimebases[static_cast<std::size_t>(TimebaseIndex(timebase))].text,
-                 timebase);
+    std::fprintf(f, "# Timebase: %s (%s ms per sample)\n", kTimebases[static_cast<std::size_t>(TimebaseIndex(timebase))].text,
+                 numtext::General(timebase).c_str());
     if (trigger == kTriggerNone)
         std::fprintf(f, "# Trigger: %s\n", triggerText.c_str());
     else
-        std::fprintf(f, "# Trigger: %s, level %.15g %s\n", triggerText.c_str(), TriggerLevel(), triggerUnits.c_str());
+        std::fprintf(f, "# Trigger: %s, level %s %s\n", triggerText.c_str(), numtext::General(TriggerLevel()).c_str(),
+                     triggerUnits.c_str());
     std::fprintf(f, "Frame,Time (s),%s,%s\n", CsvField(SourceName(1) + " (" + SourceUnits(1) + ")").c_str(),
                  CsvField(SourceName(2) + " (" + SourceUnits(2) + ")").c_str());
     const int newest = readPos_ == writePos_ ? 0 : samples_[static_cast<std::size_t>((writePos_ + kHistorySize - 1) % kHistorySize)].frame;
@@ -277,7 +279,8 @@ bool TScope::WriteCsv(const std::string &fileName, int lastFrames) const
             continue;
         if (first < 0)
             first = s.frame;
-        std::fprintf(f, "%d,%.6f,%.9g,%.9g\n", s.frame - first + 1, s.seconds, s.ch1, s.ch2);
+        std::fprintf(f, "%d,%s,%s,%s\n", s.frame - first + 1, numtext::Fixed(s.seconds, 6).c_str(),
+                     numtext::General(s.ch1, numtext::kCPoint, 9).c_str(), numtext::General(s.ch2, numtext::kCPoint, 9).c_str());
     }
     const bool ok = std::ferror(f) == 0;
     return std::fclose(f) == 0 && ok;
