@@ -88,7 +88,7 @@ DownloadOutcome DownloadToDrive(Session &session, Messages &messages, const Valu
         messages.Message("Unable to write to drive -- download aborted");
         return result;
     }
-    if (messages.Confirm(kNvQuestion)) {
+    if (options.nvSave ? *options.nvSave : messages.Confirm(kNvQuestion)) {
         if (ExeCmd700("NVSave") != 0)
             messages.Message("Unable to complete NVSAVE operation");
         else

@@ -72,7 +72,7 @@ AddressChangeResult ChangeDriveAddress(LineAccess &line, int from, int to, NvSav
         r.model = here.drive.model;
         return r;
     }
-    if (IsLineFailure(setStatus))
+    if (LineUnavailable(setStatus))
         return Fail(AddressOutcome::LineFailed, StatusText(setStatus));
 
     // A lost reply may still have moved the drive: the new address decides.

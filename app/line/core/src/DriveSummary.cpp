@@ -65,7 +65,7 @@ std::string DriveSummary::StateText() const
 
 bool DriveSummary::Complete() const { return validMask == (1u << kSummaryNames) - 1; }
 
-bool IsLineFailure(int status)
+bool LineUnavailable(int status)
 {
     return status == NO_PORT || status == PORT_MUTEX_NOT_AVAILABLE || status == COMM_ERROR;
 }
@@ -96,7 +96,7 @@ Probe ProbeDrive(int axis)
         d.hardware = TruncToInt(values[kHwV]);
         return p;
     }
-    if (IsLineFailure(p.status)) {
+    if (LineUnavailable(p.status)) {
         p.outcome = ProbeOutcome::NoLine;
         return p;
     }

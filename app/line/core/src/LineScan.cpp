@@ -36,7 +36,7 @@ ScanResult ScanLine(LineAccess &line, const std::vector<int> &axes, ScanObserver
         bool lineHad = true;
         const Probe p = AskAddress(line, axis, lineHad);
         if (!lineHad) {
-            result.cancelled = true;  // the program no longer lends the line
+            result.lineFailed = true;  // the axis could not be set: no port, or the program is ending
             break;
         }
         ++result.asked;

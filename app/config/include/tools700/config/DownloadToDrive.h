@@ -31,6 +31,10 @@ struct DownloadOptions {
     // Called when the user asks to change the communication setup (the port and axis dialog);
     // by default the session opens it.
     std::function<void()> changeCommunication;
+    // Whether the drive saves the configuration in its non-volatile memory, decided by the
+    // caller (a restore of several drives asks once for all); asked after the download when
+    // not given.
+    std::optional<bool> nvSave;
     // Told when the progress bar appears (true) and goes (false, also when the download ends
     // early or with an error).
     std::function<void(bool)> showProgress;

@@ -60,6 +60,6 @@ Probe ProbeDrive(int axis);
 
 // True when a link status says the line itself failed (no port, port lock, lost device) rather
 // than that a drive did not answer.
-bool IsLineFailure(int status);
+bool LineUnavailable(int status);
 
 } // namespace tools700::line

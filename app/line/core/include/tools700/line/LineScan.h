@@ -28,7 +28,7 @@ struct ScanResult {
     int asked = 0;                     // addresses asked
     bool cancelled = false;
     bool lineFailed = false;  // the link had no line (no port, lost device): the scan stopped
-    int lineStatus = 0;       // the status that stopped it
+    int lineStatus = 0;       // the status that stopped it (0: the axis could not be set)
 };
 
 // A garbled reply is asked again this many times before the address counts as a conflict,
