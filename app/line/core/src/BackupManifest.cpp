@@ -86,10 +86,12 @@ std::string ManifestText(const Manifest &m)
         std::snprintf(section, sizeof section, "\n[axis-%02d]\n", d.axis);
         t += section;
         t += "axis=" + std::to_string(d.axis) + "\n";
-        t += "model=" + std::to_string(d.model) + "\n";
-        t += "drive=" + ModelText(d.model) + "\n";
-        t += "firmware=" + std::to_string(d.firmware) + "\n";
-        t += "hardware=" + std::to_string(d.hardware) + "\n";
+        if (d.model != 0) {  // a drive that did not answer has no model or versions
+            t += "model=" + std::to_string(d.model) + "\n";
+            t += "drive=" + ModelText(d.model) + "\n";
+            t += "firmware=" + std::to_string(d.firmware) + "\n";
+            t += "hardware=" + std::to_string(d.hardware) + "\n";
+        }
         if (d.BackedUp()) {
             t += "file=" + d.file + "\n";
         } else {
@@ -114,6 +116,7 @@ Manifest ReadManifest(const std::string &folder)
     Manifest m;
     std::map<std::string, std::string> *current = nullptr;
     std::map<std::string, std::string> header;
+    bool haveHeader = false;
     std::vector<std::pair<std::string, std::map<std::string, std::string>>> sections;
     std::string line;
     while (reader.Next(line)) {
@@ -126,6 +129,7 @@ Manifest ReadManifest(const std::string &folder)
             const std::string name = t.substr(1, t.size() - 2);
             if (name == "backup") {
                 current = &header;
+                haveHeader = true;
             } else {
                 sections.emplace_back(name, std::map<std::string, std::string> {});
                 current = &sections.back().second;
@@ -139,7 +143,7 @@ Manifest ReadManifest(const std::string &folder)
     }
     if (reader.Failed())
         throw bad("it cannot be read to its end");
-    if (header.empty())
+    if (!haveHeader)
         throw bad("it has no [backup] section");
     m.date = header["date"];
     m.program = header["program"];
@@ -149,14 +153,17 @@ Manifest ReadManifest(const std::string &folder)
         ManifestDrive d;
         if (!ToInt(keys["axis"], d.axis) || d.axis < 1 || d.axis > 255)
             throw bad("[" + name + "] has no axis 1..255");
-        if (!ToInt(keys["model"], d.model) || !(Is730Family(d.model) || Is740Family(d.model)))
-            throw bad("[" + name + "] has no drive model of the 730 or 740 family");
         if (m.Find(d.axis))
             throw bad("axis " + std::to_string(d.axis) + " is listed twice");
-        ToInt(keys["firmware"], d.firmware);
-        ToInt(keys["hardware"], d.hardware);
         d.file = keys["file"];
         d.reason = keys["reason"];
+        const bool known = ToInt(keys["model"], d.model) && (Is730Family(d.model) || Is740Family(d.model));
+        if (d.BackedUp() && !known)
+            throw bad("[" + name + "] has no drive model of the 730 or 740 family");
+        if (!known)
+            d.model = 0;
+        ToInt(keys["firmware"], d.firmware);
+        ToInt(keys["hardware"], d.hardware);
         if (!d.file.empty() && !PlainFileName(d.file))
             throw bad("[" + name + "] names the file \"" + d.file + "\" outside the backup folder");
         m.drives.push_back(d);

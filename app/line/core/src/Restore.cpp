@@ -61,14 +61,17 @@ void RestoreDriveOnAxis(const ManifestDrive &m, const Cfg &cfg, RestoreNvSave nv
 {
     const Probe p = ProbeDrive(m.axis);
     if (p.outcome == ProbeOutcome::Garbled) {
+        out.problem = RestoreProblem::NoDrive;
         out.reason = "more than one drive answers at " + DriveAt(m.axis) + "; nothing written";
         return;
     }
-    if (p.outcome != ProbeOutcome::Drive || p.status != COMM_OK || !(p.drive.validMask & (1u << 4))) {
+    if (p.outcome != ProbeOutcome::Drive || p.status != COMM_OK || !p.drive.Complete()) {
+        out.problem = RestoreProblem::NoDrive;
         out.reason = "no drive answers at " + DriveAt(m.axis) + " (" + StatusText(p.status) + "); nothing written";
         return;
     }
     if (p.drive.model != m.model) {
+        out.problem = RestoreProblem::OtherModel;
         out.outcome = RestoreOutcome::Skipped;
         out.reason = "the drive at " + DriveAt(m.axis) + " is an " + ModelText(p.drive.model) + ", the backup's an " +
                      ModelText(m.model) + "; nothing written";
@@ -79,12 +82,13 @@ void RestoreDriveOnAxis(const ManifestDrive &m, const Cfg &cfg, RestoreNvSave nv
     Session drive;
     DownloadOptions options;
     options.readControlMode = true;
-    options.changeCommunication = [] {};  // Yes to the retry question asks the drive again
+    options.changeCommunication = [] { return true; };  // Yes to the retry question asks the drive again
     if (nvSave != RestoreNvSave::AskEach)
-        options.nvSave = nvSave == RestoreNvSave::Always;
+        options.saveToNv = nvSave == RestoreNvSave::Always;
     RecordingMessages recording(messages);
     const DownloadOutcome done = DownloadToDrive(drive, recording, cfg, options, progress);
     if (!done.downloaded) {
+        out.problem = RestoreProblem::Stopped;
         out.reason = StopReason(recording.texts);
         return;
     }
@@ -96,7 +100,7 @@ void RestoreDriveOnAxis(const ManifestDrive &m, const Cfg &cfg, RestoreNvSave nv
 
 std::string RestoreDrive::ReportLine() const
 {
-    std::string line = DriveAt(axis) + " " + ModelText(model) + ": ";
+    std::string line = DriveAt(axis) + (model ? " " + ModelText(model) : std::string()) + ": ";
     switch (outcome) {
     case RestoreOutcome::Restored:
         return line + (saved ? "restored and saved" : "restored");
@@ -157,9 +161,11 @@ RestoreResult RestoreLine(LineAccess &line, const std::string &folder, const Res
         Cfg cfg(m ? m->model : 730);
         if (!m) {
             out.outcome = RestoreOutcome::Skipped;
+            out.problem = RestoreProblem::NotInBackup;
             out.reason = DriveAt(axis) + " is not in this backup";
         } else if (!m->BackedUp()) {
             out.outcome = RestoreOutcome::Skipped;
+            out.problem = RestoreProblem::NotInBackup;
             out.reason = "the backup holds no file for it (" + m->reason + ")";
         } else {
             int read = 0;
@@ -173,6 +179,8 @@ RestoreResult RestoreLine(LineAccess &line, const std::string &folder, const Res
             else if (out.reason.empty() && TruncToInt(cfg.Get("Model")) != m->model)
                 out.reason = m->file + " holds an " + ModelText(TruncToInt(cfg.Get("Model"))) +
                              " configuration, the manifest an " + ModelText(m->model);
+            if (!out.reason.empty())
+                out.problem = RestoreProblem::File;
         }
         if (m && m->BackedUp() && out.reason.empty()) {
             const ProgressFn progress = [&](double f) { observer.Progress(axis, f, (index + f) / count); };

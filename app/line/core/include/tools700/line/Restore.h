@@ -36,12 +36,23 @@ enum class RestoreOutcome {
     Differs,    // dry run: see `differences`
 };
 
+// What kept a drive from being restored.
+enum class RestoreProblem {
+    None,
+    NotInBackup,  // skipped: the backup holds no file for the axis
+    OtherModel,   // skipped: the drive is of another model than the manifest's
+    File,         // failed: the file could not be read or holds another model
+    NoDrive,      // failed: nothing (or more than one drive) answers at the axis
+    Stopped,      // failed: the download refused the drive or stopped at a variable
+};
+
 struct RestoreDrive {
     int axis = 0;
     int model = 0;  // the manifest's
     std::string file;
     RestoreOutcome outcome = RestoreOutcome::Failed;
     std::string reason;  // skipped or failed: why
+    RestoreProblem problem = RestoreProblem::None;
     bool saved = false;  // stored in the drive's non-volatile memory
     std::vector<std::string> differences;  // dry run: "Kvp: file 2.5, drive 3"
 
