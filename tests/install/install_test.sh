@@ -36,6 +36,7 @@ for f in bin/Tools700 bin/tools700-cli bin/drivesim \
          share/applications/com.korvane.tools700.desktop share/metainfo/com.korvane.tools700.metainfo.xml \
          share/icons/hicolor/scalable/apps/com.korvane.tools700.svg \
          share/man/man1/Tools700.1.gz share/man/man1/tools700-cli.1.gz share/man/man1/drivesim.1.gz \
+         share/man/man3/comm700.3.gz \
          share/doc/700tools/copyright share/doc/700tools/changelog.gz; do
   [ -e "$root/$f" ] || fail "$f is not installed"
 done
@@ -50,6 +51,8 @@ for page in Tools700 tools700-cli drivesim; do
 done
 zcat "$root/share/man/man1/Tools700.1.gz" >"$tmp/page.1"
 grep -q 'inhouse' "$tmp/page.1" || fail "the man page of Tools700 misses -inhouse"
+zcat "$root/share/man/man3/comm700.3.gz" >"$tmp/page.3"
+grep -q 'GetLineStats700' "$tmp/page.3" || fail "comm700(3) lacks the line statistics"
 
 desktop-file-validate "$root/share/applications/com.korvane.tools700.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$root/share/metainfo/com.korvane.tools700.metainfo.xml" || fail "appstreamcli validate"
