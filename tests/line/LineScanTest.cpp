@@ -1,6 +1,7 @@
 // The scan against drivesim playing a line of drives of several models and an address that
 // two drives answer.
 #include "tools700/line/LineScan.h"
+#include "tools700/line/LiveStatus.h"
 
 #include "SimProcess.h"
 #include "comm700.h"
@@ -109,4 +110,35 @@ TEST(LineScan, NoLineStopsTheScanWithItsStatus)
     EXPECT_FALSE(r.cancelled);
     EXPECT_LE(r.asked, 1);
     EXPECT_TRUE(r.drives.empty());
+}
+
+TEST(LiveStatus, ReadsEachDriveInTurnAndKeepsToItsShareOfTheLine)
+{
+    testutil::SimProcess sim({"--axes", "1:733,2:743", "--conflict", "4"});
+    ASSERT_TRUE(sim.WaitUntilAnswering(1));
+    DirectLineAccess line(1);
+    LiveStatus live({1, 2, 3, 4});
+    std::vector<LiveRow> rows(5);
+    for (LiveRow &row : rows)
+        ASSERT_TRUE(live.ReadNext(line, row));
+    EXPECT_EQ(rows[0].axis, 1);
+    EXPECT_EQ(rows[4].axis, 1) << "the list again from its start";
+    EXPECT_TRUE(rows[0].answered);
+    EXPECT_EQ(rows[1].drive.ModelName(), "SV743");
+    EXPECT_EQ(rows[1].stateText, rows[1].drive.StateText());
+    EXPECT_FALSE(rows[2].answered);
+    EXPECT_EQ(rows[2].stateText, "No connection");
+    EXPECT_EQ(rows[3].stateText, "Address conflict");
+    // A batched read: a 36-word request and a 70-word reply, ten bits a byte at 19200 bit/s.
+    EXPECT_GT(rows[0].lineMs, 100.0);
+    EXPECT_LT(rows[0].lineMs, 130.0);
+    // After a read the line rests long enough for the reads to keep to 40 % of its time, and
+    // the four drives take at least a second.
+    LiveRow row;
+    ASSERT_TRUE(live.ReadNext(line, row));
+    EXPECT_GE(live.DelayMs(), row.lineMs / 0.4 - 200.0);
+    EXPECT_GT(live.DelayMs(), 0.0);
+    LiveStatus paced({1}, LivePace {0.4, 1000});
+    ASSERT_TRUE(paced.ReadNext(line, row));
+    EXPECT_GT(paced.DelayMs(), 800.0) << "one drive: read at most once a second";
 }

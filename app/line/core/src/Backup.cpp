@@ -11,15 +11,25 @@
 namespace tools700::line {
 
 std::string ReadConfiguration(int model, Cfg &cfg, const ProgressFn &progress, const CancelFn &cancel,
-                              bool &cancelled)
+                              bool &cancelled, DriveVersions *versions)
 {
     cancelled = false;
     const std::vector<TQX *> &list = cfg.ListForModel(model);
     std::vector<std::string> names;
-    names.reserve(list.size());
+    names.reserve(list.size() + 2);
     for (TQX *t : list)
         names.push_back(t->VarName());
+    if (versions) {
+        // The versions ride in the last exchange's free slots.
+        names.push_back("FwV");
+        names.push_back("HwV");
+    }
     const std::vector<VariableReading> readings = ReadVariables(names, progress, cancel);
+    if (versions) {
+        const VariableReading &fw = readings[list.size()], &hw = readings[list.size() + 1];
+        versions->firmware = fw.Read() ? TruncToInt(fw.value) : 0;
+        versions->hardware = hw.Read() ? TruncToInt(hw.value) : 0;
+    }
     for (std::size_t i = 0; i < list.size(); ++i) {
         const VariableReading &r = readings[i];
         if (r.status == VariableReading::kNotRead) {
@@ -41,24 +51,27 @@ void BackupDrive(LineAccess &line, const std::string &folder, int axis, Manifest
 {
     entry.axis = axis;
     bool had = line.OnAxis(axis, [&] {
-        const Probe p = ProbeDrive(axis);
+        // The model first, as the upload does: it chooses the list to read.
+        const Probe p = ProbeModel(axis);
         if (p.outcome == ProbeOutcome::Garbled) {
             entry.reason = "More than one drive answers at axis " + std::to_string(axis);
             return;
         }
-        if (p.outcome != ProbeOutcome::Drive || p.status != 0 || !p.drive.Complete()) {
+        if (p.outcome != ProbeOutcome::Drive || !p.drive.HasModel()) {
             entry.reason = "No drive answers at axis " + std::to_string(axis) + " (" + StatusText(p.status) + ")";
             return;
         }
         entry.model = p.drive.model;
-        entry.firmware = p.drive.firmware;
-        entry.hardware = p.drive.hardware;
         if (!Is730Family(entry.model) && !Is740Family(entry.model)) {
             entry.reason = "The drive's model " + std::to_string(entry.model) + " belongs to no drive family";
             return;
         }
         Cfg cfg(entry.model);
-        entry.reason = ReadConfiguration(entry.model, cfg, progress, [&] { return observer.Cancelled(); }, cancelled);
+        DriveVersions versions;
+        entry.reason = ReadConfiguration(entry.model, cfg, progress, [&] { return observer.Cancelled(); }, cancelled,
+                                         &versions);
+        entry.firmware = versions.firmware;
+        entry.hardware = versions.hardware;
         if (cancelled || !entry.reason.empty())
             return;
         const std::string name = BackupFileName(axis, entry.model);

@@ -63,12 +63,34 @@ std::string DriveSummary::StateText() const
     return blanks == std::string::npos ? line : line.substr(blanks + 2);
 }
 
+bool DriveSummary::HasModel() const { return Has(validMask, kModel); }
+
 bool DriveSummary::Complete() const { return validMask == (1u << kSummaryNames) - 1; }
 
 bool LineUnavailable(int status)
 {
     return status == NO_PORT || status == PORT_MUTEX_NOT_AVAILABLE || status == COMM_ERROR;
 }
+
+namespace {
+
+// What a failed exchange met: silence, or bytes that made no good reply (two drives answering at
+// once), told apart by the link's line statistics since `before`.
+ProbeOutcome FailedOutcome(int status, const LineCounts &before)
+{
+    if (LineUnavailable(status))
+        return ProbeOutcome::NoLine;
+    const LineCounts after = ReadCounts();
+    auto delta = [&](int i) { return after.v[i] - before.v[i]; };
+    const bool garbled = delta(LINE_FRAMES_DAMAGED) > 0 || delta(LINE_BYTES_DISCARDED) > 0 ||
+                         (delta(LINE_BYTES_RECEIVED) > 0 && delta(LINE_FRAMES_RECEIVED) == 0);
+    return garbled ? ProbeOutcome::Garbled : ProbeOutcome::Silent;
+}
+
+// A reply, values or the drive's refusal of them: a drive is there.
+bool Answered(int status) { return status == COMM_OK || (status >= READONLY && status <= 127); }
+
+} // namespace
 
 Probe ProbeDrive(int axis)
 {
@@ -79,34 +101,43 @@ Probe ProbeDrive(int axis)
     int mask = 0;
     p.status = GetVars700(DriveSummaryNames, values, &mask);
     p.drive.status = p.status;
-    if (p.status == COMM_OK || (p.status >= READONLY && p.status <= 127)) {
-        // A reply, values or the drive's refusal of them: a drive is there.
-        p.outcome = ProbeOutcome::Drive;
-        DriveSummary &d = p.drive;
-        d.validMask = p.status == COMM_OK ? static_cast<unsigned>(mask) & ((1u << kSummaryNames) - 1) : 0;
-        d.reportedAxis = TruncToInt(values[kAxisAddr]);
-        d.driveStatus = TruncToInt(values[kDriveStatus]);
-        d.faultCode = TruncToInt(values[kFaultCode]);
-        d.extFault = TruncToInt(values[kExtFault]);
-        d.model = TruncToInt(values[kModel]);
-        d.blkType = TruncToInt(values[kBlkType]);
-        d.encMode = TruncToInt(values[kEncMode]);
-        d.serialControl = values[kMfgLock] != 0;
-        d.firmware = TruncToInt(values[kFwV]);
-        d.hardware = TruncToInt(values[kHwV]);
+    if (!Answered(p.status)) {
+        p.outcome = FailedOutcome(p.status, before);
         return p;
     }
-    if (LineUnavailable(p.status)) {
-        p.outcome = ProbeOutcome::NoLine;
+    p.outcome = ProbeOutcome::Drive;
+    DriveSummary &d = p.drive;
+    d.validMask = p.status == COMM_OK ? static_cast<unsigned>(mask) & ((1u << kSummaryNames) - 1) : 0;
+    d.reportedAxis = TruncToInt(values[kAxisAddr]);
+    d.driveStatus = TruncToInt(values[kDriveStatus]);
+    d.faultCode = TruncToInt(values[kFaultCode]);
+    d.extFault = TruncToInt(values[kExtFault]);
+    d.model = TruncToInt(values[kModel]);
+    d.blkType = TruncToInt(values[kBlkType]);
+    d.encMode = TruncToInt(values[kEncMode]);
+    d.serialControl = values[kMfgLock] != 0;
+    d.firmware = TruncToInt(values[kFwV]);
+    d.hardware = TruncToInt(values[kHwV]);
+    return p;
+}
+
+Probe ProbeModel(int axis)
+{
+    Probe p;
+    p.drive.axis = axis;
+    const LineCounts before = ReadCounts();
+    double model = 0;
+    p.status = GetVar700("Model", &model);
+    p.drive.status = p.status;
+    if (!Answered(p.status)) {
+        p.outcome = FailedOutcome(p.status, before);
         return p;
     }
-    // No usable reply. Bytes that arrived meanwhile without making a good frame are a reply
-    // garbled on the line: two drives answering at once.
-    const LineCounts after = ReadCounts();
-    auto delta = [&](int i) { return after.v[i] - before.v[i]; };
-    const bool garbled = delta(LINE_FRAMES_DAMAGED) > 0 || delta(LINE_BYTES_DISCARDED) > 0 ||
-                         (delta(LINE_BYTES_RECEIVED) > 0 && delta(LINE_FRAMES_RECEIVED) == 0);
-    p.outcome = garbled ? ProbeOutcome::Garbled : ProbeOutcome::Silent;
+    p.outcome = ProbeOutcome::Drive;
+    if (p.status == COMM_OK) {
+        p.drive.model = TruncToInt(model);
+        p.drive.validMask = 1u << kModel;
+    }
     return p;
 }
 

@@ -3,6 +3,7 @@
 #include "comm700.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 
 namespace tools700::line {
@@ -26,9 +27,12 @@ bool LiveStatus::ReadNext(LineAccess &line, LiveRow &row)
     next_ = (next_ + 1) % axes_.size();
     Probe p;
     unsigned long long bytes = 0;
+    double tookMs = 0;
     if (!line.OnAxis(axis, [&] {
             const unsigned long long before = LineBytesSoFar();
+            const auto start = std::chrono::steady_clock::now();
             p = ProbeDrive(axis);
+            tookMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
             bytes = LineBytesSoFar() - before;
         }))
         return false;
@@ -44,9 +48,11 @@ bool LiveStatus::ReadNext(LineAccess &line, LiveRow &row)
     } else {
         row.stateText = "No connection";
     }
-    // A silent drive kept the line idle for its reply time-out: only the bytes count.
+    // The next read starts no sooner than the list's share of a round after this one started, nor
+    // before this read's line time is at most the allowed share of the time between the two. (A
+    // silent drive kept the line idle during its reply time-out: only the bytes count.)
     const double perDrive = pace_.minRoundMs / static_cast<double>(axes_.size());
-    delayMs_ = std::max(perDrive, row.lineMs / pace_.maxLineShare) - row.lineMs;
+    delayMs_ = std::max(0.0, std::max(perDrive, row.lineMs / pace_.maxLineShare) - tookMs);
     return true;
 }
 

@@ -40,11 +40,18 @@ struct BackupResult {
 BackupResult BackupLine(LineAccess &line, const std::string &folder, const std::vector<int> &axes, int port,
                         BackupObserver &observer);
 
+// The drive's firmware and hardware versions (FwV, HwV), 0 when not read.
+struct DriveVersions {
+    int firmware = 0;
+    int hardware = 0;
+};
+
 // Reads the configuration of the drive at the link's current axis, whose Model is `model`, into
-// `cfg` (of the model's family): batched reads of the family's list. "" when every variable was
-// read, else why not ("Upload failed, trying to read Kvp (NO RESPONSE)"; "" and `cancelled` set
-// when it was cancelled).
+// `cfg` (of the model's family): batched reads of the family's list, with the drive's versions
+// in the same exchanges when `versions` is given. "" when every variable was read, else why not
+// ("Upload failed, trying to read Kvp (NO RESPONSE)"; "" and `cancelled` set when it was
+// cancelled).
 std::string ReadConfiguration(int model, Cfg &cfg, const ProgressFn &progress, const CancelFn &cancel,
-                              bool &cancelled);
+                              bool &cancelled, DriveVersions *versions = nullptr);
 
 } // namespace tools700::line

@@ -34,6 +34,7 @@ struct DriveSummary {
     // The connection monitor's line for this drive ("Status: Axis 3  Disabled").
     std::string StatusLine() const;
     bool Complete() const;  // every value arrived
+    bool HasModel() const;  // the model arrived
 };
 
 // The names of the batched read, in slot order: the connection monitor's four first.
@@ -57,6 +58,9 @@ struct Probe {
 // One GetVars700 of DriveSummaryNames at the link's current axis, which the caller has set to
 // `axis`. The link's line statistics tell a garbled reply from silence.
 Probe ProbeDrive(int axis);
+// The same for the model alone (one GetVar700, a tenth of the line time): where a workflow reads
+// the rest itself. Only `model` of the summary is filled.
+Probe ProbeModel(int axis);
 
 // True when a link status says the line itself failed (no port, port lock, lost device) rather
 // than that a drive did not answer.
