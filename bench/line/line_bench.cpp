@@ -14,10 +14,10 @@
 #include "support/PacedSim.h"
 #include "tools700/ScriptedMessages.h"
 #include "tools700/config/Cfg.h"
-#include "tools700/line/AxisList.h"
-#include "tools700/line/Backup.h"
-#include "tools700/line/LineScan.h"
-#include "tools700/line/LiveStatus.h"
+#include "tools700/machine/AxisList.h"
+#include "tools700/machine/Backup.h"
+#include "tools700/machine/LineScan.h"
+#include "tools700/machine/LiveStatus.h"
 
 #include <chrono>
 #include <cstdint>
@@ -29,7 +29,7 @@
 #include <vector>
 
 using namespace tools700;
-using namespace tools700::line;
+using namespace tools700::machine;
 using Clock = std::chrono::steady_clock;
 
 namespace {

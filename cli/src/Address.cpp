@@ -5,7 +5,7 @@
 #include "Command.h"
 #include "DriveLink.h"
 #include "TerminalMessages.h"
-#include "tools700/line/AddressChange.h"
+#include "tools700/machine/AddressChange.h"
 
 namespace tools700::cli {
 
@@ -14,15 +14,15 @@ int RunAddress(Context &ctx)
     if (ctx.Operands() != 1)
         throw UsageError("address needs the new address");
     const int to = ParseInt(ctx.args.words[1], "the new address");
-    if (to < line::kFirstDriveAddress || to > line::kLastDriveAddress)
+    if (to < machine::kFirstDriveAddress || to > machine::kLastDriveAddress)
         throw UsageError("the new address must be 1..254 (255 is the automatic axis), not " + ctx.args.words[1]);
     const LinkChoice link = OpenLink(ctx);
-    line::DirectLineAccess access(link.axis);
+    machine::DirectLineAccess access(link.axis);
     TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.preset);
-    const auto r = line::ChangeDriveAddress(access, link.axis, to,
-                                            ctx.args.Has("--nvsave") ? line::NvSaveChoice::Always : line::NvSaveChoice::Ask,
+    const auto r = machine::ChangeDriveAddress(access, link.axis, to,
+                                            ctx.args.Has("--nvsave") ? machine::NvSaveChoice::Always : machine::NvSaveChoice::Ask,
                                             term);
-    using enum line::AddressOutcome;
+    using enum machine::AddressOutcome;
     switch (r.outcome) {
     case Changed:
         if (!ctx.quiet)

@@ -5,9 +5,9 @@
 #include "DriveLink.h"
 #include "LineSupport.h"
 #include "tools700/dictionary/DriveFamily.h"
-#include "tools700/line/AxisList.h"
-#include "tools700/line/Backup.h"
-#include "tools700/line/LineScan.h"
+#include "tools700/machine/AxisList.h"
+#include "tools700/machine/Backup.h"
+#include "tools700/machine/LineScan.h"
 
 #include <memory>
 
@@ -15,7 +15,7 @@ namespace tools700::cli {
 
 namespace {
 
-class BackupPrinter : public line::BackupObserver {
+class BackupPrinter : public machine::BackupObserver {
 public:
     BackupPrinter(const Context &ctx, const CancelOnSignal &cancel) : ctx_(ctx), cancel_(cancel) {}
     void DriveStarted(int axis, int index, int count) override
@@ -31,7 +31,7 @@ public:
         if (progress_)
             progress_->Fraction(drive);
     }
-    void DriveDone(const line::ManifestDrive &d) override
+    void DriveDone(const machine::ManifestDrive &d) override
     {
         const std::string head = "axis " + std::to_string(d.axis) + (d.model ? " " + ModelText(d.model) : "") + ": ";
         progress_->Result(head + (d.BackedUp() ? d.file : "failed, " + d.reason));
@@ -45,7 +45,7 @@ private:
     std::unique_ptr<LineProgress> progress_;
 };
 
-class QuietScan : public line::ScanObserver {
+class QuietScan : public machine::ScanObserver {
 public:
     QuietScan(LineProgress &progress, const CancelOnSignal &cancel) : progress_(progress), cancel_(cancel) {}
     void Progress(int done, int total) override { progress_.Fraction(static_cast<double>(done) / total); }
@@ -65,7 +65,7 @@ int RunBackup(Context &ctx)
     const std::string folder = ctx.args.words[1];
     const auto given = AxesOption(ctx);
     const LinkChoice link = OpenLink(ctx);
-    line::DirectLineAccess access(link.axis);
+    machine::DirectLineAccess access(link.axis);
     CancelOnSignal cancel;
     std::vector<int> axes;
     if (given) {
@@ -73,31 +73,31 @@ int RunBackup(Context &ctx)
     } else {
         // Every drive a scan finds; an address conflict cannot be backed up.
         LineProgress progress(ctx, "Scanning");
-        progress.Step("backup: scanning axes " + line::AxisListText(line::DefaultScanAxes()));
+        progress.Step("backup: scanning axes " + machine::AxisListText(machine::DefaultScanAxes()));
         QuietScan observer(progress, cancel);
-        const line::ScanResult scan = line::ScanLine(access, line::DefaultScanAxes(), observer);
+        const machine::ScanResult scan = machine::ScanLine(access, machine::DefaultScanAxes(), observer);
         progress.Done();
         if (scan.cancelled)
             return kInterrupted;
         for (int axis : scan.conflicts)
             std::fprintf(ctx.err, "axis %d: address conflict (more than one drive answers), not backed up\n", axis);
-        for (const line::DriveSummary &d : scan.drives)
+        for (const machine::DriveSummary &d : scan.drives)
             axes.push_back(d.axis);
         if (axes.empty()) {
             std::fprintf(ctx.err, "No drive answers on axes %s; nothing was backed up\n",
-                         line::AxisListText(line::DefaultScanAxes()).c_str());
+                         machine::AxisListText(machine::DefaultScanAxes()).c_str());
             return kCommError;
         }
     }
     BackupPrinter printer(ctx, cancel);
-    const line::BackupResult r = line::BackupLine(access, folder, axes, link.port, printer);
+    const machine::BackupResult r = machine::BackupLine(access, folder, axes, link.port, printer);
     if (!r.error.empty()) {
         std::fprintf(ctx.err, "%s\n", r.error.c_str());
         return kFileError;
     }
     if (!ctx.quiet)
         std::fprintf(ctx.out, "%d of %zu drives backed up into %s (%s)%s\n", r.backedUp, axes.size(),
-                     folder.c_str(), line::kManifestName, r.cancelled ? ", cancelled" : "");
+                     folder.c_str(), machine::kManifestName, r.cancelled ? ", cancelled" : "");
     if (r.cancelled)
         return kInterrupted;
     return r.failed > 0 ? kCommError : kOk;

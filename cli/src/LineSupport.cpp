@@ -1,6 +1,6 @@
 #include "LineSupport.h"
 
-#include "tools700/line/AxisList.h"
+#include "tools700/machine/AxisList.h"
 
 #include <csignal>
 
@@ -29,7 +29,7 @@ std::optional<std::vector<int>> AxesOption(const Context &ctx)
     if (!text)
         return std::nullopt;
     std::string error;
-    auto axes = line::ParseAxisList(*text, error);
+    auto axes = machine::ParseAxisList(*text, error);
     if (!axes)
         throw UsageError("--axes: " + error);
     return axes;

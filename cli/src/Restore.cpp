@@ -7,7 +7,7 @@
 #include "DriveLink.h"
 #include "LineSupport.h"
 #include "TerminalMessages.h"
-#include "tools700/line/Restore.h"
+#include "tools700/machine/Restore.h"
 
 #include <algorithm>
 #include <memory>
@@ -16,7 +16,7 @@ namespace tools700::cli {
 
 namespace {
 
-class RestorePrinter : public line::RestoreObserver {
+class RestorePrinter : public machine::RestoreObserver {
 public:
     RestorePrinter(const Context &ctx, TerminalMessages &term, const CancelOnSignal &cancel)
         : ctx_(ctx), term_(term), cancel_(cancel)
@@ -33,7 +33,7 @@ public:
                         std::to_string(count) + ")");
     }
     void Progress(int, double drive, double) override { progress_->Fraction(drive); }
-    void DriveDone(const line::RestoreDrive &d) override
+    void DriveDone(const machine::RestoreDrive &d) override
     {
         progress_->Result(d.ReportLine());
         for (const std::string &difference : d.differences)
@@ -52,9 +52,9 @@ private:
 
 // The exit code of one drive's outcome; the restore's is the first of these that occurs, in the
 // order file error, no answer, refused, answered No, differences.
-int ExitOf(const line::RestoreDrive &d, bool declined)
+int ExitOf(const machine::RestoreDrive &d, bool declined)
 {
-    using enum line::RestoreProblem;
+    using enum machine::RestoreProblem;
     switch (d.problem) {
     case File:
         return kFileError;
@@ -68,7 +68,7 @@ int ExitOf(const line::RestoreDrive &d, bool declined)
     case None:
         break;
     }
-    return d.outcome == line::RestoreOutcome::Differs ? kDifferences : kOk;
+    return d.outcome == machine::RestoreOutcome::Differs ? kDifferences : kOk;
 }
 
 } // namespace
@@ -77,22 +77,22 @@ int RunRestore(Context &ctx)
 {
     if (ctx.Operands() != 1)
         throw UsageError("restore needs the backup folder");
-    line::RestoreOptions options;
+    machine::RestoreOptions options;
     options.axes = AxesOption(ctx).value_or(std::vector<int> {});
     options.dryRun = ctx.args.Has("--dry-run");
-    options.nvSave = ctx.args.Has("--nvsave") ? line::RestoreNvSave::Always : line::RestoreNvSave::AskOnce;
+    options.nvSave = ctx.args.Has("--nvsave") ? machine::RestoreNvSave::Always : machine::RestoreNvSave::AskOnce;
     const LinkChoice link = OpenLink(ctx);
-    line::DirectLineAccess access(link.axis);
+    machine::DirectLineAccess access(link.axis);
     TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.preset);
     CancelOnSignal cancel;
     RestorePrinter printer(ctx, term, cancel);
-    const line::RestoreResult r = line::RestoreLine(access, ctx.args.words[1], options, term, printer);
+    const machine::RestoreResult r = machine::RestoreLine(access, ctx.args.words[1], options, term, printer);
     if (!r.error.empty()) {
         std::fprintf(ctx.err, "%s\n", r.error.c_str());
         return kFileError;
     }
     if (!ctx.quiet) {
-        using enum line::RestoreOutcome;
+        using enum machine::RestoreOutcome;
         std::string summary;
         if (options.dryRun)
             summary = std::to_string(r.Count(Differs)) + " of " + std::to_string(r.drives.size()) +
@@ -115,7 +115,7 @@ int RunRestore(Context &ctx)
         return kInterrupted;
     static constexpr int kOrder[] = {kFileError, kCommError, kRefused, kDeclined, kDifferences};
     for (int code : kOrder)
-        for (const line::RestoreDrive &d : r.drives)
+        for (const machine::RestoreDrive &d : r.drives)
             if (ExitOf(d, term.Declined()) == code)
                 return code;
     return kOk;

@@ -5,8 +5,8 @@
 #include "DriveLink.h"
 #include "LineSupport.h"
 #include "tools700/config/StatusText.h"
-#include "tools700/line/AxisList.h"
-#include "tools700/line/LineScan.h"
+#include "tools700/machine/AxisList.h"
+#include "tools700/machine/LineScan.h"
 
 #include <cstdio>
 
@@ -19,10 +19,10 @@ constexpr const char *kRow = "%4s  %-7s %-4s %-3s %-35s %-20s %s";
 
 std::string OrDash(const std::string &text) { return text.empty() ? "-" : text; }
 
-class ScanPrinter : public line::ScanObserver {
+class ScanPrinter : public machine::ScanObserver {
 public:
     ScanPrinter(LineProgress &progress, const CancelOnSignal &cancel) : progress_(progress), cancel_(cancel) {}
-    void DriveFound(const line::DriveSummary &d) override
+    void DriveFound(const machine::DriveSummary &d) override
     {
         char row[512];
         std::snprintf(row, sizeof row, kRow, std::to_string(d.axis).c_str(), OrDash(d.ModelName()).c_str(),
@@ -55,18 +55,18 @@ int RunScan(Context &ctx)
 {
     if (ctx.Operands() != 0)
         throw UsageError("scan takes no operands");
-    const std::vector<int> axes = AxesOption(ctx).value_or(line::DefaultScanAxes());
+    const std::vector<int> axes = AxesOption(ctx).value_or(machine::DefaultScanAxes());
     const LinkChoice link = OpenLink(ctx);
-    line::DirectLineAccess access(link.axis);
+    machine::DirectLineAccess access(link.axis);
     CancelOnSignal cancel;
     LineProgress progress(ctx, "Scanning");
     ScanPrinter printer(progress, cancel);
     char header[128];
     std::snprintf(header, sizeof header, kRow, "Axis", "Drive", "FW", "HW", "Mode", "Control", "Status");
     progress.Result(header);
-    const line::ScanResult r = line::ScanLine(access, axes, printer);
+    const machine::ScanResult r = machine::ScanLine(access, axes, printer);
     progress.Done();
-    const std::string where = "on axes " + line::AxisListText(axes);
+    const std::string where = "on axes " + machine::AxisListText(axes);
     if (r.lineFailed) {
         std::fprintf(ctx.err, "The scan stopped: %s\n",
                      r.lineStatus ? StatusText(r.lineStatus).c_str() : "the axis could not be selected");

@@ -7,13 +7,13 @@
 #pragma once
 
 #include "tools700/Messages.h"
-#include "tools700/line/BackupManifest.h"
-#include "tools700/line/LineAccess.h"
+#include "tools700/machine/BackupManifest.h"
+#include "tools700/machine/LineAccess.h"
 
 #include <string>
 #include <vector>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 enum class RestoreNvSave {
     AskOnce,  // one question after all drives are restored
@@ -83,4 +83,4 @@ std::string NvSaveAllQuestion(int restored);
 RestoreResult RestoreLine(LineAccess &line, const std::string &folder, const RestoreOptions &options,
                           Messages &messages, RestoreObserver &observer);
 
-} // namespace tools700::line
+} // namespace tools700::machine

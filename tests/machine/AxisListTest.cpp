@@ -1,9 +1,9 @@
 // Axis lists as users write them.
-#include "tools700/line/AxisList.h"
+#include "tools700/machine/AxisList.h"
 
 #include <gtest/gtest.h>
 
-using namespace tools700::line;
+using namespace tools700::machine;
 
 TEST(AxisList, RangesAndSinglesInTheOrderWritten)
 {

@@ -1,9 +1,9 @@
-#include "tools700/line/AxisList.h"
+#include "tools700/machine/AxisList.h"
 
 #include <algorithm>
 #include <charconv>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 namespace {
 
@@ -89,4 +89,4 @@ std::string AxisListText(const std::vector<int> &axes)
     return text;
 }
 
-} // namespace tools700::line
+} // namespace tools700::machine

@@ -4,12 +4,12 @@
 // with no drive costs one reply time-out and nothing more.
 #pragma once
 
-#include "tools700/line/DriveSummary.h"
-#include "tools700/line/LineAccess.h"
+#include "tools700/machine/DriveSummary.h"
+#include "tools700/machine/LineAccess.h"
 
 #include <vector>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 class ScanObserver {
 public:
@@ -37,4 +37,4 @@ constexpr int kGarbledRetries = 2;
 
 ScanResult ScanLine(LineAccess &line, const std::vector<int> &axes, ScanObserver &observer);
 
-} // namespace tools700::line
+} // namespace tools700::machine

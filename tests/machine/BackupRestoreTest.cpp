@@ -1,8 +1,8 @@
 // Backup and restore of a line of drives against drivesim: the files equal one-by-one uploads, a
 // drive that goes silent leaves no file, a restore brings every value back and writes nothing to
 // a drive of another model.
-#include "tools700/line/Backup.h"
-#include "tools700/line/Restore.h"
+#include "tools700/machine/Backup.h"
+#include "tools700/machine/Restore.h"
 
 #include "../support/DriveValues.h"
 #include "SimProcess.h"
@@ -19,7 +19,7 @@
 #include <fstream>
 
 using namespace tools700;
-using namespace tools700::line;
+using namespace tools700::machine;
 using testutil::SimProcess;
 
 namespace {

@@ -1,4 +1,4 @@
-#include "tools700/line/Restore.h"
+#include "tools700/machine/Restore.h"
 
 #include "comm700.h"
 #include "tools700/Error.h"
@@ -7,11 +7,11 @@
 #include "tools700/config/DownloadToDrive.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/DriveFamily.h"
-#include "tools700/line/DriveSummary.h"
+#include "tools700/machine/DriveSummary.h"
 
 #include <algorithm>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 namespace {
 
@@ -210,4 +210,4 @@ RestoreResult RestoreLine(LineAccess &line, const std::string &folder, const Res
     return result;
 }
 
-} // namespace tools700::line
+} // namespace tools700::machine

@@ -1,14 +1,14 @@
-#include "tools700/line/Backup.h"
+#include "tools700/machine/Backup.h"
 
 #include "tools700/Error.h"
 #include "tools700/Release.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/DriveFamily.h"
-#include "tools700/line/DriveSummary.h"
+#include "tools700/machine/DriveSummary.h"
 
 #include <filesystem>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 std::string ReadConfiguration(int model, Cfg &cfg, const ProgressFn &progress, const CancelFn &cancel,
                               bool &cancelled, DriveVersions *versions)
@@ -136,4 +136,4 @@ BackupResult BackupLine(LineAccess &line, const std::string &folder, const std::
     return result;
 }
 
-} // namespace tools700::line
+} // namespace tools700::machine

@@ -1,4 +1,4 @@
-#include "tools700/line/DriveSummary.h"
+#include "tools700/machine/DriveSummary.h"
 
 #include "comm700.h"
 #include "tools700/config/StatusText.h"
@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 namespace {
 
@@ -141,4 +141,4 @@ Probe ProbeModel(int axis)
     return p;
 }
 
-} // namespace tools700::line
+} // namespace tools700::machine

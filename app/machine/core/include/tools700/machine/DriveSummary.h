@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 struct DriveSummary {
     int axis = 0;          // the address it was asked at
@@ -66,4 +66,4 @@ Probe ProbeModel(int axis);
 // than that a drive did not answer.
 bool LineUnavailable(int status);
 
-} // namespace tools700::line
+} // namespace tools700::machine

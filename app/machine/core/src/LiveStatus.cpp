@@ -1,4 +1,4 @@
-#include "tools700/line/LiveStatus.h"
+#include "tools700/machine/LiveStatus.h"
 
 #include "comm700.h"
 
@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdint>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 double LineMilliseconds(unsigned long long bytes) { return static_cast<double>(bytes) * 10.0 * 1000.0 / 19200.0; }
 
@@ -56,4 +56,4 @@ bool LiveStatus::ReadNext(LineAccess &line, LiveRow &row)
     return true;
 }
 
-} // namespace tools700::line
+} // namespace tools700::machine

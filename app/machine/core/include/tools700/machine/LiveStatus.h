@@ -4,13 +4,13 @@
 // the user's own work. A drive that stops answering reads "No connection".
 #pragma once
 
-#include "tools700/line/DriveSummary.h"
-#include "tools700/line/LineAccess.h"
+#include "tools700/machine/DriveSummary.h"
+#include "tools700/machine/LineAccess.h"
 
 #include <string>
 #include <vector>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 // The line time of `bytes` bytes at 19200 bit/s, ten bits a byte, in milliseconds.
 double LineMilliseconds(unsigned long long bytes);
@@ -47,4 +47,4 @@ private:
     double delayMs_ = 0;
 };
 
-} // namespace tools700::line
+} // namespace tools700::machine

@@ -1,8 +1,8 @@
-#include "tools700/line/LineAccess.h"
+#include "tools700/machine/LineAccess.h"
 
 #include "comm700.h"
 
-namespace tools700::line {
+namespace tools700::machine {
 
 bool DirectLineAccess::OnAxis(int axis, const std::function<void()> &exchanges)
 {
@@ -13,4 +13,4 @@ bool DirectLineAccess::OnAxis(int axis, const std::function<void()> &exchanges)
     return true;
 }
 
-} // namespace tools700::line
+} // namespace tools700::machine

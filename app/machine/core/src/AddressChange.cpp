@@ -1,11 +1,11 @@
-#include "tools700/line/AddressChange.h"
+#include "tools700/machine/AddressChange.h"
 
 #include "comm700.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/DriveFamily.h"
-#include "tools700/line/DriveSummary.h"
+#include "tools700/machine/DriveSummary.h"
 
-namespace tools700::line {
+namespace tools700::machine {
 
 namespace {
 
@@ -107,4 +107,4 @@ AddressChangeResult ChangeDriveAddress(LineAccess &line, int from, int to, NvSav
     return r;
 }
 
-} // namespace tools700::line
+} // namespace tools700::machine

@@ -5,11 +5,11 @@
 #pragma once
 
 #include "tools700/Messages.h"
-#include "tools700/line/LineAccess.h"
+#include "tools700/machine/LineAccess.h"
 
 #include <string>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 // Whether the new address is stored with NVSave: asked, always, never.
 enum class NvSaveChoice { Ask, Always, Never };
@@ -43,4 +43,4 @@ AddressChangeResult ChangeDriveAddress(LineAccess &line, int from, int to, NvSav
 // The question before the NV save at the new address.
 std::string NvSaveAddressQuestion(int to);
 
-} // namespace tools700::line
+} // namespace tools700::machine

@@ -1,4 +1,4 @@
-#include "tools700/line/BackupManifest.h"
+#include "tools700/machine/BackupManifest.h"
 
 #include "tools700/Error.h"
 #include "tools700/config/AtomicFile.h"
@@ -10,7 +10,7 @@
 #include <ctime>
 #include <map>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 namespace {
 
@@ -174,4 +174,4 @@ Manifest ReadManifest(const std::string &folder)
 }
 
 
-} // namespace tools700::line
+} // namespace tools700::machine

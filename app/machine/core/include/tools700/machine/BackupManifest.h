@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 inline constexpr const char *kManifestName = "manifest.ini";
 
@@ -71,4 +71,4 @@ Manifest ReadManifest(const std::string &folder);
 // The current local time as the manifest writes it.
 std::string ManifestDate();
 
-} // namespace tools700::line
+} // namespace tools700::machine

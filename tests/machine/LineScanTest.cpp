@@ -1,7 +1,7 @@
 // The scan against drivesim playing a line of drives of several models and an address that
 // two drives answer.
-#include "tools700/line/LineScan.h"
-#include "tools700/line/LiveStatus.h"
+#include "tools700/machine/LineScan.h"
+#include "tools700/machine/LiveStatus.h"
 
 #include "SimProcess.h"
 #include "comm700.h"
@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace tools700::line;
+using namespace tools700::machine;
 
 namespace {
 

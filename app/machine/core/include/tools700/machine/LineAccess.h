@@ -6,7 +6,7 @@
 
 #include <functional>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 class LineAccess {
 public:
@@ -27,4 +27,4 @@ private:
     int homeAxis_;
 };
 
-} // namespace tools700::line
+} // namespace tools700::machine

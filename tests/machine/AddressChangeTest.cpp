@@ -1,5 +1,5 @@
 // Giving a drive its address, against drivesim.
-#include "tools700/line/AddressChange.h"
+#include "tools700/machine/AddressChange.h"
 
 #include "SimProcess.h"
 #include "comm700.h"
@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace tools700;
-using namespace tools700::line;
+using namespace tools700::machine;
 
 namespace {
 

@@ -6,13 +6,13 @@
 
 #include "tools700/config/Cfg.h"
 #include "tools700/config/VariableReader.h"
-#include "tools700/line/BackupManifest.h"
-#include "tools700/line/LineAccess.h"
+#include "tools700/machine/BackupManifest.h"
+#include "tools700/machine/LineAccess.h"
 
 #include <string>
 #include <vector>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 class BackupObserver {
 public:
@@ -54,4 +54,4 @@ struct DriveVersions {
 std::string ReadConfiguration(int model, Cfg &cfg, const ProgressFn &progress, const CancelFn &cancel,
                               bool &cancelled, DriveVersions *versions = nullptr);
 
-} // namespace tools700::line
+} // namespace tools700::machine

@@ -1,8 +1,8 @@
-#include "tools700/line/LineScan.h"
+#include "tools700/machine/LineScan.h"
 
 #include <algorithm>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 namespace {
 
@@ -71,4 +71,4 @@ ScanResult ScanLine(LineAccess &line, const std::vector<int> &axes, ScanObserver
     return result;
 }
 
-} // namespace tools700::line
+} // namespace tools700::machine

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace tools700::line {
+namespace tools700::machine {
 
 // The addresses a scan asks when none are given.
 constexpr int kDefaultFirstAxis = 1;
@@ -21,4 +21,4 @@ std::vector<int> DefaultScanAxes();
 // "1..32", "1, 3, 5..8": consecutive runs of three or more written as ranges.
 std::string AxisListText(const std::vector<int> &axes);
 
-} // namespace tools700::line
+} // namespace tools700::machine
