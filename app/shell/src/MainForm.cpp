@@ -34,7 +34,9 @@
 #include <QResizeEvent>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QVBoxLayout>
 
 namespace tools700 {
@@ -607,7 +609,10 @@ void TMainForm::FormActivate()
     if (closing_)
         return;
     session_.DriveModel = ReadDriveModel();
-    StatusMonitor->StartPolling();
+    // A window that paused the polling for an exchange still under way keeps it paused; its
+    // resume turns it on.
+    if (!session_.StatusPollingPaused())
+        StatusMonitor->StartPolling();
     StatusMonitor->Resume();
 }
 
@@ -623,21 +628,49 @@ void TMainForm::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         RunAction([this] { FormActivate(); });
+    if (event->type() == QEvent::WindowStateChange)
+        KeepMaximisedSize();
 }
 
 void TMainForm::ShowMaximizedFixed()
 {
     sizeFixed_ = true;
+    // Maximised already: no maximise button. Until a window manager maximises the window, its
+    // size is the screen's work area; without one, nothing else would make it that large.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    if (const QScreen *s = screen())
+        setGeometry(s->availableGeometry());
     showMaximized();
+    if (QWindow *window = windowHandle()) {
+        window->installEventFilter(this);
+        exposed_ = window->isExposed();
+    }
+    KeepMaximisedSize();
+}
+
+void TMainForm::KeepMaximisedSize()
+{
+    // Not resizable: while maximised and on screen, the window keeps the size the window system
+    // gave it (which may take more than one step to arrive), its minimum and maximum both that
+    // size.
+    if (sizeFixed_ && exposed_ && (windowState() & Qt::WindowMaximized) &&
+        (minimumSize() != size() || maximumSize() != size()))
+        setFixedSize(size());
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed() && !exposed_) {
+        exposed_ = true;
+        KeepMaximisedSize();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainForm::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    // Not resizable: while maximised, the window keeps the size the window system gave it (which
-    // may take more than one step to arrive).
-    if (sizeFixed_ && (windowState() & Qt::WindowMaximized) && minimumSize() != event->size())
-        setFixedSize(event->size());
+    KeepMaximisedSize();
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

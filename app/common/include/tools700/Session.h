@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <mutex>
 #include <string>
 
 namespace tools700 {
@@ -63,9 +64,14 @@ public:
     FileDialog *SaveCfgDlg = nullptr;
 
     // The connection monitor's polling, lent by the main window (nothing happens without one).
-    void SetStatusPolling(std::function<void(bool on)> polling) { polling_ = std::move(polling); }
+    // Pauses nest: a workflow that pauses the polling inside another's pause (a download started
+    // from a window that paused it) does not turn it back on at its end; the polling resumes when
+    // every pause has been resumed. Any thread may pause and resume.
+    void SetStatusPolling(std::function<void(bool on)> polling);
     void SuspendStatusPolling();
     void ResumeStatusPolling();
+    // A pause is held: the main window does not turn the polling on when it becomes active.
+    bool StatusPollingPaused() const;
 
     // Typed registration of the windows.
     void Register(Window window, Opener open);
@@ -85,6 +91,8 @@ private:
     std::array<Opener, static_cast<std::size_t>(Window::Count)> openers_;
     ConfigurationEditor editor_;
     std::function<void(bool)> polling_;
+    mutable std::mutex pollingMutex_;
+    int pauses_ = 0;
     std::function<void()> listener_;
 };
 

@@ -55,7 +55,8 @@ public:
     // How the Exit menu entry ends the program (default: quit the event loop with code 0).
     void SetExitFunction(std::function<void(int)> exitFn) { exit_ = std::move(exitFn); }
 
-    // Shows the window maximised; from then on it keeps that size.
+    // Shows the window maximised; from then on it keeps that size, with minimum = maximum so that
+    // a window manager offers no resize.
     void ShowMaximizedFixed();
 
     // Operations of the main window.
@@ -125,6 +126,7 @@ protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildControls();
@@ -147,6 +149,8 @@ private:
     bool firmwareAllowed_ = false;
     bool tuningAllowed_ = true;
     bool sizeFixed_ = false;
+    bool exposed_ = false; // on screen: the window system has had its say on the maximised size
+    void KeepMaximisedSize();
     std::unique_ptr<FileDialog> openCfgDlg_;
     std::unique_ptr<FileDialog> saveCfgDlg_;
     bool statusErrorShown_ = false;
