@@ -89,6 +89,21 @@ void Session::RegisterEditor(ConfigurationEditor editor)
         listener_();
 }
 
+void Session::RegisterComparer(Comparer comparer)
+{
+    comparer_ = std::move(comparer);
+    if (listener_)
+        listener_();
+}
+
+int Session::CompareWithDrive(Cfg *cfg, const std::string &name) const
+{
+    if (!comparer_)
+        return -1;
+    const Comparer compare = comparer_;
+    return compare(cfg, name);
+}
+
 bool Session::EditConfiguration(int entryMode, Cfg &cfg, const std::string &name) const
 {
     if (!editor_)

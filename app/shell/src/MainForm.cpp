@@ -137,6 +137,7 @@ void TMainForm::ApplyAvailability()
         {bbtnEditOnline, mnuEditOnline, session_.Available(Window::OnlineDrive), WindowTitle(Window::OnlineDrive), true},
         {bbtnScope, mnuScope, session_.Available(Window::Oscilloscope), WindowTitle(Window::Oscilloscope), true},
         {bbtnTrouble, mnuTrouble, session_.Available(Window::Diagnostics), WindowTitle(Window::Diagnostics), true},
+        {nullptr, mnuCompareFile, session_.ComparerAvailable(), "the Compare window", true},
         {nullptr, mnuEditMotor, session_.Available(Window::MotorDatabase), WindowTitle(Window::MotorDatabase), true},
         {nullptr, mnuUpdateFW, session_.Available(Window::FirmwareUpgrade), WindowTitle(Window::FirmwareUpgrade),
          firmwareAllowed_},
@@ -272,6 +273,8 @@ void TMainForm::BuildMenus()
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuNew = entry(mnuEdit, "mnuNew", "New Configuration", &TMainForm::NewConfiguration);
     mnuEditFile = entry(mnuEdit, "mnuEditFile", "Edit File", &TMainForm::EditFile);
+    mnuCompareFile = entry(mnuEdit, "mnuCompareFile", "Compare File with Drive", &TMainForm::CompareFile);
+    mnuCompareFile->setText(QStringLiteral("Compare File with Drive\u2026"));
 
     mnuUtilities = menuBar()->addMenu(QStringLiteral("&Utilities"));
     mnuUtilities->setObjectName(QStringLiteral("mnuUtilities"));
@@ -484,6 +487,13 @@ void TMainForm::EditFile()
     std::unique_ptr<Cfg> cfg = family == 740 ? std::make_unique<Cfg>(740) : std::make_unique<Cfg>();
     if (cfg->Load(file) != 0)
         session_.EditConfiguration(2, *cfg, file);
+}
+
+void TMainForm::CompareFile()
+{
+    std::string file;
+    if (openCfgDlg_ && openCfgDlg_->Execute(file))
+        session_.CompareWithDrive(nullptr, file);
 }
 
 void TMainForm::EditOnline()

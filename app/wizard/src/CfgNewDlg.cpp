@@ -522,8 +522,13 @@ void TCfgNewDlg::btnNextClick()
         Close();
         return;
     }
+    // Values taken from the drive in the Compare window: the controls show them, and while they
+    // are in no file the baseline stays, so that leaving asks before they are lost.
+    if (saveForm_.ValuesTaken())
+        InitAll(*core_.WorkingCfg);
     show();
-    core_.TakeBaseline(*core_.WorkingCfg);
+    if (!(saveForm_.ValuesTaken() && saveForm_.Unsaved()))
+        core_.TakeBaseline(*core_.WorkingCfg);
 }
 
 void TCfgNewDlg::btnBackClick()

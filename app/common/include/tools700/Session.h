@@ -43,6 +43,10 @@ public:
     // the configuration (owned by the caller) and the name the editor shows as its caption.
     using ConfigurationEditor = std::function<void(int entryMode, Cfg &cfg, const std::string &name)>;
     using Opener = std::function<void()>;
+    // Opens the Compare window on the configuration being edited (`cfg`, shown as `name`; Take
+    // from Drive changes it), or, with `cfg` null, on the configuration file `name`. Returns the
+    // number of values taken from the drive into `cfg` and not saved since.
+    using Comparer = std::function<int(Cfg *cfg, const std::string &name)>;
 
     // The "-inhouse" option: more motors and variables are offered.
     bool InHouse = false;
@@ -84,12 +88,18 @@ public:
     // False when no editor is registered.
     bool EditConfiguration(int entryMode, Cfg &cfg, const std::string &name) const;
 
+    void RegisterComparer(Comparer comparer);
+    bool ComparerAvailable() const { return static_cast<bool>(comparer_); }
+    // The Comparer's result; -1 when no Compare window is registered.
+    int CompareWithDrive(Cfg *cfg, const std::string &name) const;
+
     // Told after every registration (the main window enables the entries that became available).
     void SetRegistrationListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
 private:
     std::array<Opener, static_cast<std::size_t>(Window::Count)> openers_;
     ConfigurationEditor editor_;
+    Comparer comparer_;
     std::function<void(bool)> polling_;
     mutable std::mutex pollingMutex_;
     int pauses_ = 0;

@@ -73,6 +73,8 @@ public:
     // Workflows (buttons and menu entries).
     void Upload();
     void EditFile();
+    // "Compare File with Drive…": asks for a configuration file and opens the Compare window on it.
+    void CompareFile();
     void EditOnline();
     void Oscilloscope();
     void Diagnostics();
@@ -109,7 +111,7 @@ public:
     QLabel *stbPanel[3] = {nullptr, nullptr, nullptr};
     QMenu *mnuComm = nullptr, *mnuEdit = nullptr, *mnuUtilities = nullptr, *mnuHelp = nullptr;
     QAction *mnuPort = nullptr, *mnuUpload = nullptr, *mnuEditOnline = nullptr, *mnuExit = nullptr;
-    QAction *mnuNew = nullptr, *mnuEditFile = nullptr;
+    QAction *mnuNew = nullptr, *mnuEditFile = nullptr, *mnuCompareFile = nullptr;
     QAction *mnuEditMotor = nullptr, *mnuUpdateFW = nullptr, *mnuTuningWizard = nullptr, *mnuScope = nullptr,
             *mnuTrouble = nullptr;
     QAction *mnuContents = nullptr, *mnuTopicSearch = nullptr, *mnuAbout = nullptr;
