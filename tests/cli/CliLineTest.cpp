@@ -89,6 +89,11 @@ TEST_F(CliLine, BackupAndRestoreAMachine)
 
         EXPECT_EQ(At(1, {"set", "Kvp", "8"}).rc, 0);
         EXPECT_EQ(At(2, {"set", "Kvp", "9"}).rc, 0);
+        r = At(1, {"restore", folder, "--dry-run"});
+        EXPECT_EQ(r.rc, 1) << r.out << r.err;
+        EXPECT_TRUE(Has(r.out, "axis 1 SV733: 1 value(s) differ\n    Kvp: file 3.25 amps/rad/sec, drive 8 amps/rad/sec\n"))
+            << r.out;
+        EXPECT_TRUE(Has(r.out, "2 of 2 drives differ from the backup")) << r.out;
         // The defaults of a fresh drive hold values it refuses to be written: --no stops there.
         r = At(1, {"restore", folder, "--no"});
         EXPECT_EQ(r.rc, 6) << r.out << r.err;
@@ -100,6 +105,7 @@ TEST_F(CliLine, BackupAndRestoreAMachine)
         EXPECT_TRUE(Has(r.out, "2 of 2 drives restored, 2 saved in NV memory")) << r.out;
         EXPECT_EQ(At(1, {"get", "Kvp"}).out, "Kvp = 3.25 amps/rad/sec\n");
         EXPECT_EQ(At(2, {"get", "Kvp"}).out, "Kvp = 4.5 amps/rad/sec\n");
+        EXPECT_EQ(At(1, {"restore", folder, "--dry-run"}).rc, 0);
 
         r = At(1, {"backup", dir.File("part"), "--axes", "1,5"});
         EXPECT_EQ(r.rc, 4);

@@ -192,8 +192,28 @@ TEST_F(BackupRestore, RestoreBringsEveryValueBackAndSkipsADriveOfAnotherModel)
         ASSERT_EQ(PutVar700("ILmtPlus", 20), COMM_OK);
     }
     sim->ClearTrace();
-    ScriptedMessages yes({}, Answer::Yes);
     Watcher w;
+    // A dry run lists what differs and writes nothing.
+    RestoreOptions dry;
+    dry.dryRun = true;
+    ScriptedMessages none;
+    const RestoreResult d = RestoreLine(line, folder, dry, none, w);
+    ASSERT_EQ(d.drives.size(), 3u);
+    EXPECT_EQ(d.drives[0].outcome, RestoreOutcome::Differs);
+    // The new drives hold their defaults where the old ones had been brought into bounds.
+    EXPECT_EQ(d.drives[0].differences,
+              (std::vector<std::string>{"ARZ0: file 20 Hz, drive 0 Hz", "ARZ1: file 20 Hz, drive 0 Hz",
+                                        "ILmtPlus: file 51 percent, drive 20 percent",
+                                        "Kvp: file 2.5 amps/rad/sec, drive 9.75 amps/rad/sec",
+                                        "StopTime: file 0.002 seconds, drive 0 seconds"}));
+    EXPECT_EQ(d.drives[1].differences.size(), 5u);
+    EXPECT_EQ(d.drives[2].outcome, RestoreOutcome::Skipped);
+    EXPECT_TRUE(none.texts().empty()) << "nothing asked";
+    for (const auto &t : sim->Trace())
+        EXPECT_EQ(t.command.rfind("GET", 0), 0u) << "a dry run only reads: " << t.command;
+    sim->ClearTrace();
+
+    ScriptedMessages yes({}, Answer::Yes);
     RestoreOptions options;
     const RestoreResult r = RestoreLine(line, folder, options, yes, w);
     ASSERT_TRUE(r.error.empty()) << r.error;
@@ -219,6 +239,9 @@ TEST_F(BackupRestore, RestoreBringsEveryValueBackAndSkipsADriveOfAnotherModel)
         cfg->Save(now, TruncToInt(cfg->Get("Model")));
         EXPECT_EQ(Text(now), before[axis]) << "every value of axis " << axis << " is back";
     }
+    const RestoreResult again = RestoreLine(line, folder, dry, none, w);
+    EXPECT_EQ(again.drives[0].outcome, RestoreOutcome::Unchanged);
+    EXPECT_EQ(again.drives[0].ReportLine(), "axis 1 SV733: holds the backup's values");
 }
 
 TEST_F(BackupRestore, ABrokenBackupIsReportedAndNothingIsWritten)

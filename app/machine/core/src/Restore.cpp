@@ -4,6 +4,7 @@
 #include "tools700/Error.h"
 #include "tools700/Session.h"
 #include "tools700/config/Cfg.h"
+#include "tools700/config/Comparison.h"
 #include "tools700/config/DownloadToDrive.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/DriveFamily.h"
@@ -55,9 +56,26 @@ std::string StopReason(const std::vector<std::string> &texts)
 
 std::string DriveAt(int axis) { return "axis " + std::to_string(axis); }
 
-// Restores one drive whose file is loaded into `cfg`.
-void RestoreDriveOnAxis(const ManifestDrive &m, const Cfg &cfg, RestoreNvSave nvSave, Messages &messages,
-                        const ProgressFn &progress, RestoreDrive &out)
+// The dry run of one drive: its values compared with the file's, as tools700-cli diff does.
+void CompareDrive(const Cfg &cfg, const std::vector<std::string> &held, const ProgressFn &progress, RestoreDrive &out)
+{
+    DriveReadings readings;
+    if (!ReadDriveConfiguration(readings, progress)) {
+        out.problem = RestoreProblem::NoDrive;
+        out.reason = "the drive stopped answering";
+        return;
+    }
+    const Comparison c = Compare(cfg, &held, readings);
+    for (const ComparedVariable &v : c.variables)
+        if (v.Differs())
+            out.differences.push_back(v.name + ": file " + v.fileText + ", drive " + v.driveText);
+    out.outcome = out.differences.empty() ? RestoreOutcome::Unchanged : RestoreOutcome::Differs;
+}
+
+// Restores one drive whose file is loaded into `cfg` (or compares it, in a dry run).
+void RestoreDriveOnAxis(const ManifestDrive &m, const Cfg &cfg, const std::vector<std::string> &held,
+                        const RestoreOptions &restore, Messages &messages, const ProgressFn &progress,
+                        RestoreDrive &out)
 {
     const Probe p = ProbeDrive(m.axis);
     if (p.outcome == ProbeOutcome::Garbled) {
@@ -77,6 +95,11 @@ void RestoreDriveOnAxis(const ManifestDrive &m, const Cfg &cfg, RestoreNvSave nv
                      ModelText(m.model) + "; nothing written";
         return;
     }
+    if (restore.dryRun) {
+        CompareDrive(cfg, held, progress, out);
+        return;
+    }
+    const RestoreNvSave nvSave = restore.nvSave;
     // A session of its own: the program's view of its connected drive says nothing of this one,
     // whose control mode is read from it instead.
     Session drive;
@@ -159,6 +182,7 @@ RestoreResult RestoreLine(LineAccess &line, const std::string &folder, const Res
             out.model = m->model;
         out.file = m ? m->file : std::string();
         Cfg cfg(m ? m->model : 730);
+        std::vector<std::string> held;  // the names the file holds
         if (!m) {
             out.outcome = RestoreOutcome::Skipped;
             out.problem = RestoreProblem::NotInBackup;
@@ -170,7 +194,7 @@ RestoreResult RestoreLine(LineAccess &line, const std::string &folder, const Res
         } else {
             int read = 0;
             try {
-                read = cfg.Load(InFolder(folder, m->file));
+                read = cfg.Load(InFolder(folder, m->file), &held);
             } catch (const Error &e) {
                 out.reason = e.what();
             }
@@ -184,7 +208,7 @@ RestoreResult RestoreLine(LineAccess &line, const std::string &folder, const Res
         }
         if (m && m->BackedUp() && out.reason.empty()) {
             const ProgressFn progress = [&](double f) { observer.Progress(axis, f, (index + f) / count); };
-            if (!line.OnAxis(axis, [&] { RestoreDriveOnAxis(*m, cfg, options.nvSave, messages, progress, out); })) {
+            if (!line.OnAxis(axis, [&] { RestoreDriveOnAxis(*m, cfg, held, options, messages, progress, out); })) {
                 result.cancelled = true;
                 break;
             }
@@ -194,7 +218,8 @@ RestoreResult RestoreLine(LineAccess &line, const std::string &folder, const Res
         observer.DriveDone(result.drives.back());
     }
     const int restored = result.Count(RestoreOutcome::Restored);
-    if (options.nvSave == RestoreNvSave::AskOnce && restored > 0 && messages.Confirm(NvSaveAllQuestion(restored))) {
+    if (!options.dryRun && options.nvSave == RestoreNvSave::AskOnce && restored > 0 &&
+        messages.Confirm(NvSaveAllQuestion(restored))) {
         bool failed = false;
         for (RestoreDrive &d : result.drives) {
             if (d.outcome != RestoreOutcome::Restored)
