@@ -48,10 +48,13 @@ for lib in comm700 mdb700; do
     fail "lib$lib-1's shlibs: $(dpkg-deb --ctrl-tarfile "${deb[lib$lib-1]}" | tar -xO ./shlibs)"
   # The development files.
   contents lib$lib-dev | grep -v '/$' | grep -v "^usr/share/doc/lib$lib-dev/" | sort >"$tmp/files"
-  for f in "include/$lib.h" "lib$lib.so" "pkgconfig/$lib.pc"; do
+  # The link library's manual page goes with its header.
+  devfiles=("include/$lib.h" "lib$lib.so" "pkgconfig/$lib.pc")
+  [ $lib = comm700 ] && devfiles+=("man/man3/$lib.3.gz")
+  for f in "${devfiles[@]}"; do
     grep -q "/$f\$" "$tmp/files" || fail "lib$lib-dev lacks $f: $(cat "$tmp/files")"
   done
-  [ "$(wc -l <"$tmp/files")" = 3 ] || fail "lib$lib-dev holds more than its development files: $(cat "$tmp/files")"
+  [ "$(wc -l <"$tmp/files")" = ${#devfiles[@]} ] || fail "lib$lib-dev holds more than its development files: $(cat "$tmp/files")"
 done
 depends=$(field 700tools Depends)
 for lib in comm700 mdb700; do
