@@ -27,6 +27,7 @@ DriveLine::DriveLine(const SimOptions& options, const WireNames& names, NvMemory
         setup.extFault = options_.extFault;
         setup.eraseMs = options_.eraseMs;
         setup.nvUnreadable = !nv_.Usable();
+        setup.step = options_.step;
         drives_.push_back(std::make_unique<SimDrive>(names_, setup, nv_));
     }
     for (auto& d : drives_) {
