@@ -1,6 +1,8 @@
 #include "Scope.h"
 
 #include "Cli.h"
+#include "Command.h"
+#include "DriveLink.h"
 #include "tools700/scope/DataPump.h"
 #include "tools700/scope/ScopeChart.h"
 #include "tools700/scope/TScope.h"
@@ -98,6 +100,33 @@ int CaptureScope(const ScopeOptions &o, FILE *out, FILE *err)
                      engine.SourceUnits(1).c_str(), engine.SourceName(2).c_str(), engine.SourceUnits(2).c_str(),
                      scope::kTimebases[static_cast<std::size_t>(scope::TimebaseIndex(o.timebase))].text);
     return kOk;
+}
+
+// tools700-cli scope --csv FILE [--ch1 NAME] [--ch2 NAME] [--timebase MS] [--trigger N --level X]
+// [--single] [--frames N]
+int RunScope(Context &ctx)
+{
+    if (ctx.Operands() != 0)
+        throw UsageError("scope takes no operands");
+    ScopeOptions o;
+    o.ch1 = ctx.args.Text("--ch1").value_or(o.ch1);
+    o.ch2 = ctx.args.Text("--ch2").value_or(o.ch2);
+    o.timebase = ctx.args.Number("--timebase").value_or(o.timebase);
+    o.trigger = ctx.args.Integer("--trigger").value_or(o.trigger);
+    o.level = ctx.args.Number("--level").value_or(o.level);
+    o.single = ctx.args.Has("--single");
+    o.frames = ctx.args.Integer("--frames").value_or(o.frames);
+    o.csv = ctx.args.Text("--csv").value_or(o.csv);
+    o.quiet = ctx.quiet;
+    if (const std::string problem = CheckScopeOptions(o); !problem.empty()) {
+        if (problem.find("is not a scope signal") != std::string::npos) {
+            std::fprintf(ctx.err, "%s\n", problem.c_str());
+            return kUnknownName;
+        }
+        throw UsageError(problem);
+    }
+    OpenLink(ctx);
+    return CaptureScope(o, ctx.out, ctx.err);
 }
 
 } // namespace tools700::cli

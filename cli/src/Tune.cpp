@@ -1,10 +1,14 @@
 #include "Tune.h"
 
 #include "Cli.h"
+#include "Command.h"
+#include "DriveLink.h"
+#include "ExtensionFiles.h"
 #include "mdb700.h"
 #include "tools700/Messages.h"
 #include "tools700/dictionary/Symtab.h"
 #include "tools700/tuning/TuningWizard.h"
+#include "TerminalMessages.h"
 
 namespace tools700::cli {
 
@@ -114,6 +118,30 @@ int Tune(const TuneOptions &o, Messages &messages, FILE *out, FILE *err)
         std::fprintf(err, "%s\n", e.what());
         return ExitForStatus(e.Status());
     }
+}
+
+// tools700-cli tune --motor NAME [--ratio R] (--bandwidth HZ | --kvp K) [--kvi HZ] ... [--apply]
+int RunTune(Context &ctx)
+{
+    if (ctx.Operands() != 0)
+        throw UsageError("tune takes no operands");
+    TuneOptions t;
+    t.motor = ctx.args.Text("--motor").value_or("");
+    t.ratio = ctx.args.Number("--ratio").value_or(1.0);
+    t.apply = ctx.args.Has("--apply");
+    t.bandwidth = ctx.args.Number("--bandwidth");
+    t.kvp = ctx.args.Number("--kvp");
+    t.kvi = ctx.args.Number("--kvi");
+    t.arf0 = ctx.args.Number("--arf0");
+    t.arf1 = ctx.args.Number("--arf1");
+    t.arz0 = ctx.args.Number("--arz0");
+    t.arz1 = ctx.args.Number("--arz1");
+    t.kip = ctx.args.Number("--kip");
+    LoadExtensions(ctx);
+    if (t.apply)
+        OpenLink(ctx);
+    TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.preset);
+    return Tune(t, term, ctx.out, ctx.err);
 }
 
 } // namespace tools700::cli

@@ -76,9 +76,12 @@ public:
     int Print(PrintCanvas &canvas, const std::string &cfgName, bool full, const ProgressFn &progress,
               int model, std::time_t when = std::time(nullptr)) const;
 
-    // Writes the values into the drive at the current axis (see Download.cpp); true when the
-    // transfer ran to its end. Questions and messages go through `messages`.
-    bool Download(Messages &messages, const ProgressFn &progress = {}) const;
+    // Writes the values into the drive at the current axis (see Transfer.cpp); true when the
+    // transfer ran to its end. Questions and messages go through `messages`. With `only`, just
+    // the named variables (any letter case) are written, in the same order and with the same
+    // questions, and the transfer still ends with TableGen and Enable.
+    bool Download(Messages &messages, const ProgressFn &progress = {},
+                  const std::vector<std::string> *only = nullptr) const;
 
 protected:
     void Reindex(const std::vector<TQX *> &list);
