@@ -358,15 +358,17 @@ bool TuningShots(Program &program, const QString &dir)
     return ok;
 }
 
-// A step response armed as the tuning wizard's link arms it, ended when the analysis shows it.
-bool StepResponse(Program &program, double bandwidth, int sweepsBefore)
+// A step response armed as the tuning wizard's link arms it, until the analysis shows it.
+bool StepResponse(Program &program, double bandwidth)
 {
     TSweepAnalysis &analysis = *program.Find<TSweepAnalysis>();
+    int ended = 0;
+    const int listener = program.session.Sweeps.OnSweepEnded([&] { ++ended; });
     program.session.Sweeps.StepBandwidthHz = bandwidth;
     program.session.Open(Window::StepResponse);
-    return WaitUntil([&] {
-        return analysis.isVisible() && analysis.cmbFrame->count() > sweepsBefore && analysis.Current().size() == 100;
-    });
+    const bool ok = WaitUntil([&] { return ended > 0 && analysis.isVisible() && analysis.Current().size() == 100; });
+    program.session.Sweeps.Remove(listener);
+    return ok;
 }
 
 bool AnalysisShots(Program &program, const QString &dir)
@@ -376,14 +378,23 @@ bool AnalysisShots(Program &program, const QString &dir)
     TSweepAnalysis &analysis = *program.Find<TSweepAnalysis>();
     const std::string motor = "KS082A";
     const double ke = mdb_Ke(motor.c_str()), inertia = mdb_Inertia(motor.c_str());
+    // The step of 500 rpm fills the scope's chart at 100 rpm a division.
+    program.session.Open(Window::Oscilloscope);
+    scope.FormActivate();
+    Choose(scope.cmbSource1, "Velocity Command");
+    Choose(scope.cmbSource2, "Velocity Feedback");
+    Enter(scope.edtCh1Gain, "100", [&] { scope.edtCh1GainExit(); });
+    Enter(scope.edtCh2Gain, "100", [&] { scope.edtCh2GainExit(); });
+    Enter(scope.edtCh1Offset, "-200", [&] { scope.edtCh1OffsetExit(); });
+    Enter(scope.edtCh2Offset, "-200", [&] { scope.edtCh2OffsetExit(); });
     // A gentle try kept as the reference, then a stiffer one over it.
     PutVar700("Kvp", tuning::KvpFromBandwidth(15, ke, inertia, 1));
-    bool ok = StepResponse(program, 15, 0);
+    bool ok = StepResponse(program, 25);
     analysis.btnKeepReferenceClick();
     PutVar700("Kvp", tuning::KvpFromBandwidth(35, ke, inertia, 1));
-    ok &= StepResponse(program, 15, analysis.cmbFrame->count());
+    ok &= StepResponse(program, 25);
     analysis.graph->SetCursor(AnalysisGraph::A, 0);
-    analysis.graph->SetCursor(AnalysisGraph::B, 30);
+    analysis.graph->SetCursor(AnalysisGraph::B, 8);
     Settle(300);
     ok &= Save(&analysis, dir, "analysis-step-reference");
     ok &= Save(&scope, dir, "scope-step-reference");

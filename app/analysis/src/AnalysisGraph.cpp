@@ -165,6 +165,8 @@ void AnalysisGraph::FitValues()
         }
         const double margin = high > low ? (high - low) * 0.05 : std::max(1.0, std::fabs(low) * 0.05);
         axisY_[k]->setRange(low - margin, high + margin);
+        // Round ticks for the whole sweep (a zoom keeps the user's box).
+        axisY_[k]->applyNiceNumbers();
     }
 }
 

@@ -164,7 +164,9 @@ void TSweepAnalysis::BuildControls()
     tblCursors = Table(QStringLiteral("tblCursors"), QStringLiteral("Cursor read-outs"), 4, 3, grpCursors);
     tblCursors->setVerticalHeaderLabels(
         {QStringLiteral("Cursor A"), QStringLiteral("Cursor B"), QStringLiteral("B - A"), QStringLiteral("1/Δt")});
-    tblCursors->setFixedHeight(4 * 26 + 30);
+    tblCursors->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tblCursors->setFixedHeight(tblCursors->horizontalHeader()->sizeHint().height() +
+                               4 * tblCursors->verticalHeader()->defaultSectionSize() + 2 * tblCursors->frameWidth());
     cursorBox->addWidget(tblCursors);
     grid->addWidget(grpCursors, 2, 0);
 
@@ -204,7 +206,11 @@ void TSweepAnalysis::BuildControls()
         labels << QString::fromUtf8(label);
     tblFigures->setVerticalHeaderLabels(labels);
     tblFigures->setHorizontalHeaderLabels({QStringLiteral("This sweep"), QStringLiteral("Reference")});
-    tblFigures->setMinimumHeight(static_cast<int>(analysis::kFigureLabels.size()) * 24 + 30);
+    tblFigures->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tblFigures->setMinimumHeight(tblFigures->horizontalHeader()->sizeHint().height() +
+                                 tblFigures->rowCount() * tblFigures->verticalHeader()->defaultSectionSize() +
+                                 2 * tblFigures->frameWidth());
+    tblFigures->setWordWrap(false);
     figureForm->addRow(tblFigures);
     side->addWidget(grpFigures);
 
@@ -232,7 +238,10 @@ void TSweepAnalysis::BuildControls()
     side->addStretch(1);
     grid->addLayout(side, 0, 1, 3, 1);
     grid->setColumnStretch(0, 3);
-    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(1, 2);
+    // The figures of the sweep and the reference side by side, each value on one line.
+    for (QGroupBox *group : {grpSweep, grpFigures, grpReference})
+        group->setMinimumWidth(420);
     grid->setRowStretch(0, 1);
 
     auto *buttons = new QHBoxLayout;

@@ -297,17 +297,18 @@ void TScopeForm::BuildControls()
     NameControl(cmbTimebase, QStringLiteral("Timebase"));
     connect(cmbTimebase, &QComboBox::currentIndexChanged, this, [this] { cmbTimebaseChange(); });
 
-    btnPrint = Button(QStringLiteral("&Print"), this, QStringLiteral("btnPrint"), {510, 434, 60, 28});
+    btnPrint = Button(QStringLiteral("&Print"), this, QStringLiteral("btnPrint"), {510, 434, 33, 28});
     btnPrint->setToolTip(QStringLiteral("Prints a summary page with the chart"));
     connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(); });
-    btnSaveCsv = Button(QStringLiteral("Save CSV\u2026"), this, QStringLiteral("btnSaveCsv"), {574, 434, 90, 28});
+    btnSaveCsv = Button(QStringLiteral("Save CSV\u2026"), this, QStringLiteral("btnSaveCsv"), {545, 434, 75, 28});
     btnSaveCsv->setToolTip(QStringLiteral("Saves the frames kept in the history as a CSV file"));
     connect(btnSaveCsv, &QPushButton::clicked, this, [this] { btnSaveCsvClick(); });
     btnSavePicture =
-        Button(QStringLiteral("Save Picture\u2026"), this, QStringLiteral("btnSavePicture"), {668, 434, 108, 28});
+        Button(QStringLiteral("Save Picture\u2026"), this, QStringLiteral("btnSavePicture"), {622, 434, 92, 28});
     btnSavePicture->setToolTip(QStringLiteral("Saves the chart as a PNG picture"));
     connect(btnSavePicture, &QPushButton::clicked, this, [this] { btnSavePictureClick(); });
-    btnAnalysis = Button(QStringLiteral("&Analysis\u2026"), this, QStringLiteral("btnAnalysis"), {668, 434, 108, 28});
+    // Four buttons share the row under the groups, each as wide as its caption.
+    btnAnalysis = Button(QStringLiteral("&Analysis"), this, QStringLiteral("btnAnalysis"), {716, 434, 60, 28});
     btnAnalysis->setToolTip(QStringLiteral("Opens the sweep analysis on the newest sweep: cursors, zoom, step "
                                            "figures and a reference sweep"));
     connect(btnAnalysis, &QPushButton::clicked, this, [this] { btnAnalysisClick(); });
