@@ -8,15 +8,10 @@ namespace tools700::cli {
 
 std::unique_ptr<Cfg> LoadCfgFile(const std::string &file, int *read)
 {
-    auto cfg = std::make_unique<Cfg>();
-    int n = cfg->Load(file);
-    if (Is740Family(TruncToInt(cfg->Get("Model")))) {
-        cfg = std::make_unique<Cfg>(740);
-        n = cfg->Load(file);
-    }
+    CfgFromFile loaded = LoadCfgOfItsFamily(file);
     if (read)
-        *read = n;
-    return cfg;
+        *read = loaded.result;
+    return std::move(loaded.cfg);
 }
 
 std::unique_ptr<Cfg> UploadFromDrive(const Context &ctx, Messages &messages, const char *label)

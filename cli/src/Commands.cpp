@@ -17,6 +17,8 @@ int RunUpload(Context &);
 int RunDownload(Context &);
 int RunNew(Context &);
 int RunDiff(Context &);
+int RunSend(Context &);
+int RunTake(Context &);
 int RunList(Context &);
 int RunPrint(Context &);
 int RunMotors(Context &);
@@ -51,10 +53,25 @@ const Command kCommands[] = {
      "ratio (0..100, default 0), with the mode's default\n"
      "I/O map",
      {{"--drive", Text}, {"--motor", Text}, {"--mode", Text}, {"--ratio", Number}}},
-    {"diff", RunDiff, "diff FILE",
+    {"diff", RunDiff, "diff FILE [--pdf OUT.pdf [--full]]",
      "the variables whose value in FILE differs from the\n"
      "drive's (reals compared as the drive stores them,\n"
-     "in single precision)",
+     "in single precision); also those FILE lacks, those\n"
+     "the drive refuses to read, and those not of the\n"
+     "drive's family; --pdf also prints them (every\n"
+     "variable with --full) as a PDF file",
+     {{"--pdf", Text}, {"--full"}}},
+    {"send", RunSend, "send FILE [NAME...] [--nvsave]",
+     "write into the drive only FILE's values that differ\n"
+     "from the drive's (or those of the NAMEs), with the\n"
+     "download's checks, order and questions; ends with\n"
+     "TableGen and Enable 1, then asks whether to store\n"
+     "them in NV memory unless --nvsave",
+     {{"--nvsave"}}},
+    {"take", RunTake, "take FILE [NAME...]",
+     "copy into FILE the drive's values that differ from\n"
+     "FILE's or that FILE lacks (or those of the NAMEs);\n"
+     "FILE is written again with every variable",
      {}},
     {"list", RunList, "list FILE [--full] [--rows N]",
      "the listing as text; short unless --full; N text\n"

@@ -5,6 +5,7 @@
 #include "Command.h"
 #include "DriveLink.h"
 #include "ProgressBar.h"
+#include "RecordingMessages.h"
 #include "TerminalMessages.h"
 #include "comm700.h"
 #include "tools700/dictionary/DriveFamily.h"
@@ -13,29 +14,6 @@
 #include <vector>
 
 namespace tools700::cli {
-
-namespace {
-
-// Messages that also remember the texts shown, to tell the exit code.
-class RecordingMessages : public Messages {
-public:
-    explicit RecordingMessages(Messages &inner) : inner_(inner) {}
-    Answer Show(BoxKind kind, const std::string &text, unsigned buttons) override
-    {
-        texts.push_back(text);
-        Answer a = inner_.Show(kind, text, buttons);
-        if ((buttons & BtnYes) && a != Answer::Yes)
-            declined = true;
-        return a;
-    }
-    std::vector<std::string> texts;
-    bool declined = false;
-
-private:
-    Messages &inner_;
-};
-
-} // namespace
 
 int RunDownload(Context &ctx)
 {

@@ -46,7 +46,8 @@ int Firmware(const FirmwareOptions &options, Messages &messages, FILE *out, FILE
         return upgrade.Failure() == firmware::kCommunicationError ? kCommError : kRefused;
     }
     if (!options.quiet)
-        std::fprintf(out, "%s: %ld segments\n", firmware::kFinished, upgrade.Segments());
+        std::fprintf(out, "%s: %ld segment%s\n", firmware::kFinished, upgrade.Segments(),
+                     upgrade.Segments() == 1 ? "" : "s");
     return kOk;
 }
 

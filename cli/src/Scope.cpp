@@ -3,6 +3,7 @@
 #include "Cli.h"
 #include "Command.h"
 #include "DriveLink.h"
+#include "tools700/config/StatusText.h"
 #include "tools700/scope/DataPump.h"
 #include "tools700/scope/ScopeChart.h"
 #include "tools700/scope/TScope.h"
@@ -67,10 +68,14 @@ int CaptureScope(const ScopeOptions &o, FILE *out, FILE *err)
     };
     if (o.single) {
         pump.SetSingleSweep(true);
-        pump.Arm();
-        if (!pump.ReadOk()) {
-            std::fprintf(err, "Can't communicate with drive: the sweep could not be armed\n");
-            return kCommError;
+        if (const int status = pump.Arm(); status != 0) {
+            // A drive that answered with a refusal is told from one that did not answer.
+            if (ExitForStatus(status) == kRefused)
+                std::fprintf(err, "The drive refused the sweep: %s\n", StatusText(status).c_str());
+            else
+                std::fprintf(err, "Can't communicate with drive: the sweep could not be armed (%s)\n",
+                             StatusText(status).c_str());
+            return ExitForStatus(status);
         }
     }
     pump.Start();

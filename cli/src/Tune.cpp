@@ -76,14 +76,13 @@ int Tune(const TuneOptions &o, Messages &messages, FILE *out, FILE *err)
                                    {&o.arz0, &w.ARZ0}, {&o.arz1, &w.ARZ1}, {&o.kip, &w.Kip}})
             if (*given)
                 *into = **given;
+        // The wizard's own rules: a Kvp gives a bandwidth rounded as the slider shows it.
         if (o.bandwidth) {
-            w.BW = *o.bandwidth;
-            w.Kvp = KvpFromBandwidth(w.BW, w.Ke, w.Inertia, w.JR);
+            w.SetBandwidth(*o.bandwidth);
             if (!Within(kFieldKvp, w.Kvp, err))
                 return kUsage;
         } else {
-            w.Kvp = *o.kvp;
-            w.BW = BandwidthFromKvp(w.Kvp, w.Ke, w.Inertia, w.JR);
+            w.SetKvp(*o.kvp);
         }
 
         const char *motor = w.MotorName.c_str();
@@ -91,7 +90,7 @@ int Tune(const TuneOptions &o, Messages &messages, FILE *out, FILE *err)
                      GeneralText(w.Ke).c_str(), GeneralText(w.Inertia).c_str(),
                      GeneralText(mdb_Inductance(motor)).c_str());
         std::fprintf(out, "Inertia ratio  %s\n", GeneralText(w.JR).c_str());
-        std::fprintf(out, "Bandwidth      %s Hz\n", UpToText(w.BW, 1).c_str());
+        std::fprintf(out, "Bandwidth      %s Hz\n", w.View().bandwidthReader.c_str());
         std::fprintf(out, "Kvp            %s amp/rad/sec\n", KvpText(w.Kvp).c_str());
         std::fprintf(out, "Kvi            %s Hz\n", UpToText(w.Kvi, 2).c_str());
         std::fprintf(out, "ARF0           %s Hz\n", UpToText(w.ARF0, 2).c_str());

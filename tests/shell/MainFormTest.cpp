@@ -14,6 +14,7 @@
 #include "tools700/shell/MainForm.h"
 #include "tools700/widgets/RockerSwitch.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -21,7 +22,9 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
@@ -503,11 +506,25 @@ TEST_F(MainFormTest, EntriesOfWindowsNotBuiltStayDisabledAndSaySo)
 
 TEST_F(MainFormTest, OpensMaximisedAndKeepsThatSize)
 {
+    // The size of the maximised window, as the layout's minimum (as under a window system that
+    // leaves the window at its minimum size): the maximum is fixed all the same.
+    form->showMaximized();
+    ASSERT_TRUE(qttest::WaitFor([&] { return form->isMaximized() && form->windowHandle()->isExposed(); }));
+    qttest::WaitFor([] { return false; }, 300);
+    form->hide();
+    form->setMinimumSize(form->size());
     form->ShowMaximizedFixed();
     ASSERT_TRUE(qttest::WaitFor([&] { return form->isMaximized() && form->minimumSize() == form->maximumSize(); }));
     qttest::WaitFor([] { return false; }, 300);  // the window system's last word on the size
     const QSize size = form->size();
+    const QSize area = form->screen()->availableGeometry().size();
+    EXPECT_LE(size.width(), area.width());
+    EXPECT_LE(size.height(), area.height());
     EXPECT_EQ(form->minimumSize(), size);
+    EXPECT_EQ(form->maximumSize(), size);
+    // What a window manager and the accessibility bus are told: nothing to resize or maximise.
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(form.get())->state().sizeable);
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
     form->resize(size / 2);
     QCoreApplication::processEvents();
     EXPECT_EQ(form->size(), size);

@@ -398,6 +398,17 @@ TEST_F(WizardWindowsTest, TheDefaultSettingQuestionAfterAMotorChange)
     EXPECT_EQ(PackedMotorName(*first), wizard->MotorText().toStdString());
     EXPECT_EQ(inertiaAsked, 0);
 
+    // A value typed (and left, as choosing the motor does) is kept through the change.
+    auto *kvp = wizard->Control<TQXEditNum>("pedtKvp");
+    ASSERT_NE(kvp, nullptr);
+    kvp->setText(QStringLiteral("3.25"));
+    kvp->DoExit();
+    wizard->cmbMotor->setCurrentIndex(8);
+    wizard->cmbMotorChange();
+    EXPECT_EQ(first->Get("Kvp"), 3.25);
+    EXPECT_EQ(kvp->text().toDouble(), 3.25);
+    EXPECT_EQ(PackedMotorName(*first), wizard->MotorText().toStdString());
+
     // Yes: a new configuration for the motor, the ratio asked for this velocity mode.
     messages.rule = [](BoxKind, const std::string &) { return Answer::Yes; };
     wizard->cmbMotor->setCurrentIndex(9);

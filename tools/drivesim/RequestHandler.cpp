@@ -174,8 +174,7 @@ void ReadScope(SimDrive& d, const wire::Request& rq, double nowMs, HandledReques
     s.triggerLevel = rq.f32(7);
     s.ch1 = rq.word(9);
     s.ch2 = rq.word(10);
-    h.name = s.operation == kScopeArm ? "arm" : s.operation == kScopeFetch ? "fetch"
-                                                                          : "op" + std::to_string(s.operation);
+    h.name = ScopeRequestName(rq);
     ScopeFrame f;
     std::uint8_t r = d.Scope().Request(s, nowMs, f);
     h.value = "tb=" + std::to_string(s.timebaseMs) + ",trigger=" + std::to_string(s.triggerSource) +
@@ -247,6 +246,12 @@ std::string CommandName(std::uint8_t command)
     case wire::CMD_LOAD_SEGMENT: return "LOAD_SEGMENT";
     default: return "CMD_" + std::to_string(command);
     }
+}
+
+std::string ScopeRequestName(const wire::Request& rq)
+{
+    const int operation = rq.word(3);
+    return operation == kScopeArm ? "arm" : operation == kScopeFetch ? "fetch" : "op" + std::to_string(operation);
 }
 
 std::vector<std::pair<int, int>> NamedItems(const wire::Request& rq)

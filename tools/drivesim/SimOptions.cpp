@@ -258,7 +258,8 @@ Fault injection:
   --corrupt F          damage this fraction (0..1) of the reply bytes
   --seed N             seed of the random choices of --drop and --corrupt (default 1)
   --delay MS           answer every request MS milliseconds late
-  --refuse NAME=CODE   refuse every request for NAME with the refusal code CODE (1..127); repeatable
+  --refuse NAME=CODE   refuse every request for NAME with the refusal code CODE (1..127); repeatable;
+                       "arm" and "fetch" name the scope's single-sweep arm and capture requests
   --silent             read requests but never answer
   --pace               send reply bytes no faster than 19200 bit/s
 Observation:

@@ -29,10 +29,12 @@ bool DriveAnswers(Session &session, Messages &messages, const DownloadOptions &o
             return true;
         if (!messages.Confirm(kRetry))
             return false;
-        if (options.changeCommunication)
-            options.changeCommunication();
-        else
+        if (options.changeCommunication) {
+            if (!options.changeCommunication())
+                return false;
+        } else {
             session.Open(Window::PortAxis);
+        }
     }
 }
 
@@ -88,7 +90,7 @@ DownloadOutcome DownloadToDrive(Session &session, Messages &messages, const Valu
         messages.Message("Unable to write to drive -- download aborted");
         return result;
     }
-    if (messages.Confirm(kNvQuestion)) {
+    if (options.saveToNv ? *options.saveToNv : messages.Confirm(kNvQuestion)) {
         if (ExeCmd700("NVSave") != 0)
             messages.Message("Unable to complete NVSAVE operation");
         else

@@ -33,6 +33,9 @@ bool Cfg::Upload(Messages &messages, const ProgressFn &progress)
     return true;
 }
 
+const std::array<const char *, 7> kVariablesWrittenFirst = {"CommSrc", "RemoteFB", "BlkType", "EncMode",
+                                                             "EncInF0", "ARZ0",     "ARZ1"};
+
 namespace {
 // Whether a download restricted to `only` writes the variable (every variable without one).
 bool Selected(const std::vector<std::string> *only, const std::string &name)
@@ -58,12 +61,9 @@ bool ValueSet::Download(Messages &messages, const ProgressFn &progress, const st
     if (PutVar700("Enable", 0) != 0)
         return false;
 
-    // The variables whose values other variables' bounds depend on go first.
-    static const char *const kFirst[] = {"CommSrc", "RemoteFB", "BlkType", "EncMode",
-                                         "EncInF0", "ARZ0",     "ARZ1"};
-    // Their refusals are ignored (a value may only become valid once others are written),
-    // a failed line is not.
-    for (const char *name : kFirst)
+    // The variables whose values other variables' bounds depend on go first. Their refusals are
+    // ignored (a value may only become valid once others are written), a failed line is not.
+    for (const char *name : kVariablesWrittenFirst)
         if (Selected(only, name) && IsLineFailure(PutVar700(name, Get(name))))
             return false;
 

@@ -108,6 +108,9 @@ void Tvardlg::BuildControls()
         cmbName[i]->installEventFilter(this);
         NameControl(cmbName[i], QStringLiteral("Variable %1").arg(i + 1));
         connect(cmbName[i], &QComboBox::activated, this, [this, i](int) { RefreshRow(i); });
+        // A typed name refreshes its row as it changes (the poll reads it at once), as Enter and
+        // leaving the box do.
+        connect(cmbName[i]->lineEdit(), &QLineEdit::textEdited, this, [this, i] { RefreshRow(i); });
 
         edtShowNum[i] = new QLineEdit(GroupBox1);
         edtShowNum[i]->setObjectName(QStringLiteral("edtShowNum") + digit);
@@ -320,9 +323,16 @@ void Tvardlg::FormHide()
 {
     Timer2->stop();
     pending_.clear();
+    // A row whose list does not hold its choice (a typed name that is no entry, or no list at all
+    // while the drive's model is unknown) keeps what was stored for it, so the user's choice
+    // comes back with the next drive; a row with nothing stored yet gets -1, so the rows after it
+    // are still read.
     if (const auto store = OpenSettings())
-        for (int i = 0; i < online::kRows; ++i)
-            WriteInt(*store, VariableKey(i), cmbName[i]->currentIndex());
+        for (int i = 0; i < online::kRows; ++i) {
+            const int index = cmbName[i]->currentIndex();
+            if (index >= 0 || !ReadInt(*store, VariableKey(i)))
+                WriteInt(*store, VariableKey(i), index);
+        }
 }
 
 void Tvardlg::FormActivate()
@@ -357,6 +367,8 @@ void Tvardlg::ApplyRow(int row, const online::RowView &view)
     QComboBox *box = cmbName[row];
     {
         const QSignalBlocker block(box);
+        // While the user types, the caret stays where it was (the text changes in letter case only).
+        const int caret = box->lineEdit() ? box->lineEdit()->cursorPosition() : 0;
         if (view.entryIndex >= 0 && view.entryIndex < box->count()) {
             box->setCurrentIndex(view.entryIndex);
         } else {
@@ -364,8 +376,11 @@ void Tvardlg::ApplyRow(int row, const online::RowView &view)
             box->setCurrentIndex(-1);
             box->setEditText(Q(view.nameText));
         }
-        if (box->lineEdit())
+        if (box->lineEdit()) {
             box->lineEdit()->deselect();
+            if (box->lineEdit()->hasFocus())
+                box->lineEdit()->setCursorPosition(caret);
+        }
     }
     lblShow[row]->setText(Q(view.helpText));
     btnChange[row]->setEnabled(view.changeEnabled);

@@ -102,10 +102,10 @@ void DataPump::SetSingleSweep(bool on)
     Wake();
 }
 
-void DataPump::Arm()
+int DataPump::Arm()
 {
     if (State() != SweepState::Waiting)
-        return;
+        return 0;
     sweepDone_ = true;
     // The arm request has buffers of its own: the thread's hold a frame that may be being drawn.
     double ch1[kPoints];
@@ -121,6 +121,7 @@ void DataPump::Arm()
     sweepDone_ = false;
     sweepState_ = static_cast<std::uint8_t>(SweepState::Acquiring);
     Wake();
+    return status;
 }
 
 bool DataPump::FetchAndHandOver(bool &full)

@@ -2,9 +2,12 @@
 
 #include "tools700/Messages.h"
 #include "tools700/Session.h"
+#include "tools700/config/Cfg.h"
 #include "tools700/config/DownloadToDrive.h"
 #include "tools700/config/FileDialog.h"
 #include "tools700/dictionary/DriveFamily.h"
+
+#include <algorithm>
 
 namespace tools700 {
 
@@ -24,6 +27,7 @@ void SaveWorkflow::Open(ValueSet &configuration, const std::string &caption, boo
     configuration_ = &configuration;
     caption_ = caption;
     unsaved_ = modified;
+    valuesTaken_ = false;
 }
 
 bool SaveWorkflow::DownloadAllowed() const { return !(session_.ControlSwitchShown && !session_.SerialControl); }
@@ -55,6 +59,22 @@ SaveWorkflow::DownloadResult SaveWorkflow::Download(const ProgressFn &progress,
     DownloadOptions options;
     options.showProgress = showProgress;
     return DownloadToDrive(session_, messages_, *configuration_, options, progress);
+}
+
+bool SaveWorkflow::CompareAvailable() const { return session_.ComparerAvailable(); }
+
+int SaveWorkflow::Compare()
+{
+    // The editor's configuration is always a Cfg; anything else cannot be compared.
+    Cfg *cfg = dynamic_cast<Cfg *>(configuration_);
+    if (!cfg)
+        return 0;
+    const int taken = session_.CompareWithDrive(cfg, caption_);
+    if (taken > 0) {
+        unsaved_ = true;
+        valuesTaken_ = true;
+    }
+    return std::max(taken, 0);
 }
 
 bool SaveWorkflow::Finish()

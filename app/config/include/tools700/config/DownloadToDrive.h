@@ -28,9 +28,11 @@ struct DownloadOptions {
     // refuses a drive under SERCOS control. Without it the session's view of the connected drive
     // decides, without an exchange: the save window's download keeps its requests as they are.
     bool readControlMode = false;
-    // Called when the user asks to change the communication setup (the port and axis dialog);
-    // by default the session opens it.
-    std::function<void()> changeCommunication;
+    // Called when the user asks to change the communication setup; true tries the drive again,
+    // false ends the download. By default the session opens the port and axis dialog.
+    std::function<bool()> changeCommunication;
+    // The answer to the non-volatile save question, given beforehand: the question is not asked.
+    std::optional<bool> saveToNv;
     // Told when the progress bar appears (true) and goes (false, also when the download ends
     // early or with an error).
     std::function<void(bool)> showProgress;

@@ -9,6 +9,7 @@
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/ValueLookup.h"
 
+#include <array>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -17,6 +18,10 @@
 namespace tools700 {
 
 class PrintCanvas;
+
+// The variables Download writes before all others, in its order: the bounds of other variables
+// depend on their values. They are written again in their places.
+extern const std::array<const char *, 7> kVariablesWrittenFirst;
 
 // Receives the progress of a long operation as a fraction 0..1; may be empty.
 using ProgressFn = std::function<void(double)>;

@@ -52,8 +52,10 @@ public:
     bool Running() const { return running_.load(); }
     // On: Waiting, with the last sweep counted as done. Off: Continuous.
     void SetSingleSweep(bool on);
-    // Only while Waiting: asks the drive for a new sweep and fetches until it is complete.
-    void Arm();
+    // Only while Waiting: asks the drive for a new sweep and fetches until it is complete. The
+    // link status of the arm request (0 when nothing was asked), so a caller can tell a drive
+    // that refused the sweep from one that did not answer.
+    int Arm();
     bool SweepDone() const { return sweepDone_.load(); }
     bool ReadOk() const { return readOk_.load(); }
     SweepState State() const { return static_cast<SweepState>(sweepState_.load()); }

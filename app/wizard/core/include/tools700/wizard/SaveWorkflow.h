@@ -41,6 +41,14 @@ public:
     // (false, also when the download ends early or with an error).
     DownloadResult Download(const ProgressFn &progress, const std::function<void(bool)> &showProgress = {});
 
+    // "Co&mpare with Drive...": the Compare window on the configuration, when the program has one.
+    // Values it takes from the drive change the configuration, which then holds changes that are
+    // in no file. Returns the number of values taken.
+    bool CompareAvailable() const;
+    int Compare();
+    // Values were taken from the drive during this visit (the editor's controls must show them).
+    bool ValuesTaken() const { return valuesTaken_; }
+
     // "&Finish >>": true when the window closes with the Finish result; with unsaved changes the
     // user is asked first, and Yes keeps the window open.
     bool Finish();
@@ -51,6 +59,7 @@ private:
     ValueSet *configuration_ = nullptr;
     std::string caption_;
     bool unsaved_ = false;
+    bool valuesTaken_ = false;
 };
 
 } // namespace tools700
