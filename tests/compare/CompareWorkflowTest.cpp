@@ -2,8 +2,7 @@
 // download's order and nothing else, the refusals of Download, Take from Drive into the
 // configuration or the file, both drive families.
 #include "../support/TraceOrder.h"
-#include "SimProcess.h"
-#include "TempDir.h"
+#include "SimTest.h"
 #include "tools700/ScriptedMessages.h"
 #include "tools700/Session.h"
 #include "tools700/compare/CompareWorkflow.h"
@@ -19,22 +18,8 @@ using wizardtest::Request;
 
 namespace {
 
-class CompareWorkflowTest : public ::testing::Test {
+class CompareWorkflowTest : public testutil::SimTest {
 protected:
-    std::unique_ptr<SimProcess> Start(std::vector<std::string> options)
-    {
-        return testutil::StartTraced(std::move(options), dir.File("trace.txt"));
-    }
-    // The drive's configuration in a file.
-    std::string DriveFile(int family)
-    {
-        Cfg cfg(family);
-        ScriptedMessages quiet;
-        EXPECT_TRUE(cfg.Upload(quiet));
-        const std::string file = dir.File("drive.cfg");
-        cfg.Save(file, TruncToInt(cfg.Get("Model")));
-        return file;
-    }
     // Reads the drive as the window does (another model accepted) and shows the result.
     static void Read(CompareWorkflow &w)
     {
@@ -47,20 +32,16 @@ protected:
             out.push_back(v->name);
         return out;
     }
-    testutil::TempDir dir;
     Session session;
 };
 
 TEST_F(CompareWorkflowTest, SendWritesOnlyTheTickedRowsInDownloadsOrderThenReadsAgain)
 {
     for (const char *model : {"733", "1743"}) {
-        std::vector<std::string> options{"--model", model};
         const bool f740 = std::string(model) == "1743";
-        if (f740)
-            options.push_back("--serial-control");
-        auto sim = Start(options);
+        auto sim = Start(Writable(model));
         Cfg edited(std::stoi(model));
-        edited.Load(DriveFile(std::stoi(model)));
+        edited.Load(UploadedFile(std::stoi(model)));
         for (const char *name : {"Kvp", "Kvi", "ILmtMinus", "VelLmtHi", "RemoteFB"})
             edited.Set(name, std::string(name) == "RemoteFB" ? 2 : 33);
         CompareWorkflow w;
@@ -90,9 +71,7 @@ TEST_F(CompareWorkflowTest, SendWritesOnlyTheTickedRowsInDownloadsOrderThenReads
         for (const auto &r : wizardtest::DownloadRequests(edited.ListForModel(std::stoi(model)), &ticked))
             want.push_back(r);
         want.emplace_back("EXE", "NVSave");
-        std::vector<Request> traced;
-        for (const auto &t : sim->Trace())
-            traced.emplace_back(t.command.substr(0, 3), t.name);
+        const std::vector<Request> traced = wizardtest::TracedRequests(sim->Trace());
         EXPECT_TRUE(wizardtest::SameRequests(traced, want)) << model;
         EXPECT_EQ(traced[want.size() - 4], (Request{"PUT", "VelLmtHi"}));
 
@@ -136,14 +115,8 @@ TEST_F(CompareWorkflowTest, AnEnabledDriveAndOneUnderSercosControlGetNothing)
 TEST_F(CompareWorkflowTest, TakeChangesExactlyTheTickedValuesAndTheFileAfterSaving)
 {
     auto sim = Start({"--model", "733"});
-    const std::string file = DriveFile(733);
-    {
-        Cfg cfg;
-        cfg.Load(file);
-        cfg.Set("Kvp", 5);
-        cfg.Set("Kpp", 6);
-        cfg.Save(file, 733);
-    }
+    const std::string file = UploadedFile(733);
+    EditValues(file, {{"Kvp", 5}, {"Kpp", 6}});
     CompareWorkflow w;
     w.OpenFile(file);
     EXPECT_TRUE(w.FromFile());

@@ -1,8 +1,7 @@
 // A configuration file against the drive simulator: the differences with their texts and units,
 // the rows for what cannot be compared, another model, taking drive values, the printout.
 #include "ListingText.h"
-#include "SimProcess.h"
-#include "TempDir.h"
+#include "SimTest.h"
 #include "tools700/ScriptedMessages.h"
 #include "tools700/config/Comparison.h"
 #include "tools700/config/PdfCanvas.h"
@@ -17,22 +16,8 @@ using testutil::SimProcess;
 
 namespace {
 
-class ComparisonTest : public ::testing::Test {
+class ComparisonTest : public testutil::SimTest {
 protected:
-    std::unique_ptr<SimProcess> Start(std::vector<std::string> options)
-    {
-        return testutil::StartTraced(std::move(options), dir.File("trace.txt"));
-    }
-    // The drive's configuration saved to a file, as `upload` writes it.
-    std::string Uploaded(int family, const std::string &name = "drive.cfg")
-    {
-        Cfg cfg(family);
-        ScriptedMessages quiet;
-        EXPECT_TRUE(cfg.Upload(quiet));
-        const std::string file = dir.File(name);
-        EXPECT_GT(cfg.Save(file, TruncToInt(cfg.Get("Model"))), 0);
-        return file;
-    }
     static std::vector<std::string> Differing(const Comparison &c)
     {
         std::vector<std::string> out;
@@ -45,23 +30,13 @@ protected:
     {
         return CompareWithDrive(*file.cfg, &file.names, [&](const std::string &) { return acceptOther; });
     }
-    testutil::TempDir dir;
 };
 
 TEST_F(ComparisonTest, FiveChangedValuesShowExactlyThoseFiveWithTheirTextsAndUnits)
 {
     auto sim = Start({"--model", "733"});
-    const std::string file = Uploaded(733);
-    {
-        Cfg edited;
-        edited.Load(file);
-        edited.Set("Kvp", 12.5);
-        edited.Set("BlkType", 5);
-        edited.Set("ILmtPlus", 55);
-        edited.Set("VelLmtHi", 3000);
-        edited.Set("CmdGain", 2.5);
-        edited.Save(file, 733);
-    }
+    const std::string file = UploadedFile(733);
+    EditValues(file, {{"Kvp", 12.5}, {"BlkType", 5}, {"ILmtPlus", 55}, {"VelLmtHi", 3000}, {"CmdGain", 2.5}});
     sim->ClearTrace();
     const CfgFromFile loaded = LoadCfgOfItsFamily(file);
     std::vector<double> progress;
@@ -106,7 +81,7 @@ TEST_F(ComparisonTest, UploadThenCompareShowsNoDifferenceInEitherFamily)
 {
     for (const char *model : {"734", "1745"}) {
         auto sim = Start({"--model", model});
-        const CfgFromFile loaded = LoadCfgOfItsFamily(Uploaded(std::stoi(model)));
+        const CfgFromFile loaded = LoadCfgOfItsFamily(UploadedFile(std::stoi(model)));
         const CompareResult r = CompareFile(loaded);
         ASSERT_EQ(r.outcome, CompareOutcome::Compared) << model;
         EXPECT_EQ(r.comparison.DifferenceCount(), 0u) << model << ": " << r.comparison.Summary();
@@ -174,7 +149,7 @@ TEST_F(ComparisonTest, AnotherModelIsComparedOnlyAfterTheWarningNamingBoth)
 TEST_F(ComparisonTest, TakeFromDriveChangesExactlyTheTickedValues)
 {
     auto sim = Start({"--model", "733"});
-    const std::string file = Uploaded(733);
+    const std::string file = UploadedFile(733);
     Cfg cfg;
     cfg.Load(file);
     for (const char *name : {"Kvp", "Kvi", "Kpp"})

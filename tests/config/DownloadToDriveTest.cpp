@@ -2,8 +2,7 @@
 // against the drive simulator's trace.
 #include "../support/DriveValues.h"
 #include "../support/TraceOrder.h"
-#include "SimProcess.h"
-#include "TempDir.h"
+#include "SimTest.h"
 #include "tools700/ScriptedMessages.h"
 #include "tools700/Session.h"
 #include "tools700/config/Cfg.h"
@@ -17,12 +16,8 @@ using wizardtest::Request;
 
 namespace {
 
-class DownloadToDriveTest : public ::testing::Test {
+class DownloadToDriveTest : public testutil::SimTest {
 protected:
-    std::unique_ptr<SimProcess> Start(std::vector<std::string> options)
-    {
-        return testutil::StartTraced(std::move(options), dir.File("trace.txt"));
-    }
     // A configuration as the drive holds it, every value one the drive accepts.
     static std::unique_ptr<Cfg> Uploaded(int family)
     {
@@ -32,25 +27,15 @@ protected:
         testsupport::IntoBounds(*cfg);
         return cfg;
     }
-    static std::vector<Request> Traced(const SimProcess &sim)
-    {
-        std::vector<Request> out;
-        for (const auto &t : sim.Trace())
-            out.emplace_back(t.command.substr(0, 3), t.name);
-        return out;
-    }
-    testutil::TempDir dir;
+    static std::vector<Request> Traced(const SimProcess &sim) { return wizardtest::TracedRequests(sim.Trace()); }
     Session session;
 };
 
 TEST_F(DownloadToDriveTest, ARestrictedDownloadWritesOnlyItsVariablesInTheDrivesOrder)
 {
     for (const char *model : {"733", "743"}) {
-        std::vector<std::string> options{"--model", model};
         const bool f740 = std::string(model) == "743";
-        if (f740)
-            options.push_back("--serial-control");
-        auto sim = Start(options);
+        auto sim = Start(Writable(model));
         auto cfg = Uploaded(std::stoi(model));
         cfg->Set("Kvp", 7.25);
         cfg->Set("ILmtPlus", 55);

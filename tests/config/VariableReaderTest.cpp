@@ -1,7 +1,6 @@
 // The batched reader against the drive simulator: 32 names an exchange, a slot the drive does not
 // report valid read again alone, a refusal kept to its own name, a dead line given up quickly.
-#include "SimProcess.h"
-#include "TempDir.h"
+#include "SimTest.h"
 #include "tools700/ScriptedMessages.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/VariableReader.h"
@@ -13,12 +12,8 @@ using testutil::SimProcess;
 
 namespace {
 
-class VariableReaderTest : public ::testing::Test {
+class VariableReaderTest : public testutil::SimTest {
 protected:
-    std::unique_ptr<SimProcess> Start(std::vector<std::string> options)
-    {
-        return testutil::StartTraced(std::move(options), dir.File("trace.txt"));
-    }
     static std::vector<std::string> Names(const std::vector<TQX *> &list)
     {
         std::vector<std::string> out;
@@ -26,7 +21,6 @@ protected:
             out.push_back(t->VarName());
         return out;
     }
-    testutil::TempDir dir;
 };
 
 TEST_F(VariableReaderTest, ReadsAWholeFamilyIn32NameExchangesWithTheValuesOfSingleReads)

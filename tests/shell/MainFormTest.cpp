@@ -699,3 +699,26 @@ TEST_F(MainFormTest, ClosingWhileAPollWaitsForASilentDrive)
 }
 
 } // namespace
+
+TEST_F(MainFormTest, CompareFileWithDriveAsksForAFileAndOpensTheCompareWindowOnIt)
+{
+    // Without the Compare window the entry stays disabled and says why.
+    EXPECT_EQ(form->mnuCompareFile->text(), QStringLiteral("Compare File with Drive\u2026"));
+    EXPECT_TRUE(form->mnuEdit->actions().contains(form->mnuCompareFile));
+    EXPECT_FALSE(form->mnuCompareFile->isEnabled());
+    EXPECT_EQ(form->mnuCompareFile->toolTip(),
+              QStringLiteral("Not available: the Compare window is not part of this build yet."));
+    std::vector<std::string> compared;
+    session.RegisterComparer([&](Cfg *cfg, const std::string &name) {
+        EXPECT_EQ(cfg, nullptr) << "a file, not a configuration being edited";
+        compared.push_back(name);
+        return 0;
+    });
+    EXPECT_TRUE(form->mnuCompareFile->isEnabled());
+    const std::string file = WriteFile("a.cfg", "Model = 733\nKvp = 12.5\n");
+    form->SetOpenCfgDialog(std::make_unique<FixedFileDialog>(file));
+    form->mnuCompareFile->trigger();
+    form->SetOpenCfgDialog(std::make_unique<FixedFileDialog>(""));
+    form->mnuCompareFile->trigger(); // cancelled
+    EXPECT_EQ(compared, std::vector<std::string>{file});
+}

@@ -38,6 +38,15 @@ inline std::vector<Request> DownloadRequests(const std::vector<tools700::TQX *> 
     return want;
 }
 
+// Every request of the trace as (command, name).
+inline std::vector<Request> TracedRequests(const std::vector<testutil::TraceLine> &trace)
+{
+    std::vector<Request> out;
+    for (const auto &t : trace)
+        out.emplace_back(t.command.substr(0, 3), t.name);
+    return out;
+}
+
 // The trace's requests from the first "GET Model" on, as (command, name).
 inline std::vector<Request> TracedFromModel(const std::vector<testutil::TraceLine> &trace)
 {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "mdb700.h"
+#include "tools700/names/Names.h"
 
 namespace drivesim {
 
@@ -29,12 +30,6 @@ bool ParseFraction(const std::string& text, double& out)
     if (end != text.c_str() + text.size() || !(v >= 0.0 && v <= 1.0)) return false;
     out = v;
     return true;
-}
-
-std::string Lower(std::string s)
-{
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 bool ParseNumber(const std::string& text, double lo, double hi, double& out)
@@ -155,7 +150,7 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
                 error = "--refuse: expected NAME=CODE with CODE 1..127, got '" + v + "'";
                 return std::nullopt;
             }
-            o.refusals[Lower(v.substr(0, eq))] = static_cast<int>(n);
+            o.refusals[tools700::names::Lower(v.substr(0, eq))] = static_cast<int>(n);
         } else if (a == "--silent") {
             o.silent = true;
         } else if (a == "--pace") {
