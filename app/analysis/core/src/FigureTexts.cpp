@@ -1,24 +1,10 @@
 #include "tools700/analysis/FigureTexts.h"
 
+#include "Printed.h"
+
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
 
 namespace tools700::analysis {
-
-namespace {
-
-[[gnu::format(printf, 1, 2)]] std::string Printed(const char *format, ...)
-{
-    char buf[64];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buf, sizeof buf, format, args);
-    va_end(args);
-    return buf;
-}
-
-} // namespace
 
 std::string TimeText(double seconds)
 {

@@ -1,8 +1,10 @@
 #include "tools700/analysis/SweepFile.h"
 
+#include "Printed.h"
+#include "tools700/CsvField.h"
+
 #include <cerrno>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,19 +41,6 @@ std::vector<std::string> SplitCsv(const std::string &line)
         }
     }
     return fields;
-}
-
-std::string CsvField(const std::string &text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + "\"";
 }
 
 std::optional<double> Number(const std::string &text)
@@ -113,16 +102,6 @@ void ReadComment(const std::string &text, Sweep &sweep, SweepView &view, std::ar
         view.figureChannel = i;
         view.commandChannel = j;
     }
-}
-
-[[gnu::format(printf, 1, 2)]] std::string Format(const char *format, ...)
-{
-    char buf[200];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buf, sizeof buf, format, args);
-    va_end(args);
-    return buf;
 }
 
 } // namespace
@@ -229,21 +208,21 @@ bool WriteSweepFile(const std::string &path, const Sweep &sweep, const SweepView
     }
     std::string text;
     if (sweep.timebaseMs > 0)
-        text += Format("# Timebase: %.15g ms per sample\n", sweep.timebaseMs);
+        text += Printed("# Timebase: %.15g ms per sample\n", sweep.timebaseMs);
     if (!sweep.trigger.empty())
         text += "# Trigger: " + sweep.trigger + "\n";
     if (!sweep.origin.empty())
         text += "# Origin: " + sweep.origin + "\n";
     for (int ch = 1; ch <= 2; ++ch)
         text += "# Ch" + std::to_string(ch) +
-                Format(" scale: %.15g, offset: %.15g\n", sweep.Channel(ch).scale, sweep.Channel(ch).offset);
+                Printed(" scale: %.15g, offset: %.15g\n", sweep.Channel(ch).scale, sweep.Channel(ch).offset);
     if (view.cursorA)
-        text += Format("# View cursor A: %.9g s\n", *view.cursorA);
+        text += Printed("# View cursor A: %.9g s\n", *view.cursorA);
     if (view.cursorB)
-        text += Format("# View cursor B: %.9g s\n", *view.cursorB);
+        text += Printed("# View cursor B: %.9g s\n", *view.cursorB);
     if (view.zoom) {
         const auto &z = *view.zoom;
-        text += Format("# View zoom: %.9g %.9g s, Ch1 %.9g %.9g, Ch2 %.9g %.9g\n", z[0].low, z[0].high, z[1].low, z[1].high,
+        text += Printed("# View zoom: %.9g %.9g s, Ch1 %.9g %.9g, Ch2 %.9g %.9g\n", z[0].low, z[0].high, z[1].low, z[1].high,
                        z[2].low, z[2].high);
     }
     text += "# View figures: Ch" + std::to_string(view.figureChannel) + " against " +

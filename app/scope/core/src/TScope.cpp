@@ -1,5 +1,6 @@
 #include "tools700/scope/TScope.h"
 
+#include "tools700/CsvField.h"
 #include "tools700/scope/ScopeStore.h"
 
 #include <cmath>
@@ -251,24 +252,6 @@ std::vector<HistorySample> TScope::Samples() const
         out.push_back(samples_[static_cast<std::size_t>(p)]);
     return out;
 }
-
-namespace {
-
-// Text in a CSV field: quoted when it holds a separator, a quote or a line break.
-std::string CsvField(const std::string &text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
-} // namespace
 
 bool TScope::WriteCsv(const std::string &fileName, int lastFrames) const
 {
