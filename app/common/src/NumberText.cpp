@@ -123,11 +123,24 @@ std::string NotANumberText(std::string_view text)
     return "'" + std::string(text) + "' is not a valid floating point value";
 }
 
-bool ReadNumber(const char *p, double &out, const char **end)
+namespace {
+
+locale_t CLocale()
 {
     static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return c;
+}
+
+} // namespace
+
+CNotation::CNotation() : previous_(uselocale(CLocale())) {}
+
+CNotation::~CNotation() { uselocale(static_cast<locale_t>(previous_)); }
+
+bool ReadNumber(const char *p, double &out, const char **end)
+{
     char *e = nullptr;
-    const double v = strtod_l(p, &e, c);
+    const double v = strtod_l(p, &e, CLocale());
     if (e == p)
         return false;
     out = v;

@@ -2,6 +2,7 @@
 
 #include "Printed.h"
 #include "tools700/CsvField.h"
+#include "tools700/common/NumberText.h"
 
 #include <cerrno>
 #include <cmath>
@@ -108,6 +109,7 @@ void ReadComment(const std::string &text, Sweep &sweep, SweepView &view, std::ar
 
 std::optional<SweepFile> ReadSweepFile(const std::string &path, std::string &error)
 {
+    const numtext::CNotation cNotation; // strtod and sscanf read the file's C notation
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "Can't open file " + path;
@@ -201,6 +203,7 @@ std::optional<SweepFile> ReadSweepFile(const std::string &path, std::string &err
 bool WriteSweepFile(const std::string &path, const Sweep &sweep, const SweepView &view,
                     const std::vector<std::string> &notes, std::string &error)
 {
+    const numtext::CNotation cNotation; // the file reads the same under every locale
     std::FILE *f = std::fopen(path.c_str(), "w");
     if (!f) {
         error = "Can't open file " + path;

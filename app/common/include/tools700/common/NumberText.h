@@ -48,4 +48,17 @@ std::string NotANumberText(std::string_view text);
 // false when there is none. `end`, when given, is set after the number.
 bool ReadNumber(const char *p, double &out, const char **end);
 
+// For its lifetime, this thread's printf, scanf and strtod use C notation whatever the C
+// library's locale: for code that writes or reads a file with printf formats.
+class CNotation {
+public:
+    CNotation();
+    ~CNotation();
+    CNotation(const CNotation &) = delete;
+    CNotation &operator=(const CNotation &) = delete;
+
+private:
+    void *previous_; // the thread's locale_t before
+};
+
 } // namespace tools700::numtext
