@@ -178,11 +178,17 @@ TEST_F(SweepAnalysisTest, ZoomPanAndResetByKeysMouseAndButton)
     EXPECT_DOUBLE_EQ(whole[0].high, 0.099);
     EXPECT_TRUE(graph->SharedValueAxis()) << "command and feedback share their unit";
     EXPECT_FALSE(graph->Zoomed());
+    // The time axis is marked in round steps from 0, whatever the sweep's length.
+    auto *time = qobject_cast<QValueAxis *>(graph->chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(time, nullptr);
+    EXPECT_DOUBLE_EQ(time->tickInterval(), 0.01);
+    EXPECT_DOUBLE_EQ(time->tickAnchor(), 0);
 
     QTest::keyClick(graph, Qt::Key_Plus);
     auto r = graph->Ranges();
     EXPECT_TRUE(graph->Zoomed());
     EXPECT_NEAR(r[0].high - r[0].low, 0.0495, 1e-9);
+    EXPECT_DOUBLE_EQ(time->tickInterval(), 0.005);
     EXPECT_DOUBLE_EQ(r[0].low, 0) << "around cursor A at the first sample";
     QTest::keyClick(graph, Qt::Key_Up);
     r = graph->Ranges();
