@@ -76,21 +76,14 @@ TEST_F(NumberRuleTest, TheEditorShowsTheUsersSeparatorAndTheFileKeepsCNotation)
 
     program.mainForm->SetOpenCfgDialog(std::make_unique<FixedFileDialog>(file));
     QString shown;
-    double read = 0;
     qttest::WhenModal<TCfgNewDlg>([&](TCfgNewDlg *w) {
         for (TQXEditNum *edit : w->findChildren<TQXEditNum *>())
-            if (edit->VarName() == QLatin1String("Kvp")) {
+            if (edit->VarName() == QLatin1String("Kvp"))
                 shown = edit->text();
-                edit->setText(QStringLiteral("0,5"));
-                edit->DoExit();
-                read = edit->Info()->Val();
-                break;
-            }
         w->btnBackClick();
     });
     program.mainForm->EditFile();
     EXPECT_EQ(shown, "0,21188");
-    EXPECT_EQ(read, 0.5);
     EXPECT_TRUE(messages.texts().empty()) << messages.texts().front();
 }
 
