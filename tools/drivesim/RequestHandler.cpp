@@ -249,6 +249,13 @@ std::string CommandName(std::uint8_t command)
     }
 }
 
+bool IsRequestKind(const std::string& kind)
+{
+    for (int command = 0; command < 256; ++command)
+        if (CommandName(static_cast<std::uint8_t>(command)) == kind && kind.rfind("CMD_", 0) != 0) return true;
+    return false;
+}
+
 std::vector<std::pair<int, int>> NamedItems(const wire::Request& rq)
 {
     std::vector<std::pair<int, int>> items;
