@@ -1,5 +1,6 @@
 // Upload and download of a configuration through the link library, at the current axis.
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/Symtab.h"
@@ -19,7 +20,7 @@ bool IsLinkFailure(int status)
 bool Cfg::Upload(Messages &messages, const ProgressFn &progress)
 {
     double model = 0;
-    if (GetVar700("Model", &model) != 0) {
+    if (line::GetVar700("Model", &model) != 0) {
         messages.Message("Comm error?");
         return false;
     }
@@ -28,7 +29,7 @@ bool Cfg::Upload(Messages &messages, const ProgressFn &progress)
     size_t i = 0;
     for (TQX *t : list) {
         double v = 0;
-        if (GetVar700(t->VarName().c_str(), &v) != 0) {
+        if (line::GetVar700(t->VarName().c_str(), &v) != 0) {
             messages.Message("Upload failed, trying to read " + t->VarName());
             return false;
         }
@@ -44,7 +45,7 @@ bool Cfg::Upload(Messages &messages, const ProgressFn &progress)
 bool ValueSet::Download(Messages &messages, const ProgressFn &progress) const
 {
     double model = 0;
-    if (GetVar700("Model", &model) != 0) {
+    if (line::GetVar700("Model", &model) != 0) {
         messages.Message("Comm error?");
         return false;
     }
@@ -52,7 +53,7 @@ bool ValueSet::Download(Messages &messages, const ProgressFn &progress) const
         messages.Message("Drive Model number mismatch");
         return false;
     }
-    if (PutVar700("Enable", 0) != 0)
+    if (line::PutVar700("Enable", 0) != 0)
         return false;
 
     // The variables whose values other variables' bounds depend on go first.
@@ -61,7 +62,7 @@ bool ValueSet::Download(Messages &messages, const ProgressFn &progress) const
     // Their refusals are ignored (a value may only become valid once others are written),
     // a failed line is not.
     for (const char *name : kFirst)
-        if (IsLinkFailure(PutVar700(name, Get(name))))
+        if (IsLinkFailure(line::PutVar700(name, Get(name))))
             return false;
 
     const std::vector<TQX *> &list = ListForModel(TruncToInt(model));
@@ -70,7 +71,7 @@ bool ValueSet::Download(Messages &messages, const ProgressFn &progress) const
     for (TQX *t : list) {
         if (t->Matches("Model"))
             continue;
-        const int status = PutVar700(t->VarName().c_str(), t->Val());
+        const int status = line::PutVar700(t->VarName().c_str(), t->Val());
         if (status != 0) {
             const std::string text =
                 "Warning: " + t->VarName() + " " + StatusText(status) + "\n Continue?";
@@ -84,12 +85,12 @@ bool ValueSet::Download(Messages &messages, const ProgressFn &progress) const
     // The drive's refusals of these two are ignored as always. A failed line is a failed
     // download: the drive may be left disabled and without regenerated tables. The command
     // reports every failure alike, so a failed TableGen is told apart by asking the drive once.
-    const int tableGen = ExeCmd700("TableGen");
-    if (IsLinkFailure(PutVar700("Enable", 1)))
+    const int tableGen = line::ExeCmd700("TableGen");
+    if (IsLinkFailure(line::PutVar700("Enable", 1)))
         return false;
     if (tableGen != 0) {
         double again = 0;
-        if (IsLinkFailure(GetVar700("Model", &again)))
+        if (IsLinkFailure(line::GetVar700("Model", &again)))
             return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "tools700/shell/ComportDlg.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/Messages.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/config/StatusText.h"
@@ -128,8 +129,8 @@ TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent),
 
     // 1. Probe the ports; only those that open can be chosen in this run.
     for (int n = 1; n <= 4; ++n)
-        rdiPort_[n - 1]->setEnabled(UseSerialPort(n) == 1);
-    UseSerialPort(0);
+        rdiPort_[n - 1]->setEnabled(line::UseSerialPort(n) == 1);
+    line::UseSerialPort(0);
 
     // 2. Stored choices; reading stops at the first missing value.
     if (auto comport = ReadInt(*store, CommValue("Comport"))) {
@@ -142,7 +143,7 @@ TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent),
         axis_ = 255;
 
     // 3., 4.
-    SetAxis700(axis_);
+    line::SetAxis700(axis_);
     if (axis_ == 255) {
         rdiAutoClick();
     } else {
@@ -164,14 +165,14 @@ bool TComportDlg::rdiPortClick(int n, bool report)
 {
     if (n < 1 || n > 4)
         return false;
-    const bool opened = UseSerialPort(n) == 1;
+    const bool opened = line::UseSerialPort(n) == 1;
     if (!opened) {
         // Tell why (another program may hold it), keep the previous choice, and put the link
         // back where it was rather than leave it on a port that is not open.
         std::string why = platform::LineInUseText(n);
         if (why.empty())
             why = "COM" + std::to_string(n) + " (" + platform::ComPortDevice(n) + ") cannot be opened";
-        UseSerialPort(port_ >= 1 && port_ <= 4 ? port_ : 0);
+        line::UseSerialPort(port_ >= 1 && port_ <= 4 ? port_ : 0);
         if (report)
             messages_.Message(StatusText(NO_PORT) + "\n" + why);
     }
@@ -214,7 +215,7 @@ bool TComportDlg::btnOkClick()
 {
     if (rdiAuto_->isChecked()) {
         axis_ = 255;
-        SetAxis700(255);
+        line::SetAxis700(255);
         return true;
     }
     int value = 0;
@@ -227,7 +228,7 @@ bool TComportDlg::btnOkClick()
         return false;
     }
     axis_ = value;
-    SetAxis700(axis_);
+    line::SetAxis700(axis_);
     return true;
 }
 
@@ -260,7 +261,7 @@ void TComportDlg::btnTestClick()
     std::string text = "You are currently connected to axis ";
     try {
         double value = 0;
-        const int status = GetVar700("AxisAddr", &value);
+        const int status = line::GetVar700("AxisAddr", &value);
         if (status != 0)
             messages_.Message("No connection!");
         else

@@ -1,6 +1,7 @@
 #include "tools700/shell/ConnectionStatus.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/widgets/HandOver.h"
 
@@ -20,7 +21,7 @@ TConnectionStatus::TConnectionStatus(UpdateFn update, PollFn poll, QObject *pare
     : QObject(parent), update_(std::move(update)), poll_(std::move(poll))
 {
     if (!poll_)
-        poll_ = [](const char *const *names, double *values, int *mask) { return GetVars700(names, values, mask); };
+        poll_ = [](const char *const *names, double *values, int *mask) { return line::GetVars700(names, values, mask); };
 }
 
 TConnectionStatus::~TConnectionStatus() { WaitFor(); }

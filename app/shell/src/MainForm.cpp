@@ -1,6 +1,7 @@
 #include "tools700/shell/MainForm.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "mdb700.h"
 #include "tools700/Error.h"
 #include "tools700/Messages.h"
@@ -324,7 +325,7 @@ void TMainForm::RaiseStatus(int status) { throw Error(StatusText(status)); }
 bool TMainForm::CheckConnection()
 {
     double value = 0;
-    if (GetVar700("AxisAddr", &value) == 0)
+    if (line::GetVar700("AxisAddr", &value) == 0)
         return true;
     messages_.Warning(kCommWarning, BtnOk);
     return false;
@@ -352,7 +353,7 @@ void TMainForm::UpdateStatus(const std::string &text)
             ApplyAvailability();
             emit userUnconfigureVisibleChanged(false);
             double lock = 0;
-            const int status = GetVar700("MfgLock", &lock);
+            const int status = line::GetVar700("MfgLock", &lock);
             if (status != 0)
                 RaiseStatus(status);
             if (lock != 0) {
@@ -541,8 +542,8 @@ void TMainForm::Exit()
     if (Is740Family(session_.DriveModel) && session_.SerialControl &&
         messages_.WarnYesNo("Your drive is in Serial Control Mode, would you like to switch to SERCOS control before "
                             "this software terminates?")) {
-        PutVar700("MfgLock", 1);
-        PutVar700("Enable", 0);
+        line::PutVar700("MfgLock", 1);
+        line::PutVar700("Enable", 0);
     }
     if (StatusMonitor)
         StatusMonitor->WaitFor();
@@ -561,13 +562,13 @@ void TMainForm::swt740ModeClick()
         return;
     }
     auto put = [this](const char *name, double value) {
-        const int status = PutVar700(name, value);
+        const int status = line::PutVar700(name, value);
         if (status != 0)
             RaiseStatus(status);
     };
     auto readLock = [this] {
         double value = 0;
-        const int status = GetVar700("MfgLock", &value);
+        const int status = line::GetVar700("MfgLock", &value);
         if (status != 0)
             RaiseStatus(status);
         return value;

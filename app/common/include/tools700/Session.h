@@ -67,6 +67,12 @@ public:
     void SuspendStatusPolling();
     void ResumeStatusPolling();
 
+    // How Open() reaches the windows' thread when a worker calls it (a download's retry opens the
+    // port dialog): `runner` runs the call there and waits for it, and runs it at once on that
+    // thread. Without one, the call runs on the caller's thread.
+    using ThreadRunner = std::function<void(const std::function<void()> &call)>;
+    void SetWindowThreadRunner(ThreadRunner runner) { runner_ = std::move(runner); }
+
     // Typed registration of the windows.
     void Register(Window window, Opener open);
     bool Available(Window window) const;
@@ -86,6 +92,7 @@ private:
     ConfigurationEditor editor_;
     std::function<void(bool)> polling_;
     std::function<void()> listener_;
+    ThreadRunner runner_;
 };
 
 } // namespace tools700

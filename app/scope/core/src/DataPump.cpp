@@ -1,6 +1,7 @@
 #include "tools700/scope/DataPump.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 
 #include <cerrno>
 #include <chrono>
@@ -39,7 +40,7 @@ ScopeReader LinkScopeReader()
 {
     return [](std::uint16_t kind, std::uint16_t reserved, std::uint16_t timebase, std::uint16_t trigger,
               std::uint32_t level, std::uint16_t ch1, std::uint16_t ch2, double *s1, double *s2, std::uint16_t *n) {
-        return ReadScopeData700(kind, reserved, timebase, trigger, level, ch1, ch2, s1, s2, n);
+        return line::ReadScopeData700(kind, reserved, timebase, trigger, level, ch1, ch2, s1, s2, n);
     };
 }
 

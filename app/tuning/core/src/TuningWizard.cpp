@@ -1,6 +1,7 @@
 #include "tools700/tuning/TuningWizard.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "mdb700.h"
 #include "tools700/Error.h"
 #include "tools700/Messages.h"
@@ -62,7 +63,7 @@ Gains ReadGains()
 {
     Gains g;
     for (auto [name, value] : {std::pair{"Kvp", &g.Kvp}, {"Kvi", &g.Kvi}, {"ARF0", &g.ARF0}, {"ARF1", &g.ARF1}})
-        if (const int status = GetVar700(name, value); status != 0)
+        if (const int status = line::GetVar700(name, value); status != 0)
             throw DriveError(status);
     return g;
 }
@@ -89,7 +90,7 @@ bool ApplyGains(const Gains &wanted, Messages &messages, char point)
     const std::pair<const char *, double> writes[] = {
         {"Enable", 0}, {"Kvi", wanted.Kvi}, {"Kvp", wanted.Kvp}, {"ARF0", wanted.ARF0}, {"ARF1", wanted.ARF1}};
     for (const auto &[name, value] : writes)
-        if (const int status = PutVar700(name, value); status != 0)
+        if (const int status = line::PutVar700(name, value); status != 0)
             throw DriveError(status);
     return true;
 }
@@ -120,7 +121,7 @@ int TuningWizard::LoadTuningData()
     if (TuningMode == kOnline) {
         double *const into[] = {&Model, &Motor1, &Motor2, &Kvp, &Kvi, &ARF0, &ARF1, &ARZ0, &ARZ1, &Kip};
         for (int i = 0; i < 10; ++i) {
-            if (const int status = GetVar700(kLoadNames[i], into[i]); status != 0) {
+            if (const int status = line::GetVar700(kLoadNames[i], into[i]); status != 0) {
                 messages_.Message(StatusText(status));
                 return i + 1;
             }
@@ -356,13 +357,13 @@ void TuningWizard::Close(const EditTexts &texts, Session &session, const std::fu
         Apply(texts);
     if (Applied && messages_.Confirm(kSaveInNvram)) {
         double axis = 0;
-        if (GetVar700("AxisAddr", &axis) != 0) {
+        if (line::GetVar700("AxisAddr", &axis) != 0) {
             messages_.Warning(kNoCommunication, BtnOk);
         } else {
             session.SuspendStatusPolling();
             if (wait)
                 wait(0);
-            const int status = ExeCmd700("NVSave");
+            const int status = line::ExeCmd700("NVSave");
             messages_.Warning(status == 0 ? kNvSaveDone : kNvSaveFailed, BtnOk);
             // The drive is busy writing its memory for a while after it answers.
             if (wait)

@@ -1,6 +1,7 @@
 #include "tools700/wizard/SaveWorkflow.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/Messages.h"
 #include "tools700/Session.h"
 #include "tools700/config/DriveState.h"
@@ -61,7 +62,7 @@ SaveWorkflow::DownloadResult SaveWorkflow::Download(const ProgressFn &progress,
         return result;
     for (;;) {
         double axis = 0;
-        if (GetVar700("AxisAddr", &axis) == 0)
+        if (line::GetVar700("AxisAddr", &axis) == 0)
             break;
         if (!messages_.Confirm(kRetry))
             return result;
@@ -93,7 +94,7 @@ SaveWorkflow::DownloadResult SaveWorkflow::Download(const ProgressFn &progress,
         return result;
     }
     if (messages_.Confirm(kNvQuestion)) {
-        if (ExeCmd700("NVSave") != 0)
+        if (line::ExeCmd700("NVSave") != 0)
             messages_.Message("Unable to complete NVSAVE operation");
         else
             result.savedToNv = true;
