@@ -49,12 +49,15 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -79,19 +82,43 @@ struct Exchange {
     double startMs, endMs;
     int status;
     bool uiThread;
+    const char *kind; // the link call
+    int names;        // GetVars700: the names asked for
 };
 
 std::mutex g_exchangeMutex;
+std::atomic<int> g_editorsClosed{0};
 std::vector<Exchange> g_exchanges;
 std::thread::id g_uiThread;
 
-template <class F> int Recorded(F &&call)
+// The end of the first failed exchange since the record was cleared (negative: none yet).
+std::atomic<double> g_firstFailureMs{-1};
+
+template <class F> int Recorded(const char *kind, F &&call, int names = 0)
 {
     const double start = NowMs();
     const int status = call();
+    const double end = NowMs();
     const std::lock_guard<std::mutex> lock(g_exchangeMutex);
-    g_exchanges.push_back({start, NowMs(), status, std::this_thread::get_id() == g_uiThread});
+    g_exchanges.push_back({start, end, status, std::this_thread::get_id() == g_uiThread, kind, names});
+    if (status != 0 && g_firstFailureMs.load() < 0)
+        g_firstFailureMs.store(end);
     return status;
+}
+
+void ClearExchanges()
+{
+    const std::lock_guard<std::mutex> lock(g_exchangeMutex);
+    g_exchanges.clear();
+    g_firstFailureMs.store(-1);
+}
+
+int Count(const char *const *names)
+{
+    int n = 0;
+    while (names != nullptr && n < 32 && names[n] != nullptr)
+        ++n;
+    return n;
 }
 
 template <class F> F Real(const char *name) { return reinterpret_cast<F>(dlsym(RTLD_NEXT, name)); }
@@ -102,27 +129,27 @@ extern "C" {
 int GetVar700(const char *name, double *value)
 {
     static const auto real = Real<int (*)(const char *, double *)>("GetVar700");
-    return Recorded([&] { return real(name, value); });
+    return Recorded("GetVar700", [&] { return real(name, value); });
 }
 int GetVars700(const char *const *names, double *values, int *mask)
 {
     static const auto real = Real<int (*)(const char *const *, double *, int *)>("GetVars700");
-    return Recorded([&] { return real(names, values, mask); });
+    return Recorded("GetVars700", [&] { return real(names, values, mask); }, Count(names));
 }
 int PutVar700(const char *name, double value)
 {
     static const auto real = Real<int (*)(const char *, double)>("PutVar700");
-    return Recorded([&] { return real(name, value); });
+    return Recorded("PutVar700", [&] { return real(name, value); });
 }
 int PutVars700(const char *const *names, const double *values, int *result)
 {
     static const auto real = Real<int (*)(const char *const *, const double *, int *)>("PutVars700");
-    return Recorded([&] { return real(names, values, result); });
+    return Recorded("PutVars700", [&] { return real(names, values, result); });
 }
 int ExeCmd700(const char *name)
 {
     static const auto real = Real<int (*)(const char *)>("ExeCmd700");
-    return Recorded([&] { return real(name); });
+    return Recorded("ExeCmd700", [&] { return real(name); });
 }
 int ReadScopeData700(uint16_t op, uint16_t reserved, uint16_t timebase, uint16_t trigger, uint32_t level,
                      uint16_t ch1, uint16_t ch2, double *s1, double *s2, uint16_t *count)
@@ -130,24 +157,24 @@ int ReadScopeData700(uint16_t op, uint16_t reserved, uint16_t timebase, uint16_t
     static const auto real =
         Real<int (*)(uint16_t, uint16_t, uint16_t, uint16_t, uint32_t, uint16_t, uint16_t, double *, double *,
                      uint16_t *)>("ReadScopeData700");
-    return Recorded([&] { return real(op, reserved, timebase, trigger, level, ch1, ch2, s1, s2, count); });
+    return Recorded("ReadScopeData700", [&] { return real(op, reserved, timebase, trigger, level, ch1, ch2, s1, s2, count); });
 }
 int ExecLoadSegment(uint16_t count, uint16_t control, uint16_t *replyStatus, uint16_t segment, uint16_t *replyWord,
                     const uint16_t *data)
 {
     static const auto real = Real<int (*)(uint16_t, uint16_t, uint16_t *, uint16_t, uint16_t *, const uint16_t *)>(
         "ExecLoadSegment");
-    return Recorded([&] { return real(count, control, replyStatus, segment, replyWord, data); });
+    return Recorded("ExecLoadSegment", [&] { return real(count, control, replyStatus, segment, replyWord, data); });
 }
 int GetUPCRstatus(uint16_t *status)
 {
     static const auto real = Real<int (*)(uint16_t *)>("GetUPCRstatus");
-    return Recorded([&] { return real(status); });
+    return Recorded("GetUPCRstatus", [&] { return real(status); });
 }
 int PutUPCRstatus(uint16_t value, uint16_t *status)
 {
     static const auto real = Real<int (*)(uint16_t, uint16_t *)>("PutUPCRstatus");
-    return Recorded([&] { return real(value, status); });
+    return Recorded("PutUPCRstatus", [&] { return real(value, status); });
 }
 } // extern "C"
 
@@ -224,10 +251,7 @@ public:
         auto sim = StartSim(options, c);
         // Let the monitor and the windows settle on the new drive.
         Settle(1200);
-        {
-            const std::lock_guard<std::mutex> lock(g_exchangeMutex);
-            g_exchanges.clear();
-        }
+        ClearExchanges();
         m_.shown.clear();
         const double t0 = NowMs();
         std::optional<double> textAt;
@@ -245,7 +269,8 @@ public:
                 kill(sim->Pid(), SIGUSR1);
                 quiet = true;
             }
-            if (!textAt && c.failureShown && c.failureShown())
+            // The window's own failure text, at the first look after the failure.
+            if (!textAt && g_firstFailureMs.load() >= 0 && c.failureShown && c.failureShown())
                 textAt = NowMs();
             // Also inside the modal loop of the call that opened it.
             CloseEditorWindows();
@@ -264,6 +289,8 @@ public:
             if (!c.watch && started && total.elapsed() > 200 && c.done())
                 break;
         }
+        // A stall that lasted to the end (a handler that only returned now) counts too.
+        longest = std::max(longest, static_cast<double>(sinceProbe.nsecsElapsed()) / 1e6);
         probe.stop();
         cell.stallMs = longest;
         // The first failed exchange, and the first failure text after it.
@@ -283,7 +310,7 @@ public:
             for (const auto &b : m_.shown)
                 if (b.atMs >= *failedAt - 1 && (!shownAt || b.atMs < *shownAt))
                     shownAt = b.atMs;
-            if (textAt && *textAt >= *failedAt - 1 && (!shownAt || *textAt < *shownAt))
+            if (textAt && (!shownAt || *textAt < *shownAt))
                 shownAt = textAt;
             if (shownAt)
                 cell.textMs = std::max(0.0, *shownAt - *failedAt);
@@ -330,6 +357,8 @@ private:
             return sim;
         sim->pid = fork();
         if (sim->pid == 0) {
+            // The simulator ends with the benchmark, however it ends.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
             dup2(out[1], 1);
             close(out[0]);
             close(out[1]);
@@ -355,14 +384,19 @@ private:
                                               [&](const Exchange &e) { return e.startMs >= t0; }));
     }
 
+public:
     // The configuration editor an upload opens (modal) is closed at once.
     static void CloseEditorWindows()
     {
         QWidget *modal = QApplication::activeModalWidget();
         if (modal && modal->isVisible() && modal->objectName() == QLatin1String("CfgNewDlg"))
-            if (auto *d = qobject_cast<QDialog *>(modal))
+            if (auto *d = qobject_cast<QDialog *>(modal)) {
+                g_editorsClosed.fetch_add(1);
                 d->reject();
+            }
     }
+
+private:
 
     Program &p_;
     BenchMessages &m_;
@@ -463,6 +497,8 @@ int main(int argc, char **argv)
     firmware->SetOpenDialog(&imageDialog);
     diagnostics->SetStepDelay(0);
     bool tuningApplied = false;
+    bool firmwareStarted = false;
+    int editorsBefore = 0;
 
     auto shownAfter = [&](std::size_t n) { return messages.shown.size() > n; };
     std::vector<Case> cases = {
@@ -512,15 +548,32 @@ int main(int argc, char **argv)
          },
          [&] { return save->btnDownload->isEnabled() && !save->ProgressBar1->isVisible(); }, {},
          [&] { save->hide(); }},
-        {"upload", 733, "Kvp=68", 40, false, 30000, [&] { main.Upload(); },
-         [&] { return main.pgbLoad->isHidden(); }, {}, {}},
+        {"upload", 733, "Kvp=68", 40, false, 30000,
+         [&] {
+             editorsBefore = g_editorsClosed.load();
+             main.Upload();
+         },
+         // Ended: the editor opened (and was closed), or a message said why not.
+         [&] { return main.pgbLoad->isHidden() && (g_editorsClosed.load() > editorsBefore || shownAfter(0)); }, {},
+         {}},
         {"firmware", 743, nullptr, 6, false, 20000,
          [&] {
+             firmwareStarted = false;
              firmware->show();
              firmware->btnOpenFileClick();
-             firmware->btnDownloadClick();
          },
-         [&] { return !firmware->Procedure().Running(); }, {}, [&] { firmware->reject(); }},
+         [&] {
+             // Download once the file is read.
+             if (!firmwareStarted) {
+                 if (firmware->btnDownload->isEnabled()) {
+                     firmwareStarted = true;
+                     firmware->btnDownloadClick();
+                 }
+                 return false;
+             }
+             return !firmware->Procedure().Running();
+         },
+         {}, [&] { firmware->reject(); }},
     };
 
     std::vector<const char *> windows;
@@ -541,38 +594,38 @@ int main(int argc, char **argv)
                 seconds);
     PrintTable(windows, cells);
 
-    // Throughput with replies paced at 19200 bit/s.
-    std::printf("\nThroughput, drivesim --pace:\n");
-    if (only.empty() || std::find(only.begin(), only.end(), "scope") != only.end()) {
+    // Throughput with replies paced at 19200 bit/s, the connection monitor paused (as the windows
+    // that need the line to themselves pause it), so each figure is the window's own.
+    std::printf("\nThroughput, drivesim --pace, connection monitor paused:\n");
+    program.session.SuspendStatusPolling();
+    auto wanted = [&](const char *w) { return only.empty() || std::find(only.begin(), only.end(), w) != only.end(); };
+    if (wanted("scope")) {
         const bench::PacedSim sim("responsiveness_bench", {"--model", "733", "--axes", "1", "--pace"});
-        const std::uint64_t before = scope->Pump().Fetches();
         scope->show();
+        bench.Settle(500);
+        const std::uint64_t before = scope->Pump().Fetches();
         QElapsedTimer t;
         t.start();
         bench.Settle(seconds * 1000);
-        const double fps = static_cast<double>(scope->Pump().Fetches() - before) / (t.elapsed() / 1000.0);
+        const double fps = static_cast<double>(scope->Pump().Fetches() - before) / (static_cast<double>(t.elapsed()) / 1000.0);
         scope->close();
         bench.Settle(300);
         const double wireFps = 1000.0 / (kByteMs * FrameBytes(207));
         std::printf("scope: %.2f frames/s, wire-limited %.2f frames/s (%.1f %%)\n", fps, wireFps, 100 * fps / wireFps);
     }
-    if (only.empty() || std::find(only.begin(), only.end(), "online") != only.end()) {
+    if (wanted("online")) {
         const bench::PacedSim sim("responsiveness_bench", {"--model", "733", "--axes", "1", "--pace"});
-        {
-            const std::lock_guard<std::mutex> lock(g_exchangeMutex);
-            g_exchanges.clear();
-        }
-        const double t0 = NowMs();
         online->show();
+        bench.Settle(1500); // the rows are read
+        ClearExchanges();
         bench.Settle(seconds * 1000);
         online->hide();
         double sum = 0;
         int n = 0;
         {
-            // The polls: the exchanges of 26 names (the longest replies); the row reads are shorter.
             const std::lock_guard<std::mutex> lock(g_exchangeMutex);
             for (const Exchange &e : g_exchanges)
-                if (e.startMs >= t0 && e.endMs - e.startMs > kByteMs * FrameBytes(70) * 0.8) {
+                if (std::strcmp(e.kind, "GetVars700") == 0 && e.names == 26) {
                     sum += e.endMs - e.startMs;
                     ++n;
                 }
@@ -582,37 +635,46 @@ int main(int argc, char **argv)
             std::printf("on-line poll: %d batches, mean exchange %.1f ms, paced reply %.1f ms (%.2fx)\n", n, sum / n,
                         reply, sum / n / reply);
     }
-    if (only.empty() || std::find(only.begin(), only.end(), "firmware") != only.end()) {
-        const bench::PacedSim sim("responsiveness_bench", {"--model", "743", "--axes", "1", "--pace"});
-        SetAxis700(255);
+    if (wanted("firmware")) {
+        // An image of 16 KiB: 128 segments, so the programming dominates the erase.
         {
-            const std::lock_guard<std::mutex> lock(g_exchangeMutex);
-            g_exchanges.clear();
+            std::ofstream out(image, std::ios::binary | std::ios::trunc);
+            for (long i = 0; i < 16380; ++i)
+                out.put(static_cast<char>((i * 31 + i / 509) & 0xFF));
         }
+        const bench::PacedSim sim("responsiveness_bench", {"--model", "743", "--axes", "1", "--pace"});
+        ClearExchanges();
         QElapsedTimer t;
         firmware->show();
         firmware->btnOpenFileClick();
+        bench.Settle(300);
         t.start();
         firmware->btnDownloadClick();
-        while (firmware->Procedure().Running() && t.elapsed() < 60000)
+        while ((firmware->Procedure().Running() || t.elapsed() < 300) && t.elapsed() < 120000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        const double total = t.elapsed();
-        const bool finished = firmware->Procedure().GetPhase() == firmware::Phase::Finished;
-        firmware->reject();
+        const double total = static_cast<double>(t.elapsed());
+        const bool finished = firmware->Procedure().GetPhase() == firmware::Phase::Finished ||
+                              (firmware->isHidden() && firmware->result() == TFWUpgrade::kResultYes);
+        if (firmware->isVisible())
+            firmware->reject();
         long upcr = 0, segments = 0;
         double line = 0;
         {
             const std::lock_guard<std::mutex> lock(g_exchangeMutex);
             for (const Exchange &e : g_exchanges) {
+                const bool seg = std::strcmp(e.kind, "ExecLoadSegment") == 0;
+                if (!seg && std::strcmp(e.kind, "GetUPCRstatus") != 0 && std::strcmp(e.kind, "PutUPCRstatus") != 0)
+                    continue;
                 line += e.endMs - e.startMs;
-                (e.endMs - e.startMs > kByteMs * FrameBytes(8) * 1.5 ? segments : upcr) += 1;
+                (seg ? segments : upcr) += 1;
             }
         }
-        const double replies = kByteMs * static_cast<double>(g_exchanges.size()) * FrameBytes(8);
-        std::printf("firmware: %s, %zu exchanges in %.0f ms; exchanges themselves %.0f ms (%.2fx), paced replies "
-                    "%.0f ms (%.2fx)\n",
-                    finished ? "programmed" : firmware->Procedure().Failure().c_str(), g_exchanges.size(), total, line,
-                    total / line, replies, total / replies);
+        const double replies = kByteMs * static_cast<double>(upcr + segments) * FrameBytes(8);
+        std::printf("firmware: %s, %ld segments and %ld UPCR exchanges in %.0f ms; the exchanges themselves %.0f ms "
+                    "(total / exchanges %.2fx); paced replies %.0f ms\n",
+                    finished ? "programmed" : firmware->Procedure().Failure().c_str(), segments, upcr, total, line,
+                    total / line, replies);
     }
+    program.session.ResumeStatusPolling();
     return 0;
 }

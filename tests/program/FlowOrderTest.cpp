@@ -11,9 +11,11 @@
 #include "Startup.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "mdb700.h"
 #include "tools700/ScriptedMessages.h"
 #include "tools700/config/Cfg.h"
+#include "tools700/config/DriveState.h"
 #include "tools700/config/Generator.h"
 #include "tools700/config/MotorChoice.h"
 #include "tools700/online/VarDlg.h"
@@ -140,10 +142,10 @@ protected:
     std::unique_ptr<testutil::SimProcess> sim;
 };
 
-// The main window shows a 740-family drive (its status update reads the drive).
+// The main window shows a 740-family drive (the status update of a poll, with the monitor's reads).
 void ShowDrive(TMainForm &main)
 {
-    main.UpdateStatus("Status: Axis 1  x");
+    main.UpdateStatus("Status: Axis 1  x", ReadStatus(true));
 }
 
 } // namespace
@@ -155,6 +157,7 @@ TEST_F(FlowOrderTest, ControlModeSwitch)
     ShowDrive(main);
     ASSERT_TRUE(qttest::WaitFor([&] { return program.session.SerialControl; }));
     Begin();
+    const long uiCalls = UiThreadLineCalls();
     messages.Queue(Answer::Yes);
     main.swt740ModeClick();
     ASSERT_TRUE(qttest::WaitFor([&] { return main.PanelText(1) == QLatin1String(" SERCOS Control Mode"); }));
@@ -162,6 +165,7 @@ TEST_F(FlowOrderTest, ControlModeSwitch)
     main.swt740ModeClick();
     ASSERT_TRUE(qttest::WaitFor([&] { return main.PanelText(1) == QLatin1String("Serial Control Mode"); }));
     Check("control-mode-switch");
+    EXPECT_EQ(UiThreadLineCalls(), uiCalls) << LastUiThreadLineCall();
 }
 
 TEST_F(FlowOrderTest, ResetFault)
@@ -171,9 +175,11 @@ TEST_F(FlowOrderTest, ResetFault)
     auto *online = program.Find<Tvardlg>();
     Begin();
     messages.Queue(Answer::Yes);
+    const long uiCalls = UiThreadLineCalls();
     online->btnResetFault->click();
-    ASSERT_TRUE(qttest::WaitFor([&] { return online->btnResetFault->isEnabled() && sim->Trace().size() >= 7; }));
+    ASSERT_TRUE(qttest::WaitFor([&] { return online->btnResetFault->isEnabled(); }));
     Check("reset-fault");
+    EXPECT_EQ(UiThreadLineCalls(), uiCalls) << LastUiThreadLineCall();
 }
 
 TEST_F(FlowOrderTest, Download)
@@ -189,10 +195,12 @@ TEST_F(FlowOrderTest, Download)
     save->Begin(cfg, "flow.cfg", false);
     Begin();
     messages.Queue(Answer::Yes); // keep it in NV memory
+    const long uiCalls = UiThreadLineCalls();
     save->btnDownload->click();
     ASSERT_TRUE(qttest::WaitFor([&] { return save->lblSavedToNV->isVisible(); }, 20000));
     save->hide();
     Check("download");
+    EXPECT_EQ(UiThreadLineCalls(), uiCalls) << LastUiThreadLineCall();
 }
 
 TEST_F(FlowOrderTest, TuningApply)
@@ -210,16 +218,20 @@ TEST_F(FlowOrderTest, TuningApply)
     auto *ratio = program.Find<TInertiaRDlg>();
     auto *tuning = program.Find<TTuning>();
     Begin();
+    const long uiCalls = UiThreadLineCalls();
     ratio->SetPurpose(TInertiaRDlg::kOnlineTuning);
     ratio->edtInertiaR->setText(QStringLiteral("2"));
     ratio->btnOKClick();
     ASSERT_TRUE(qttest::WaitFor([&] { return tuning->isVisible(); }));
+    ASSERT_TRUE(qttest::Settle([&] { return tuning->DriveBusy(); }));
     tuning->edtKvp->setText(QStringLiteral("0.12"));
     tuning->EditKeyPress(tuning::kFieldKvp);
     ASSERT_TRUE(qttest::WaitFor([&] { return tuning->btnApply->isEnabled(); }));
     messages.Queue(Answer::Yes);
     tuning->btnApply->click();
-    ASSERT_TRUE(qttest::WaitFor([&] { return !tuning->btnApply->isEnabled(); }));
+    ASSERT_TRUE(qttest::Settle([&] { return tuning->DriveBusy(); }));
+    EXPECT_FALSE(tuning->btnApply->isEnabled());
     tuning->hide();
     Check("tuning-apply");
+    EXPECT_EQ(UiThreadLineCalls(), uiCalls) << LastUiThreadLineCall();
 }

@@ -35,4 +35,21 @@ int ReadOpMode()
     return OperatingMode(TruncToInt(blk), TruncToInt(enc));
 }
 
+StatusReading ReadStatus(bool connected)
+{
+    StatusReading r;
+    r.connected = connected;
+    if (!connected)
+        return r;
+    r.model = ReadDriveModel();
+    if (Is740Family(r.model)) {
+        r.mfgLockStatus = line::GetVar700("MfgLock", &r.mfgLock);
+        if (r.mfgLockStatus == 0 && r.mfgLock != 0)
+            r.opMode = ReadOpMode();
+    } else {
+        r.opMode = ReadOpMode();
+    }
+    return r;
+}
+
 } // namespace tools700

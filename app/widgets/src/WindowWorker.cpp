@@ -70,9 +70,9 @@ WindowWorker::~WindowWorker() { worker_.Stop(); }
 
 void WindowWorker::Cancel() { worker_.Cancel(); }
 
-void WindowWorker::Run(std::function<void()> work, std::function<void()> done)
+void WindowWorker::Run(std::function<void()> work, std::function<void()> done, std::function<void()> settled)
 {
-    worker_.Post([this, work = std::move(work), done = std::move(done)] {
+    worker_.Post([this, work = std::move(work), done = std::move(done), settled = std::move(settled)] {
         std::exception_ptr error;
         try {
             work();
@@ -81,13 +81,15 @@ void WindowWorker::Run(std::function<void()> work, std::function<void()> done)
         }
         if (DriveWorker::CurrentJobCancelled())
             return;
-        Post([error, done] {
+        Post([error, done, settled] {
             RunAction([&] {
                 if (error)
                     std::rethrow_exception(error);
                 if (done)
                     done();
             });
+            if (settled)
+                RunAction(settled);
         });
     });
 }

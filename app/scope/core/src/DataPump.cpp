@@ -67,8 +67,12 @@ void DataPump::Terminate()
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         terminated_ = true;
+        stopLine_.store(true);
     }
     changed_.notify_all();
+    // A fetch waiting for its turn on the line gives up: the thread ends after the exchange in
+    // flight at most.
+    WakeLineWaiters();
     if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
         thread_.join();
 }
@@ -108,6 +112,23 @@ void DataPump::Arm()
     if (State() != SweepState::Waiting)
         return;
     sweepDone_ = true;
+    ArmNow();
+}
+
+void DataPump::RequestArm()
+{
+    if (State() != SweepState::Waiting)
+        return;
+    sweepDone_ = false;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        armRequested_ = true;
+    }
+    changed_.notify_all();
+}
+
+void DataPump::ArmNow()
+{
     // The arm request has buffers of its own: the thread's hold a frame that may be being drawn.
     double ch1[kPoints];
     double ch2[kPoints];
@@ -186,11 +207,20 @@ bool DataPump::WaitAndServe(int timeoutMs)
 
 void DataPump::Loop()
 {
+    const LineStopWhen stop([this] { return stopLine_.load(); });
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(mutex_);
             if (terminated_)
                 return;
+            if (armRequested_) {
+                armRequested_ = false;
+                if (State() == SweepState::Waiting) {
+                    lock.unlock();
+                    ArmNow();
+                    continue;
+                }
+            }
             if (!running_) {
                 // A stopped pump looks at its flag once a second, or at once when started.
                 changed_.wait_for(lock, std::chrono::milliseconds(1000), [this] { return terminated_ || running_.load(); });
@@ -200,7 +230,7 @@ void DataPump::Loop()
                 // Nothing to fetch until the sweep is armed, single sweep is turned off or the
                 // pump is stopped: sleep until one of them is told.
                 changed_.wait(lock, [this] {
-                    return terminated_ || !running_ || State() != SweepState::Waiting;
+                    return terminated_ || !running_ || armRequested_ || State() != SweepState::Waiting;
                 });
                 continue;
             }

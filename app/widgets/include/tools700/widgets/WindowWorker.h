@@ -42,16 +42,19 @@ public:
     WindowWorker &operator=(const WindowWorker &) = delete;
 
     // Runs `work` on the worker; then, unless the work was cancelled meanwhile, `done` on the
-    // window's thread.
-    void Run(std::function<void()> work, std::function<void()> done = {});
-    template <class T> void Run(std::function<T()> work, std::function<void(const T &)> done)
+    // window's thread, or the error box when `work` raised an error; `settled` runs after either
+    // (the window takes back what it held for the work).
+    void Run(std::function<void()> work, std::function<void()> done = {}, std::function<void()> settled = {});
+    template <class T>
+    void Run(std::function<T()> work, std::function<void(const T &)> done, std::function<void()> settled = {})
     {
         auto result = std::make_shared<std::optional<T>>();
         Run([work = std::move(work), result] { result->emplace(work()); },
             [done = std::move(done), result] {
                 if (*result && done)
                     done(**result);
-            });
+            },
+            std::move(settled));
     }
     // Drops the work not yet started and cancels the running one.
     void Cancel();

@@ -52,8 +52,12 @@ public:
     bool Running() const { return running_.load(); }
     // On: Waiting, with the last sweep counted as done. Off: Continuous.
     void SetSingleSweep(bool on);
-    // Only while Waiting: asks the drive for a new sweep and fetches until it is complete.
+    // Only while Waiting: asks the drive for a new sweep (on the calling thread) and fetches until
+    // it is complete.
     void Arm();
+    // The same, with the request made by the pump's thread (a window's thread never waits for
+    // the drive): the sweep counts as not done from now on.
+    void RequestArm();
     bool SweepDone() const { return sweepDone_.load(); }
     bool ReadOk() const { return readOk_.load(); }
     SweepState State() const { return static_cast<SweepState>(sweepState_.load()); }
@@ -72,6 +76,8 @@ private:
     void Loop();
     // One fetch and its hand-off; false when the thread was told to end meanwhile.
     bool FetchAndHandOver(bool &full);
+    // The arm request and the switch to Acquiring.
+    void ArmNow();
     void Wake();
 
     TScope &scope_;
@@ -91,6 +97,8 @@ private:
     std::condition_variable changed_;
     bool terminated_ = false;
     bool framePending_ = false;
+    bool armRequested_ = false;
+    std::atomic<bool> stopLine_{false}; // terminated_, for the thread's turn on the line
     std::thread thread_;
 };
 
