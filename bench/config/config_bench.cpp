@@ -1,5 +1,6 @@
 // config_bench: upload and download of a full 730-family configuration through the drive
-// simulator pacing its replies at 19200 bit/s, against the wire time of the exchanges.
+// simulator pacing its replies at 19200 bit/s, against the wire time of the exchanges; and the
+// comparison of the configuration with the drive, which reads it 32 variables an exchange.
 //
 //   config_bench [rounds]      (default 3)
 //
@@ -11,6 +12,7 @@
 #include "support/PacedSim.h"
 #include "tools700/ScriptedMessages.h"
 #include "tools700/config/Cfg.h"
+#include "tools700/config/Comparison.h"
 
 #include <chrono>
 #include <cstdio>
@@ -36,17 +38,19 @@ struct Exchange {
 const Exchange kGet{FrameBytes(3), FrameBytes(4)};
 const Exchange kPut{FrameBytes(5), FrameBytes(4)};
 const Exchange kExe{FrameBytes(3), FrameBytes(3)};
+const Exchange kGetVars{FrameBytes(36), FrameBytes(70)};
 
 struct Tally {
-    int gets = 0, puts = 0, exes = 0;
+    int gets = 0, puts = 0, exes = 0, getVars = 0;
+    int Exchanges() const { return gets + puts + exes + getVars; }
     double Wire() const
     {
         return kByteSeconds * (gets * (kGet.request + kGet.reply) + puts * (kPut.request + kPut.reply) +
-                               exes * (kExe.request + kExe.reply));
+                               exes * (kExe.request + kExe.reply) + getVars * (kGetVars.request + kGetVars.reply));
     }
     double ReplyWire() const
     {
-        return kByteSeconds * (gets * kGet.reply + puts * kPut.reply + exes * kExe.reply);
+        return kByteSeconds * (gets * kGet.reply + puts * kPut.reply + exes * kExe.reply + getVars * kGetVars.reply);
     }
 };
 
@@ -62,6 +66,8 @@ Tally CountTrace(const std::string &file)
             ++t.puts;
         else if (command == "EXEC")
             ++t.exes;
+        else if (command == "GET_VARS")
+            ++t.getVars;
     }
     return t;
 }
@@ -105,15 +111,22 @@ int main(int argc, char **argv)
         const bool okDown = cfg.Download(msgs);
         const double downSeconds = Seconds(Clock::now() - t0);
         Tally downTally = CountTrace(trace);
-        if (!okUp || !okDown) {
+        std::ofstream(trace, std::ios::trunc).close();
+        t0 = Clock::now();
+        const CompareResult compared = CompareWithDrive(cfg, nullptr, {});
+        const double compareSeconds = Seconds(Clock::now() - t0);
+        Tally compareTally = CountTrace(trace);
+        if (!okUp || !okDown || compared.outcome != CompareOutcome::Compared ||
+            compared.comparison.DifferenceCount() != 0) {
             std::fprintf(stderr, "config_bench: transfer failed (%s)\n",
                          msgs.texts().empty() ? "no message" : msgs.texts().back().c_str());
             rc = 1;
             break;
         }
         for (auto [label, secs, tally] : {std::tuple{"upload", upSeconds, upTally},
-                                          std::tuple{"download", downSeconds, downTally}})
-            std::printf("%-9s %6d %9.3f %10.3f %10.3f %8.2f\n", label, tally.gets + tally.puts + tally.exes,
+                                          std::tuple{"download", downSeconds, downTally},
+                                          std::tuple{"compare", compareSeconds, compareTally}})
+            std::printf("%-9s %6d %9.3f %10.3f %10.3f %8.2f\n", label, tally.Exchanges(),
                         secs, tally.Wire(), tally.ReplyWire(), secs / tally.Wire());
     }
     return rc;

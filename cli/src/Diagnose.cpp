@@ -1,6 +1,8 @@
 #include "Diagnose.h"
 
 #include "Cli.h"
+#include "Command.h"
+#include "DriveLink.h"
 #include "tools700/diagnostics/Checklist.h"
 
 #include <string>
@@ -53,6 +55,15 @@ int Diagnose(FILE *out, FILE *err)
     default:
         return kDifferences;
     }
+}
+
+// tools700-cli diagnose
+int RunDiagnose(Context &ctx)
+{
+    if (ctx.Operands() != 0)
+        throw UsageError("diagnose takes no operands");
+    OpenLink(ctx);
+    return Diagnose(ctx.out, ctx.err);
 }
 
 } // namespace tools700::cli

@@ -1,9 +1,12 @@
 #include "Firmware.h"
 
 #include "Cli.h"
+#include "Command.h"
+#include "DriveLink.h"
 #include "ProgressBar.h"
 #include "tools700/Error.h"
 #include "tools700/firmware/FWUpgrade.h"
+#include "TerminalMessages.h"
 
 namespace tools700::cli {
 
@@ -43,8 +46,24 @@ int Firmware(const FirmwareOptions &options, Messages &messages, FILE *out, FILE
         return upgrade.Failure() == firmware::kCommunicationError ? kCommError : kRefused;
     }
     if (!options.quiet)
-        std::fprintf(out, "%s: %ld segments\n", firmware::kFinished, upgrade.Segments());
+        std::fprintf(out, "%s: %ld segment%s\n", firmware::kFinished, upgrade.Segments(),
+                     upgrade.Segments() == 1 ? "" : "s");
     return kOk;
+}
+
+// tools700-cli firmware FILE [--erase-nv]
+int RunFirmware(Context &ctx)
+{
+    if (ctx.Operands() != 1)
+        throw UsageError("firmware needs one image file");
+    FirmwareOptions f;
+    f.file = ctx.args.words[1];
+    f.eraseNv = ctx.args.Has("--erase-nv");
+    f.progress = ctx.progress;
+    f.quiet = ctx.quiet;
+    OpenLink(ctx);
+    TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.preset);
+    return Firmware(f, term, ctx.out, ctx.err);
 }
 
 } // namespace tools700::cli

@@ -1,6 +1,9 @@
 #include "Scope.h"
 
 #include "Cli.h"
+#include "Command.h"
+#include "DriveLink.h"
+#include "tools700/config/StatusText.h"
 #include "tools700/scope/DataPump.h"
 #include "tools700/scope/ScopeChart.h"
 #include "tools700/scope/TScope.h"
@@ -65,10 +68,14 @@ int CaptureScope(const ScopeOptions &o, FILE *out, FILE *err)
     };
     if (o.single) {
         pump.SetSingleSweep(true);
-        pump.Arm();
-        if (!pump.ReadOk()) {
-            std::fprintf(err, "Can't communicate with drive: the sweep could not be armed\n");
-            return kCommError;
+        if (const int status = pump.Arm(); status != 0) {
+            // A drive that answered with a refusal is told from one that did not answer.
+            if (ExitForStatus(status) == kRefused)
+                std::fprintf(err, "The drive refused the sweep: %s\n", StatusText(status).c_str());
+            else
+                std::fprintf(err, "Can't communicate with drive: the sweep could not be armed (%s)\n",
+                             StatusText(status).c_str());
+            return ExitForStatus(status);
         }
     }
     pump.Start();
@@ -98,6 +105,33 @@ int CaptureScope(const ScopeOptions &o, FILE *out, FILE *err)
                      engine.SourceUnits(1).c_str(), engine.SourceName(2).c_str(), engine.SourceUnits(2).c_str(),
                      scope::kTimebases[static_cast<std::size_t>(scope::TimebaseIndex(o.timebase))].text);
     return kOk;
+}
+
+// tools700-cli scope --csv FILE [--ch1 NAME] [--ch2 NAME] [--timebase MS] [--trigger N --level X]
+// [--single] [--frames N]
+int RunScope(Context &ctx)
+{
+    if (ctx.Operands() != 0)
+        throw UsageError("scope takes no operands");
+    ScopeOptions o;
+    o.ch1 = ctx.args.Text("--ch1").value_or(o.ch1);
+    o.ch2 = ctx.args.Text("--ch2").value_or(o.ch2);
+    o.timebase = ctx.args.Number("--timebase").value_or(o.timebase);
+    o.trigger = ctx.args.Integer("--trigger").value_or(o.trigger);
+    o.level = ctx.args.Number("--level").value_or(o.level);
+    o.single = ctx.args.Has("--single");
+    o.frames = ctx.args.Integer("--frames").value_or(o.frames);
+    o.csv = ctx.args.Text("--csv").value_or(o.csv);
+    o.quiet = ctx.quiet;
+    if (const std::string problem = CheckScopeOptions(o); !problem.empty()) {
+        if (problem.find("is not a scope signal") != std::string::npos) {
+            std::fprintf(ctx.err, "%s\n", problem.c_str());
+            return kUnknownName;
+        }
+        throw UsageError(problem);
+    }
+    OpenLink(ctx);
+    return CaptureScope(o, ctx.out, ctx.err);
 }
 
 } // namespace tools700::cli

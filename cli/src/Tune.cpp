@@ -1,10 +1,14 @@
 #include "Tune.h"
 
 #include "Cli.h"
+#include "Command.h"
+#include "DriveLink.h"
+#include "ExtensionFiles.h"
 #include "mdb700.h"
 #include "tools700/Messages.h"
 #include "tools700/dictionary/Symtab.h"
 #include "tools700/tuning/TuningWizard.h"
+#include "TerminalMessages.h"
 
 namespace tools700::cli {
 
@@ -72,14 +76,13 @@ int Tune(const TuneOptions &o, Messages &messages, FILE *out, FILE *err)
                                    {&o.arz0, &w.ARZ0}, {&o.arz1, &w.ARZ1}, {&o.kip, &w.Kip}})
             if (*given)
                 *into = **given;
+        // The wizard's own rules: a Kvp gives a bandwidth rounded as the slider shows it.
         if (o.bandwidth) {
-            w.BW = *o.bandwidth;
-            w.Kvp = KvpFromBandwidth(w.BW, w.Ke, w.Inertia, w.JR);
+            w.SetBandwidth(*o.bandwidth);
             if (!Within(kFieldKvp, w.Kvp, err))
                 return kUsage;
         } else {
-            w.Kvp = *o.kvp;
-            w.BW = BandwidthFromKvp(w.Kvp, w.Ke, w.Inertia, w.JR);
+            w.SetKvp(*o.kvp);
         }
 
         const char *motor = w.MotorName.c_str();
@@ -87,7 +90,7 @@ int Tune(const TuneOptions &o, Messages &messages, FILE *out, FILE *err)
                      GeneralText(w.Ke).c_str(), GeneralText(w.Inertia).c_str(),
                      GeneralText(mdb_Inductance(motor)).c_str());
         std::fprintf(out, "Inertia ratio  %s\n", GeneralText(w.JR).c_str());
-        std::fprintf(out, "Bandwidth      %s Hz\n", UpToText(w.BW, 1).c_str());
+        std::fprintf(out, "Bandwidth      %s Hz\n", w.View().bandwidthReader.c_str());
         std::fprintf(out, "Kvp            %s amp/rad/sec\n", KvpText(w.Kvp).c_str());
         std::fprintf(out, "Kvi            %s Hz\n", UpToText(w.Kvi, 2).c_str());
         std::fprintf(out, "ARF0           %s Hz\n", UpToText(w.ARF0, 2).c_str());
@@ -114,6 +117,30 @@ int Tune(const TuneOptions &o, Messages &messages, FILE *out, FILE *err)
         std::fprintf(err, "%s\n", e.what());
         return ExitForStatus(e.Status());
     }
+}
+
+// tools700-cli tune --motor NAME [--ratio R] (--bandwidth HZ | --kvp K) [--kvi HZ] ... [--apply]
+int RunTune(Context &ctx)
+{
+    if (ctx.Operands() != 0)
+        throw UsageError("tune takes no operands");
+    TuneOptions t;
+    t.motor = ctx.args.Text("--motor").value_or("");
+    t.ratio = ctx.args.Number("--ratio").value_or(1.0);
+    t.apply = ctx.args.Has("--apply");
+    t.bandwidth = ctx.args.Number("--bandwidth");
+    t.kvp = ctx.args.Number("--kvp");
+    t.kvi = ctx.args.Number("--kvi");
+    t.arf0 = ctx.args.Number("--arf0");
+    t.arf1 = ctx.args.Number("--arf1");
+    t.arz0 = ctx.args.Number("--arz0");
+    t.arz1 = ctx.args.Number("--arz1");
+    t.kip = ctx.args.Number("--kip");
+    LoadExtensions(ctx);
+    if (t.apply)
+        OpenLink(ctx);
+    TerminalMessages term(ctx.in, ctx.err, ctx.interactive, ctx.preset);
+    return Tune(t, term, ctx.out, ctx.err);
 }
 
 } // namespace tools700::cli

@@ -1,13 +1,19 @@
 #include "Watch.h"
 
+#include "Cli.h"
+#include "Cli.h"
+#include "Command.h"
+#include "DriveLink.h"
 #include "comm700.h"
 #include "tools700/dictionary/DriveFamily.h"
+#include "tools700/dictionary/Symtab.h"
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <csignal>
 #include <thread>
+#include <unistd.h>
 
 namespace tools700::cli {
 
@@ -135,6 +141,28 @@ int Watch(const WatchOptions &options, FILE *out)
     sigaction(SIGINT, &oldInt, nullptr);
     sigaction(SIGTERM, &oldTerm, nullptr);
     return allAnswered ? 0 : 4;
+}
+
+// tools700-cli watch NAME... [--interval S] [--count N]
+int RunWatch(Context &ctx)
+{
+    const std::size_t n = ctx.Operands();
+    if (n < 1 || n > static_cast<std::size_t>(online::kRows))
+        throw UsageError("watch needs one to six variable names");
+    WatchOptions w;
+    for (std::size_t i = 1; i < ctx.args.words.size(); ++i) {
+        const std::string &word = ctx.args.words[i];
+        if (!Dictionary().IsStatusVar(word) && !Dictionary().IsCfgVar(word)) {
+            std::fprintf(ctx.err, "%s: not a drive variable\n", word.c_str());
+            return kUnknownName;
+        }
+        w.names.push_back(Dictionary().CanonicalName(word));
+    }
+    w.intervalSeconds = ctx.args.Number("--interval").value_or(1.0);
+    w.count = ctx.args.Integer("--count");
+    w.redraw = isatty(fileno(ctx.out)) != 0;
+    OpenLink(ctx);
+    return Watch(w, ctx.out);
 }
 
 } // namespace tools700::cli

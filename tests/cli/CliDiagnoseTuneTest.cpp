@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -47,20 +48,23 @@ protected:
         return RunCli(dir, std::move(args),
                       {"TOOLS700_SETTINGS=" + dir.File("settings.ini"), "TOOLS700_MDE_DIR=" + dir.File("mde")});
     }
-    // The first motor the tool lists that has every datum the formulas need.
-    std::string Motor()
+    // The first `count` motors the tool lists that have every datum the formulas need.
+    std::vector<std::string> Motors(std::size_t count)
     {
+        std::vector<std::string> found;
         const std::string list = Run({"motors"}).out;
-        for (std::size_t at = 0; at < list.size();) {
+        for (std::size_t at = 0; at < list.size() && found.size() < count;) {
             const std::size_t end = list.find('\n', at);
             const std::string name = list.substr(at, list.find_first_of(" \t\n", at) - at);
             if (mdb_Ke(name.c_str()) > 0 && mdb_Inertia(name.c_str()) > 0 && mdb_Inductance(name.c_str()) > 0)
-                return name;
+                found.push_back(name);
             at = end == std::string::npos ? list.size() : end + 1;
         }
-        ADD_FAILURE() << "no motor with data";
-        return "";
+        EXPECT_EQ(found.size(), count) << "motors with data";
+        found.resize(count);
+        return found;
     }
+    std::string Motor() { return Motors(1).front(); }
     static std::string Line(const std::string &out, const std::string &label)
     {
         const std::size_t at = out.find(label);
@@ -125,7 +129,9 @@ TEST_F(CliDiagnoseTune, TuneConvertsBandwidthAndKvpForAMotor)
     // The other way, with the loop given: the bandwidth of a Kvp and the warning of a low one.
     CliResult back = Run({"tune", "--motor", motor, "--kvp", "0.5", "--kvi", "40", "--arf0", "300", "--kip", "0"});
     ASSERT_EQ(back.rc, 0) << back.err;
-    const double bw = BandwidthFromKvp(0.5, ke, inertia, 1);
+    const double raw = BandwidthFromKvp(0.5, ke, inertia, 1);
+    ASSERT_LE(raw, 205) << "a motor for which Kvp 0.5 keeps the slider";
+    const double bw = HalfUp(raw);
     EXPECT_EQ(Line(back.out, "Bandwidth      "), UpToText(bw, 1) + " Hz");
     loop = {40, 300, 750, 0, 0, 0, mdb_Inductance(motor.c_str()) / 1000};
     EXPECT_EQ(Line(back.out, "Phase margin   "), UpToText(PhaseMargin(bw, loop), 2) + " deg");
@@ -141,6 +147,33 @@ TEST_F(CliDiagnoseTune, TuneConvertsBandwidthAndKvpForAMotor)
     CliResult unknown = Run({"tune", "--motor", "NOMOTOR", "--kvp", "1"});
     EXPECT_EQ(unknown.rc, 7);
     EXPECT_NE(unknown.err.find("Ke is 0, please check the motor database."), std::string::npos);
+}
+
+// A Kvp's bandwidth is rounded to whole hertz as the wizard's slider takes it, and the phase
+// margin follows from the rounded bandwidth.
+TEST_F(CliDiagnoseTune, TuneRoundsTheBandwidthOfAKvpAsTheWizardDoes)
+{
+    std::filesystem::create_directory(dir.File("mde"));
+    testutil::WriteText(dir.File("mde/HALFK.MDE"), "0 0 0.5 0.0001 4 2 8 1.5 0 0 1 0 0 0 20 0 0 0 320 5");
+    CliResult worked = Run({"tune", "--motor", "HALFK", "--kvp", "0.5"});
+    ASSERT_EQ(worked.rc, 0) << worked.err;
+    EXPECT_EQ(Line(worked.out, "Bandwidth      "), "172 Hz") << worked.out;
+    EXPECT_EQ(Line(worked.out, "Phase margin   "), "3.67 deg") << worked.out;
+    EXPECT_NE(worked.out.find("BW > ARF0 or BW > ARF1: Kvp is too high\n"), std::string::npos);
+
+    for (const std::string &motor : Motors(2)) {
+        const double ke = mdb_Ke(motor.c_str()), inertia = mdb_Inertia(motor.c_str());
+        // A Kvp whose bandwidth lies well off a whole number of hertz.
+        const double kvp = HalfUp(KvpFromBandwidth(96.4, ke, inertia, 1.5), 3);
+        const double raw = BandwidthFromKvp(kvp, ke, inertia, 1.5);
+        ASSERT_GT(std::fabs(raw - HalfUp(raw)), 0.05) << motor;
+        CliResult r = Run({"tune", "--motor", motor, "--ratio", "1.5", "--kvp", GeneralText(kvp)});
+        ASSERT_EQ(r.rc, 0) << r.err;
+        EXPECT_EQ(Line(r.out, "Bandwidth      "), GeneralText(HalfUp(raw)) + " Hz") << motor;
+        const LoopSettings loop{5, 150, 750, 0, 0, kTwoPi * mdb_Inductance(motor.c_str()),
+                                mdb_Inductance(motor.c_str()) / 1000};
+        EXPECT_EQ(Line(r.out, "Phase margin   "), UpToText(PhaseMargin(HalfUp(raw), loop), 2) + " deg") << motor;
+    }
 }
 
 TEST_F(CliDiagnoseTune, TuneApplyWritesTheDriveInOrderAfterTheQuestion)

@@ -48,6 +48,12 @@ TEST_F(CliFirmware, UpgradeWritesTheImageIntoTheDrive)
     EXPECT_TRUE(eraseNv) << "--erase-nv erases the non-volatile memory too";
     sim->Stop();
     EXPECT_EQ(testutil::ReadText(written), testutil::ReadText(image));
+
+    // A small image goes in one segment.
+    sim = Start({"--model", "743", "--axes", "1", "--erase-ms", "20"});
+    CliResult one = Run({"--port", "0", "--axis", "1", "--yes", "firmware", Image("small.bin", 3)});
+    ASSERT_EQ(one.rc, 0) << one.err;
+    EXPECT_NE(one.out.find("The processing is finished: 1 segment\n"), std::string::npos) << one.out;
 }
 
 TEST_F(CliFirmware, FailuresGiveTheirMessagesAndExitCodes)
@@ -56,6 +62,15 @@ TEST_F(CliFirmware, FailuresGiveTheirMessagesAndExitCodes)
     CliResult notReady = Run({"--port", "0", "--axis", "1", "--yes", "firmware", Image("fw.bin", 10)});
     EXPECT_EQ(notReady.rc, 5);
     EXPECT_NE(notReady.err.find("The OC is not ready to Upgrade FW"), std::string::npos) << notReady.err;
+
+    // An empty image is refused before anything reaches the drive.
+    sim->ClearTrace();
+    const std::string empty = Image("empty.bin", 0);
+    CliResult nothing = Run({"--port", "0", "--axis", "1", "--yes", "firmware", empty});
+    EXPECT_EQ(nothing.rc, 3);
+    EXPECT_NE(nothing.err.find("The file is empty " + empty), std::string::npos) << nothing.err;
+    EXPECT_EQ(nothing.err.find("SW5 and SW6"), std::string::npos) << "no question asked";
+    EXPECT_TRUE(sim->Trace().empty());
 
     const std::string big = Image("big.bin", 262141);
     CliResult tooLarge = Run({"--port", "0", "--axis", "1", "--yes", "firmware", big});

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 using testutil::CliResult;
@@ -89,12 +90,29 @@ TEST_F(CliScope, BadOptionsAndASilentDriveAreSaidSo)
     CliResult silent = Run({"--port", "0", "scope", "--csv", dir.File("x.csv")});
     EXPECT_EQ(silent.rc, 4);
     EXPECT_NE(silent.err.find("Can't communicate with drive"), std::string::npos) << silent.err;
+    CliResult silentArm = Run({"--port", "0", "scope", "--single", "--csv", dir.File("x.csv")});
+    EXPECT_EQ(silentArm.rc, 4);
+    EXPECT_EQ(silentArm.err, "Can't communicate with drive: the sweep could not be armed (NO RESPONSE)\n");
     {
         auto sim = Start({"--model", "733"});
         CliResult unwritable = Run({"--port", "0", "scope", "--csv", dir.File("no/such/folder.csv")});
         EXPECT_EQ(unwritable.rc, 3);
         EXPECT_NE(unwritable.err.find("Can't open file "), std::string::npos);
     }
+}
+
+TEST_F(CliScope, ASweepTheDriveRefusesIsReportedWithTheDrivesReason)
+{
+    auto sim = Start({"--model", "733", "--refuse", "arm=68"});
+    const std::string csv = dir.File("refused.csv");
+    CliResult r = Run({"--port", "0", "scope", "--single", "--csv", csv});
+    EXPECT_EQ(r.rc, 5) << r.err;
+    EXPECT_EQ(r.err, "The drive refused the sweep: NOT IMPLEMENTED\n");
+    EXPECT_FALSE(std::filesystem::exists(csv));
+    const auto trace = sim->Trace();
+    ASSERT_FALSE(trace.empty());
+    EXPECT_EQ(trace.front().name, "arm");
+    EXPECT_EQ(trace.front().result, "0x44");
 }
 
 } // namespace

@@ -61,6 +61,10 @@ TEST_F(Image, SizeLimitAndFileErrorsNameTheFile)
     std::filesystem::create_directory(dir.File("folder.bin"));
     EXPECT_EQ(LoadError(fw, dir.File("folder.bin")), "Error reading file " + dir.File("folder.bin"));
 
+    // An empty file is no program: refused like a file that is too large.
+    const std::string empty = WriteImage("empty.bin", {});
+    EXPECT_EQ(LoadError(fw, empty), "The file is empty " + empty);
+
     // None of the failed loads touched the image loaded before them.
     EXPECT_EQ(fw.total, 262144);
     EXPECT_EQ(fw.remaining, 262144);

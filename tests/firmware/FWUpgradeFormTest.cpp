@@ -152,6 +152,28 @@ TEST_F(FWUpgradeFormTest, NoToTheQuestionClosesWithoutAWrite)
     EXPECT_TRUE(sim->Trace().empty());
 }
 
+TEST_F(FWUpgradeFormTest, AnEmptyFileIsRefusedAndNothingIsSent)
+{
+    auto sim = StartDrive();
+    ASSERT_EQ(SetAxis700(1), 0);
+    sim->ClearTrace();
+    ScriptedMessages messages({Answer::Yes, Answer::Ok});
+    TFWUpgrade w(session, messages);
+    const std::string empty = WriteImage("empty.bin", {});
+    OpenWith(w, empty);
+    ASSERT_EQ(messages.texts(), std::vector<std::string>{"The file is empty " + empty + "."});
+    EXPECT_EQ(messages.shown()[0].kind, BoxKind::Error);
+    EXPECT_EQ(w.lblMsg1->text(), "Please open a file.");
+    EXPECT_FALSE(w.btnDownload->isEnabled());
+    w.btnDownload->click();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(messages.texts().size(), 1u) << "no question: there is nothing to download";
+    EXPECT_TRUE(sim->Trace().empty());
+    EXPECT_TRUE(polling.empty());
+    w.reject();
+}
+
 TEST_F(FWUpgradeFormTest, FailuresEnableDownloadAgain)
 {
     auto sim = testutil::StartTraced({"--model", "733"}, dir.File("trace.txt"));

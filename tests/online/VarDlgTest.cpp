@@ -221,10 +221,53 @@ TEST_F(VarDlgTest, RowsComeFromTheStoredIndexesAndGoBackOnHide)
     EXPECT_FALSE(dlg->Timer2->isActive());
     EXPECT_EQ(Stored(0), kvp);
     EXPECT_EQ(Stored(1), status);
-    EXPECT_EQ(Stored(2), -1);
+    EXPECT_EQ(Stored(2), 100000) << "a row whose list does not hold its choice keeps what was stored";
     EXPECT_EQ(Stored(3), kvp);
-    EXPECT_EQ(Stored(4), -1) << "a typed name that is no entry is stored as none";
+    EXPECT_EQ(Stored(4), -1) << "a typed name that is no entry, with nothing stored before, is stored as none";
     EXPECT_EQ(Stored(5), 0);
+}
+
+// A name typed without Enter: the poll reads it at once, so the row's help label and unit follow
+// the text, not the variable the row showed before.
+TEST_F(VarDlgTest, ATypedNameRefreshesItsRowWithoutEnter)
+{
+    auto sim = Start({"--model", "733"});
+    ASSERT_EQ(PutVar700("Kvp", 2.5), 0);
+    const int velCmd = IndexOf("VelCmd");
+    ASSERT_GE(velCmd, 0);
+    Store({velCmd});
+    ShowAndRefresh();
+    ASSERT_EQ(dlg->cmbName[0]->currentText(), "VelCmd");
+    dlg->cmbName[0]->setFocus();
+    dlg->cmbName[0]->lineEdit()->selectAll();
+    QTest::keyClicks(dlg->cmbName[0], QStringLiteral("kvp"));
+    EXPECT_EQ(dlg->cmbName[0]->currentText(), "Kvp");
+    EXPECT_EQ(dlg->cmbName[0]->lineEdit()->cursorPosition(), 3);
+    EXPECT_EQ(dlg->lblShow[0]->text(), Q(Dictionary().HelpText("Kvp")));
+    ASSERT_TRUE(WaitPolls(1));
+    EXPECT_EQ(dlg->edtShowNum[0]->text(), Q("2.500 " + UnitText("Kvp")));
+    dlg->hide();
+    EXPECT_EQ(Stored(0), IndexOf("Kvp"));
+}
+
+// Without a known model the name lists are empty: closing keeps the rows the user had chosen.
+TEST_F(VarDlgTest, ClosingWithAnUnknownModelKeepsTheStoredRows)
+{
+    const std::vector<int> chosen{IndexOf("Kvp"), IndexOf("VelCmd"), IndexOf("DriveStatus"), 3, 2, 1};
+    Store(chosen);
+    session.DriveModel = 0;
+    dlg->show();
+    EXPECT_EQ(dlg->cmbName[0]->count(), 0);
+    dlg->hide();
+    for (int row = 0; row < 6; ++row)
+        EXPECT_EQ(Stored(row), chosen[static_cast<std::size_t>(row)]) << "row " << row;
+
+    // The next drive known brings them back.
+    session.DriveModel = 733;
+    dlg->show();
+    EXPECT_EQ(dlg->cmbName[0]->currentText(), "Kvp");
+    EXPECT_EQ(dlg->cmbName[2]->currentText(), "DriveStatus");
+    dlg->hide();
 }
 
 TEST_F(VarDlgTest, ThePollIsOneExchangeOfThe26NamesOnceASecond)

@@ -15,6 +15,7 @@
 #include "tools700/shell/MainForm.h"
 #include "tools700/widgets/RockerSwitch.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -22,7 +23,9 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
@@ -532,11 +535,25 @@ TEST_F(MainFormTest, EntriesOfWindowsNotBuiltStayDisabledAndSaySo)
 
 TEST_F(MainFormTest, OpensMaximisedAndKeepsThatSize)
 {
+    // The size of the maximised window, as the layout's minimum (as under a window system that
+    // leaves the window at its minimum size): the maximum is fixed all the same.
+    form->showMaximized();
+    ASSERT_TRUE(qttest::WaitFor([&] { return form->isMaximized() && form->windowHandle()->isExposed(); }));
+    qttest::WaitFor([] { return false; }, 300);
+    form->hide();
+    form->setMinimumSize(form->size());
     form->ShowMaximizedFixed();
     ASSERT_TRUE(qttest::WaitFor([&] { return form->isMaximized() && form->minimumSize() == form->maximumSize(); }));
     qttest::WaitFor([] { return false; }, 300);  // the window system's last word on the size
     const QSize size = form->size();
+    const QSize area = form->screen()->availableGeometry().size();
+    EXPECT_LE(size.width(), area.width());
+    EXPECT_LE(size.height(), area.height());
     EXPECT_EQ(form->minimumSize(), size);
+    EXPECT_EQ(form->maximumSize(), size);
+    // What a window manager and the accessibility bus are told: nothing to resize or maximise.
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(form.get())->state().sizeable);
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
     form->resize(size / 2);
     QCoreApplication::processEvents();
     EXPECT_EQ(form->size(), size);
@@ -720,3 +737,26 @@ TEST_F(MainFormTest, ClosingWhileAPollWaitsForASilentDrive)
 }
 
 } // namespace
+
+TEST_F(MainFormTest, CompareFileWithDriveAsksForAFileAndOpensTheCompareWindowOnIt)
+{
+    // Without the Compare window the entry stays disabled and says why.
+    EXPECT_EQ(form->mnuCompareFile->text(), QStringLiteral("Compare File with Drive\u2026"));
+    EXPECT_TRUE(form->mnuEdit->actions().contains(form->mnuCompareFile));
+    EXPECT_FALSE(form->mnuCompareFile->isEnabled());
+    EXPECT_EQ(form->mnuCompareFile->toolTip(),
+              QStringLiteral("Not available: the Compare window is not part of this build yet."));
+    std::vector<std::string> compared;
+    session.RegisterComparer([&](Cfg *cfg, const std::string &name) {
+        EXPECT_EQ(cfg, nullptr) << "a file, not a configuration being edited";
+        compared.push_back(name);
+        return 0;
+    });
+    EXPECT_TRUE(form->mnuCompareFile->isEnabled());
+    const std::string file = WriteFile("a.cfg", "Model = 733\nKvp = 12.5\n");
+    form->SetOpenCfgDialog(std::make_unique<FixedFileDialog>(file));
+    form->mnuCompareFile->trigger();
+    form->SetOpenCfgDialog(std::make_unique<FixedFileDialog>(""));
+    form->mnuCompareFile->trigger(); // cancelled
+    EXPECT_EQ(compared, std::vector<std::string>{file});
+}

@@ -203,3 +203,34 @@ TEST_F(SaveWorkflowTest, AFailedNVSaveIsReported)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SaveWorkflowTest, ValuesTakenInTheCompareWindowAreChangesInNoFile)
+{
+    Cfg cfg;
+    SaveWorkflow w(session, messages);
+    w.Open(cfg, "edited", false);
+    EXPECT_FALSE(w.CompareAvailable());
+    EXPECT_EQ(w.Compare(), 0);
+    Cfg *compared = nullptr;
+    int taken = 0;
+    session.RegisterComparer([&](Cfg *c, const std::string &name) {
+        compared = c;
+        EXPECT_EQ(name, "edited");
+        return taken;
+    });
+    ASSERT_TRUE(w.CompareAvailable());
+    EXPECT_EQ(w.Compare(), 0);
+    EXPECT_EQ(compared, &cfg);
+    EXPECT_FALSE(w.Unsaved());
+    EXPECT_FALSE(w.ValuesTaken());
+    taken = 2;
+    EXPECT_EQ(w.Compare(), 2);
+    EXPECT_TRUE(w.Unsaved());
+    EXPECT_TRUE(w.ValuesTaken());
+    messages.Queue(Answer::Yes);
+    EXPECT_FALSE(w.Finish()) << "finishing asks first";
+}
+
+} // namespace

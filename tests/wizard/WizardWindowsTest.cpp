@@ -400,6 +400,17 @@ TEST_F(WizardWindowsTest, TheDefaultSettingQuestionAfterAMotorChange)
     EXPECT_EQ(PackedMotorName(*first), wizard->MotorText().toStdString());
     EXPECT_EQ(inertiaAsked, 0);
 
+    // A value typed (and left, as choosing the motor does) is kept through the change.
+    auto *kvp = wizard->Control<TQXEditNum>("pedtKvp");
+    ASSERT_NE(kvp, nullptr);
+    kvp->setText(QStringLiteral("3.25"));
+    kvp->DoExit();
+    wizard->cmbMotor->setCurrentIndex(8);
+    wizard->cmbMotorChange();
+    EXPECT_EQ(first->Get("Kvp"), 3.25);
+    EXPECT_EQ(kvp->text().toDouble(), 3.25);
+    EXPECT_EQ(PackedMotorName(*first), wizard->MotorText().toStdString());
+
     // Yes: a new configuration for the motor, the ratio asked for this velocity mode.
     messages.rule = [](BoxKind, const std::string &) { return Answer::Yes; };
     wizard->cmbMotor->setCurrentIndex(9);
@@ -568,3 +579,37 @@ TEST_F(WizardWindowsTest, EveryControlOfTheseWindowsHasAName)
 }
 
 } // namespace
+
+TEST_F(WizardWindowsTest, ValuesTakenFromTheDriveShowInTheEditorAndAreNotLostUnasked)
+{
+    Cfg cfg;
+    cfg.Set("Model", 733);
+    cfg.Set("Kvp", 2.0);
+    cfg.ClearModified();
+    wizard->BeginEdit(kEntryEditFile, cfg, "/tmp/x.cfg");
+    auto *kvp = wizard->Control<TQXEditNum>("pedtKvp");
+    ASSERT_NE(kvp, nullptr);
+    // The Compare window stands in: it takes the drive's Kvp into the configuration edited.
+    std::string comparedName;
+    session.RegisterComparer([&](Cfg *edited, const std::string &name) {
+        comparedName = name;
+        edited->Set("Kvp", 4.25);
+        return 1;
+    });
+    WhenModal<TSaveForm>([&](TSaveForm *s) {
+        s->FormActivate();
+        EXPECT_TRUE(s->btnCompare->isEnabled());
+        EXPECT_EQ(s->btnCompare->text(), QStringLiteral("Co&mpare with Drive\u2026"));
+        s->btnCompareClick();
+        s->btnBackClick();
+    });
+    wizard->btnNextClick();
+    EXPECT_EQ(comparedName, "/tmp/x.cfg");
+    EXPECT_TRUE(wizard->isVisible());
+    EXPECT_EQ(kvp->text(), "4.25000") << "the editor's control follows";
+    // The value is in no file: leaving the editor asks.
+    messages.rule = [](BoxKind, const std::string &) { return Answer::No; };
+    wizard->btnBackClick();
+    EXPECT_TRUE(messages.Saw("Do you really want to lose any changes?"));
+    EXPECT_TRUE(wizard->isVisible());
+}

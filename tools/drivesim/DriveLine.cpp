@@ -61,6 +61,11 @@ bool DriveLine::Unanswered(const std::string& command) const
 int DriveLine::RefusalFor(const wire::Request& rq) const
 {
     if (options_.refusals.empty()) return 0;
+    if (rq.command == wire::CMD_READ_SCOPE) {
+        // Scope requests name no variable: they are refused by their trace names.
+        auto it = options_.refusals.find(ScopeRequestName(rq));
+        return it != options_.refusals.end() ? it->second : 0;
+    }
     for (auto [kind, id] : NamedItems(rq))
         for (const WireName* n : names_.NamesOf(kind, id)) {
             std::string lower;
@@ -90,6 +95,7 @@ void DriveLine::HandleFrame(const std::uint16_t* frame, double nowMs)
         std::string names;
         for (auto [kind, id] : NamedItems(rq))
             names += (names.empty() ? "" : ",") + drive->NameOf(kind, id);
+        if (rq.command == wire::CMD_READ_SCOPE) names = ScopeRequestName(rq);
         if (!names.empty()) h.name = names;
         Refuse(h, rq, static_cast<std::uint8_t>(code));
     } else {

@@ -174,8 +174,7 @@ void ReadScope(SimDrive& d, const wire::Request& rq, double nowMs, HandledReques
     s.triggerLevel = rq.f32(7);
     s.ch1 = rq.word(9);
     s.ch2 = rq.word(10);
-    h.name = s.operation == kScopeArm ? "arm" : s.operation == kScopeFetch ? "fetch"
-                                                                          : "op" + std::to_string(s.operation);
+    h.name = ScopeRequestName(rq);
     ScopeFrame f;
     std::uint8_t r = d.Scope().Request(s, nowMs, f);
     h.value = "tb=" + std::to_string(s.timebaseMs) + ",trigger=" + std::to_string(s.triggerSource) +
@@ -254,6 +253,12 @@ bool IsRequestKind(const std::string& kind)
     for (int command = 0; command < 256; ++command)
         if (CommandName(static_cast<std::uint8_t>(command)) == kind && kind.rfind("CMD_", 0) != 0) return true;
     return false;
+}
+
+std::string ScopeRequestName(const wire::Request& rq)
+{
+    const int operation = rq.word(3);
+    return operation == kScopeArm ? "arm" : operation == kScopeFetch ? "fetch" : "op" + std::to_string(operation);
 }
 
 std::vector<std::pair<int, int>> NamedItems(const wire::Request& rq)

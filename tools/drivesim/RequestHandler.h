@@ -27,6 +27,8 @@ bool IsRequestKind(const std::string& kind);
 
 // The variables and commands a request names, as (kind, id) pairs: used to apply --refuse.
 std::vector<std::pair<int, int>> NamedItems(const tools700::wire::Request& rq);
+// A scope request by its operation, as the trace names it ("arm", "fetch"): --refuse names it so.
+std::string ScopeRequestName(const tools700::wire::Request& rq);
 
 // A refusal reply of the request's kind (its full reply length, every value word zero).
 void Refuse(HandledRequest& h, const tools700::wire::Request& rq, std::uint8_t code);

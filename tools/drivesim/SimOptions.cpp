@@ -217,7 +217,8 @@ Fault injection:
   --corrupt F          damage this fraction (0..1) of the reply bytes
   --seed N             seed of the random choices of --drop and --corrupt (default 1)
   --delay MS           answer every request MS milliseconds late
-  --refuse NAME=CODE   refuse every request for NAME with the refusal code CODE (1..127); repeatable
+  --refuse NAME=CODE   refuse every request for NAME with the refusal code CODE (1..127); repeatable;
+                       "arm" and "fetch" name the scope's single-sweep arm and capture requests
   --silent             read requests but never answer
   --silent-after N     answer the first N requests, then none (a drive that goes quiet midway)
   --silent-on KIND     never answer requests of this kind of the trace (READ_SCOPE, GET_VARS, ...);

@@ -28,16 +28,34 @@ const char *WindowTitle(Window window)
     return Index(window) < Index(Window::Count) ? kTitles[Index(window)] : "";
 }
 
+void Session::SetStatusPolling(std::function<void(bool on)> polling)
+{
+    const std::lock_guard<std::mutex> lock(pollingMutex_);
+    polling_ = std::move(polling);
+}
+
 void Session::SuspendStatusPolling()
 {
-    if (polling_)
+    // Under the lock, so a pause and a resume on two threads reach the monitor in their order.
+    const std::lock_guard<std::mutex> lock(pollingMutex_);
+    if (++pauses_ == 1 && polling_)
         polling_(false);
 }
 
 void Session::ResumeStatusPolling()
 {
-    if (polling_)
+    const std::lock_guard<std::mutex> lock(pollingMutex_);
+    // A resume without its pause is ignored rather than counted ahead of the next pause.
+    if (pauses_ == 0)
+        return;
+    if (--pauses_ == 0 && polling_)
         polling_(true);
+}
+
+bool Session::StatusPollingPaused() const
+{
+    const std::lock_guard<std::mutex> lock(pollingMutex_);
+    return pauses_ > 0;
 }
 
 void Session::Register(Window window, Opener open)
@@ -72,6 +90,21 @@ void Session::RegisterEditor(ConfigurationEditor editor)
     editor_ = std::move(editor);
     if (listener_)
         listener_();
+}
+
+void Session::RegisterComparer(Comparer comparer)
+{
+    comparer_ = std::move(comparer);
+    if (listener_)
+        listener_();
+}
+
+int Session::CompareWithDrive(Cfg *cfg, const std::string &name) const
+{
+    if (!comparer_)
+        return -1;
+    const Comparer compare = comparer_;
+    return compare(cfg, name);
 }
 
 bool Session::EditConfiguration(int entryMode, Cfg &cfg, const std::string &name) const

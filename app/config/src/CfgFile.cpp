@@ -71,8 +71,12 @@ int Cfg::Save(const std::string &fileName, int model)
     return lines;
 }
 
-int Cfg::Load(const std::string &fileName)
+int Cfg::Load(const std::string &fileName) { return Load(fileName, nullptr); }
+
+int Cfg::Load(const std::string &fileName, std::vector<std::string> *namesRead)
 {
+    if (namesRead)
+        namesRead->clear();
     LineReader reader(fileName);
     std::string line, name;
     bool any = false;
@@ -83,12 +87,27 @@ int Cfg::Load(const std::string &fileName)
         if (!ParseDataLine(line, name, value))
             throw Error("Error reading file " + fileName);
         Set(name, value);
+        if (namesRead)
+            if (const TQX *t = Find(name))
+                namesRead->push_back(t->VarName());
         any = true;
     }
     if (reader.Failed())
         throw Error("Error reading file " + fileName);
     modified = false;
     return any ? 2 : 0;
+}
+
+CfgFromFile LoadCfgOfItsFamily(const std::string &fileName)
+{
+    CfgFromFile out;
+    out.cfg = std::make_unique<Cfg>();
+    out.result = out.cfg->Load(fileName, &out.names);
+    if (Is740Family(TruncToInt(out.cfg->Get("Model")))) {
+        out.cfg = std::make_unique<Cfg>(740);
+        out.result = out.cfg->Load(fileName, &out.names);
+    }
+    return out;
 }
 
 // ---- motor definition files ----

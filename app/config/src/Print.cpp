@@ -44,42 +44,28 @@ std::string ListingValueText(const std::string &name, double value)
     return numfmt::Fixed(value, 5);
 }
 
-int ValueSet::Print(PrintCanvas &canvas, const std::string &cfgName, bool full,
-                    const ProgressFn &progress, int model, std::time_t when) const
+void PrintListingPages(PrintCanvas &canvas, const std::string &name, const std::vector<std::string> &lines,
+                       const ProgressFn &progress, std::time_t when)
 {
-    const Symtab &dict = Dictionary();
-    const bool family740 = Is740Family(model);
-    std::vector<std::string> names;
-    for (TQX *t : ListForModel(model)) {
-        const std::string &n = t->VarName();
-        if (full || (family740 ? dict.Listed740(n) : dict.Listed730(n)))
-            names.push_back(n);
-    }
-    const size_t count = names.size();
-
+    const size_t count = lines.size();
     const int lineHeight = static_cast<int>(1.2 * canvas.TextHeight("W"));
     const int step = lineHeight > 0 ? lineHeight : 1;
     const int linesPerPage = canvas.PageHeight() / step - 2;
 
-    canvas.SetTitle(cfgName + " (700Tools)");
+    canvas.SetTitle(name + " (700Tools)");
     const std::string dateTime = LocalDateTimeText(when);
     int page = 1;
-    auto header = [&] {
-        canvas.TextOut(150, 0, cfgName + "    " + dateTime + "    Page " + std::to_string(page));
-    };
+    auto header = [&] { canvas.TextOut(150, 0, name + "    " + dateTime + "    Page " + std::to_string(page)); };
     canvas.BeginDoc();
     header();
     int y = 2 * lineHeight;
     int pageLine = 2;
-    int number = 0;
-    for (const std::string &n : names) {
+    size_t number = 0;
+    for (const std::string &line : lines) {
         ++number;
         if (progress)
             progress(static_cast<double>(number) / static_cast<double>(count));
-        char num[16];
-        std::snprintf(num, sizeof num, "%3d", number);
-        canvas.TextOut(150, y, std::string(num) + "   " + n + " = " + ListingValueText(n, Get(n)) +
-                                   " " + UnitText(n, this));
+        canvas.TextOut(150, y, line);
         y += lineHeight;
         ++pageLine;
         if (pageLine == linesPerPage) {
@@ -91,6 +77,23 @@ int ValueSet::Print(PrintCanvas &canvas, const std::string &cfgName, bool full,
         }
     }
     canvas.EndDoc();
+}
+
+int ValueSet::Print(PrintCanvas &canvas, const std::string &cfgName, bool full,
+                    const ProgressFn &progress, int model, std::time_t when) const
+{
+    const Symtab &dict = Dictionary();
+    const bool family740 = Is740Family(model);
+    std::vector<std::string> lines;
+    for (TQX *t : ListForModel(model)) {
+        const std::string &n = t->VarName();
+        if (!full && !(family740 ? dict.Listed740(n) : dict.Listed730(n)))
+            continue;
+        char num[16];
+        std::snprintf(num, sizeof num, "%3d", static_cast<int>(lines.size() + 1));
+        lines.push_back(std::string(num) + "   " + n + " = " + ListingValueText(n, Get(n)) + " " + UnitText(n, this));
+    }
+    PrintListingPages(canvas, cfgName, lines, progress, when);
     return 1;
 }
 

@@ -33,6 +33,8 @@ std::string VarStatusText(int code, const std::string &varName)
     return StatusText(code);
 }
 
+bool IsLineFailure(int code) { return code == 3 || code == 4 || code == 5 || code == 6; }
+
 std::string ConnectionStatusText(int status, const double values[4], int validMask)
 {
     if (status != 0)

@@ -5,17 +5,9 @@
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/Symtab.h"
 
-namespace tools700 {
+#include <algorithm>
 
-namespace {
-// The statuses that say the line failed, not the drive: after one of them at the end of a
-// download the drive may be left without its regenerated tables, so the download has failed.
-bool IsLinkFailure(int status)
-{
-    return status == NO_PORT || status == NO_RESPONSE || status == PORT_MUTEX_NOT_AVAILABLE ||
-           status == COMM_ERROR;
-}
-} // namespace
+namespace tools700 {
 
 bool Cfg::Upload(Messages &messages, const ProgressFn &progress)
 {
@@ -42,7 +34,21 @@ bool Cfg::Upload(Messages &messages, const ProgressFn &progress)
     return true;
 }
 
-bool ValueSet::Download(Messages &messages, const ProgressFn &progress) const
+const std::array<const char *, 7> kVariablesWrittenFirst = {"CommSrc", "RemoteFB", "BlkType", "EncMode",
+                                                             "EncInF0", "ARZ0",     "ARZ1"};
+
+namespace {
+// Whether a download restricted to `only` writes the variable (every variable without one).
+bool Selected(const std::vector<std::string> *only, const std::string &name)
+{
+    if (!only)
+        return true;
+    return std::any_of(only->begin(), only->end(),
+                       [&](const std::string &n) { return CompareNames(n, name) == 0; });
+}
+} // namespace
+
+bool ValueSet::Download(Messages &messages, const ProgressFn &progress, const std::vector<std::string> *only) const
 {
     double model = 0;
     if (line::GetVar700("Model", &model) != 0) {
@@ -56,20 +62,23 @@ bool ValueSet::Download(Messages &messages, const ProgressFn &progress) const
     if (line::PutVar700("Enable", 0) != 0)
         return false;
 
-    // The variables whose values other variables' bounds depend on go first.
-    static const char *const kFirst[] = {"CommSrc", "RemoteFB", "BlkType", "EncMode",
-                                         "EncInF0", "ARZ0",     "ARZ1"};
-    // Their refusals are ignored (a value may only become valid once others are written),
-    // a failed line is not.
-    for (const char *name : kFirst)
-        if (IsLinkFailure(line::PutVar700(name, Get(name))))
+    // The variables whose values other variables' bounds depend on go first. Their refusals are
+    // ignored (a value may only become valid once others are written), a failed line is not.
+    for (const char *name : kVariablesWrittenFirst)
+        if (Selected(only, name) && IsLineFailure(line::PutVar700(name, Get(name))))
             return false;
 
     const std::vector<TQX *> &list = ListForModel(TruncToInt(model));
-    const size_t n = list.size();
+    // The whole download reports i / N for the list's N names, Model included (so it ends at
+    // (N - 1) / N); a restricted one counts only what it writes and ends at 1.
+    size_t n = list.size();
+    if (only)
+        n = static_cast<size_t>(std::count_if(list.begin(), list.end(), [&](TQX *t) {
+            return !t->Matches("Model") && Selected(only, t->VarName());
+        }));
     size_t i = 0;
     for (TQX *t : list) {
-        if (t->Matches("Model"))
+        if (t->Matches("Model") || !Selected(only, t->VarName()))
             continue;
         const int status = line::PutVar700(t->VarName().c_str(), t->Val());
         if (status != 0) {
@@ -86,11 +95,11 @@ bool ValueSet::Download(Messages &messages, const ProgressFn &progress) const
     // download: the drive may be left disabled and without regenerated tables. The command
     // reports every failure alike, so a failed TableGen is told apart by asking the drive once.
     const int tableGen = line::ExeCmd700("TableGen");
-    if (IsLinkFailure(line::PutVar700("Enable", 1)))
+    if (IsLineFailure(line::PutVar700("Enable", 1)))
         return false;
     if (tableGen != 0) {
         double again = 0;
-        if (IsLinkFailure(line::GetVar700("Model", &again)))
+        if (IsLineFailure(line::GetVar700("Model", &again)))
             return false;
     }
     return true;

@@ -117,6 +117,9 @@ void Tvardlg::BuildControls()
         cmbName[i]->installEventFilter(this);
         NameControl(cmbName[i], QStringLiteral("Variable %1").arg(i + 1));
         connect(cmbName[i], &QComboBox::activated, this, [this, i](int) { RefreshRow(i); });
+        // A typed name refreshes its row as it changes (the poll reads it at once), as Enter and
+        // leaving the box do.
+        connect(cmbName[i]->lineEdit(), &QLineEdit::textEdited, this, [this, i] { RefreshRow(i); });
 
         edtShowNum[i] = new QLineEdit(GroupBox1);
         edtShowNum[i]->setObjectName(QStringLiteral("edtShowNum") + digit);
@@ -341,9 +344,16 @@ void Tvardlg::FormHide()
     EndCommand();
     commandRunning_ = false;
     btnResetFault->setEnabled(true);
+    // A row whose list does not hold its choice (a typed name that is no entry, or no list at all
+    // while the drive's model is unknown) keeps what was stored for it, so the user's choice
+    // comes back with the next drive; a row with nothing stored yet gets -1, so the rows after it
+    // are still read.
     if (const auto store = OpenSettings())
-        for (int i = 0; i < online::kRows; ++i)
-            WriteInt(*store, VariableKey(i), cmbName[i]->currentIndex());
+        for (int i = 0; i < online::kRows; ++i) {
+            const int index = cmbName[i]->currentIndex();
+            if (index >= 0 || !ReadInt(*store, VariableKey(i)))
+                WriteInt(*store, VariableKey(i), index);
+        }
 }
 
 void Tvardlg::FormActivate()
@@ -384,8 +394,12 @@ void Tvardlg::RefreshRow(int row)
             r.valueText = model_.RowAt(row).valueText;
             return r;
         },
-        [this, row](const Refreshed &r) {
+        [this, row, name = cmbName[row]->currentText().toStdString()](const Refreshed &r) {
             --refreshes_;
+            // The user typed on meanwhile: the refresh of the newer name follows; this one would
+            // put an older text back into the box.
+            if (CompareNames(cmbName[row]->currentText().toStdString(), name) != 0)
+                return;
             valueText_[static_cast<std::size_t>(row)] = r.valueText;
             ApplyRow(row, r.view);
         });
@@ -396,6 +410,8 @@ void Tvardlg::ApplyRow(int row, const online::RowView &view)
     QComboBox *box = cmbName[row];
     {
         const QSignalBlocker block(box);
+        // While the user types, the caret stays where it was (the text changes in letter case only).
+        const int caret = box->lineEdit() ? box->lineEdit()->cursorPosition() : 0;
         if (view.entryIndex >= 0 && view.entryIndex < box->count()) {
             box->setCurrentIndex(view.entryIndex);
         } else {
@@ -403,8 +419,11 @@ void Tvardlg::ApplyRow(int row, const online::RowView &view)
             box->setCurrentIndex(-1);
             box->setEditText(Q(view.nameText));
         }
-        if (box->lineEdit())
+        if (box->lineEdit()) {
             box->lineEdit()->deselect();
+            if (box->lineEdit()->hasFocus())
+                box->lineEdit()->setCursorPosition(caret);
+        }
     }
     lblShow[row]->setText(Q(view.helpText));
     btnChange[row]->setEnabled(view.changeEnabled);

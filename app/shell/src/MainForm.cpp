@@ -37,7 +37,9 @@
 #include <QResizeEvent>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QVBoxLayout>
 
 namespace tools700 {
@@ -144,6 +146,7 @@ void TMainForm::ApplyAvailability()
         {bbtnEditOnline, mnuEditOnline, session_.Available(Window::OnlineDrive), WindowTitle(Window::OnlineDrive), true},
         {bbtnScope, mnuScope, session_.Available(Window::Oscilloscope), WindowTitle(Window::Oscilloscope), true},
         {bbtnTrouble, mnuTrouble, session_.Available(Window::Diagnostics), WindowTitle(Window::Diagnostics), true},
+        {nullptr, mnuCompareFile, session_.ComparerAvailable(), "the Compare window", true},
         {nullptr, mnuEditMotor, session_.Available(Window::MotorDatabase), WindowTitle(Window::MotorDatabase), true},
         {nullptr, mnuUpdateFW, session_.Available(Window::FirmwareUpgrade), WindowTitle(Window::FirmwareUpgrade),
          firmwareAllowed_},
@@ -279,6 +282,8 @@ void TMainForm::BuildMenus()
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuNew = entry(mnuEdit, "mnuNew", "New Configuration", &TMainForm::NewConfiguration);
     mnuEditFile = entry(mnuEdit, "mnuEditFile", "Edit File", &TMainForm::EditFile);
+    mnuCompareFile = entry(mnuEdit, "mnuCompareFile", "Compare File with Drive", &TMainForm::CompareFile);
+    mnuCompareFile->setText(QStringLiteral("Compare File with Drive\u2026"));
 
     mnuUtilities = menuBar()->addMenu(QStringLiteral("&Utilities"));
     mnuUtilities->setObjectName(QStringLiteral("mnuUtilities"));
@@ -511,6 +516,13 @@ void TMainForm::EditFile()
         session_.EditConfiguration(2, *cfg, file);
 }
 
+void TMainForm::CompareFile()
+{
+    std::string file;
+    if (openCfgDlg_ && openCfgDlg_->Execute(file))
+        session_.CompareWithDrive(nullptr, file);
+}
+
 void TMainForm::EditOnline()
 {
     CheckConnection([this] { session_.Open(Window::OnlineDrive); });
@@ -626,7 +638,10 @@ void TMainForm::FormActivate()
                           if (closing_)
                               return;
                           session_.DriveModel = model;
-                          StatusMonitor->StartPolling();
+                          // A window that paused the polling for an exchange still under way
+                          // keeps it paused; its resume turns it on.
+                          if (!session_.StatusPollingPaused())
+                              StatusMonitor->StartPolling();
                           StatusMonitor->Resume();
                       });
 }
@@ -644,21 +659,49 @@ void TMainForm::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         RunAction([this] { FormActivate(); });
+    if (event->type() == QEvent::WindowStateChange)
+        KeepMaximisedSize();
 }
 
 void TMainForm::ShowMaximizedFixed()
 {
     sizeFixed_ = true;
+    // Maximised already: no maximise button. Until a window manager maximises the window, its
+    // size is the screen's work area; without one, nothing else would make it that large.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    if (const QScreen *s = screen())
+        setGeometry(s->availableGeometry());
     showMaximized();
+    if (QWindow *window = windowHandle()) {
+        window->installEventFilter(this);
+        exposed_ = window->isExposed();
+    }
+    KeepMaximisedSize();
+}
+
+void TMainForm::KeepMaximisedSize()
+{
+    // Not resizable: while maximised and on screen, the window keeps the size the window system
+    // gave it (which may take more than one step to arrive), its minimum and maximum both that
+    // size.
+    if (sizeFixed_ && exposed_ && (windowState() & Qt::WindowMaximized) &&
+        (minimumSize() != size() || maximumSize() != size()))
+        setFixedSize(size());
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed() && !exposed_) {
+        exposed_ = true;
+        KeepMaximisedSize();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainForm::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    // Not resizable: while maximised, the window keeps the size the window system gave it (which
-    // may take more than one step to arrive).
-    if (sizeFixed_ && (windowState() & Qt::WindowMaximized) && minimumSize() != event->size())
-        setFixedSize(event->size());
+    KeepMaximisedSize();
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

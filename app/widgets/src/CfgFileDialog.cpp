@@ -8,18 +8,21 @@ namespace tools700 {
 
 namespace {
 
-class QtCfgFileDialog : public FileDialog {
+class QtFileDialog : public FileDialog {
 public:
-    QtCfgFileDialog(bool save, std::string title, std::string folder, QWidget *parent)
-        : save_(save), title_(std::move(title)), folder_(std::move(folder)), parent_(parent) {}
+    QtFileDialog(bool save, std::string title, std::string folder, QString filter, QString suffix, QString name,
+                 QWidget *parent)
+        : save_(save), title_(std::move(title)), folder_(std::move(folder)), filter_(std::move(filter)),
+          suffix_(std::move(suffix)), name_(std::move(name)), parent_(parent)
+    {
+    }
 
     bool Execute(std::string &fileName) override
     {
         for (;;) {
-            QFileDialog dlg(parent_, QString::fromStdString(title_), QString::fromStdString(folder_),
-                            QStringLiteral("Configuration Files (*.cfg)"));
-            dlg.setObjectName(save_ ? QStringLiteral("SaveCfgDlg") : QStringLiteral("OpenCfgDlg"));
-            dlg.setDefaultSuffix(QStringLiteral("cfg"));
+            QFileDialog dlg(parent_, QString::fromStdString(title_), QString::fromStdString(folder_), filter_);
+            dlg.setObjectName(name_);
+            dlg.setDefaultSuffix(suffix_);
             dlg.setAcceptMode(save_ ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
             dlg.setFileMode(save_ ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
             if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
@@ -40,6 +43,7 @@ private:
     bool save_;
     std::string title_;
     std::string folder_;
+    QString filter_, suffix_, name_;
     QWidget *parent_;
 };
 
@@ -48,7 +52,15 @@ private:
 std::unique_ptr<FileDialog> MakeCfgFileDialog(bool save, const std::string &title, const std::string &folder,
                                              QWidget *parent)
 {
-    return std::make_unique<QtCfgFileDialog>(save, title, folder, parent);
+    return std::make_unique<QtFileDialog>(save, title, folder, QStringLiteral("Configuration Files (*.cfg)"),
+                                          QStringLiteral("cfg"),
+                                          save ? QStringLiteral("SaveCfgDlg") : QStringLiteral("OpenCfgDlg"), parent);
+}
+
+std::unique_ptr<FileDialog> MakePdfFileDialog(const std::string &title, const std::string &folder, QWidget *parent)
+{
+    return std::make_unique<QtFileDialog>(true, title, folder, QStringLiteral("PDF Files (*.pdf)"),
+                                          QStringLiteral("pdf"), QStringLiteral("SavePdfDlg"), parent);
 }
 
 } // namespace tools700

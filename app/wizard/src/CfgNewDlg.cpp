@@ -462,6 +462,9 @@ void TCfgNewDlg::DefaultsQuestion(bool motorChange)
             core_.UseDefaultIo(drive);
         StartConfiguration(own, kNoNameYet, core_.IoMap, session_.InertiaRatio, core_.SelectedMode, drive, motor);
     } else if (core_.WorkingCfg) {
+        // What the user typed goes into the configuration first, so that showing the motor's
+        // values again brings back nothing older than the controls held.
+        StoreAll(*core_.WorkingCfg);
         UpdateForMotor(*core_.WorkingCfg, motor, drive, core_.SelectedMode);
         InitAll(*core_.WorkingCfg);
         StoreAll(*core_.WorkingCfg);
@@ -519,8 +522,13 @@ void TCfgNewDlg::btnNextClick()
         Close();
         return;
     }
+    // Values taken from the drive in the Compare window: the controls show them, and while they
+    // are in no file the baseline stays, so that leaving asks before they are lost.
+    if (saveForm_.ValuesTaken())
+        InitAll(*core_.WorkingCfg);
     show();
-    core_.TakeBaseline(*core_.WorkingCfg);
+    if (!(saveForm_.ValuesTaken() && saveForm_.Unsaved()))
+        core_.TakeBaseline(*core_.WorkingCfg);
 }
 
 void TCfgNewDlg::btnBackClick()

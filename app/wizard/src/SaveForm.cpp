@@ -46,6 +46,10 @@ TSaveForm::TSaveForm(Session &session, Messages &messages, TPrintCfgDialog &prin
     btnDownload = button("btnDownload", "Download To &Drive");
     lblDoneDownload = label("lblDoneDownload", "Done!");
     lblSavedToNV = label("lblSavedToNV", "(saved to NV ram)");
+    btnCompare = button("btnCompare", "Co&mpare with Drive");
+    btnCompare->setText(QStringLiteral("Co&mpare with Drive\u2026"));
+    btnCompare->setToolTip(QStringLiteral("Shows where this configuration and the drive differ, and sends or takes "
+                                          "only the values you tick"));
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setRange(0, 100);
@@ -63,6 +67,7 @@ TSaveForm::TSaveForm(Session &session, Messages &messages, TPrintCfgDialog &prin
     grid->addWidget(btnDownload, 1, 0);
     grid->addWidget(lblDoneDownload, 1, 1);
     grid->addWidget(lblSavedToNV, 1, 2);
+    grid->addWidget(btnCompare, 1, 3);
     grid->addWidget(ProgressBar1, 2, 0, 1, 3);
     grid->setColumnMinimumWidth(1, 60);
     grid->setColumnMinimumWidth(2, 140);
@@ -85,6 +90,7 @@ TSaveForm::TSaveForm(Session &session, Messages &messages, TPrintCfgDialog &prin
 
     connect(btnSave, &QPushButton::clicked, this, [this] { btnSaveClick(); });
     connect(btnDownload, &QPushButton::clicked, this, [this] { btnDownloadClick(); });
+    connect(btnCompare, &QPushButton::clicked, this, [this] { btnCompareClick(); });
     connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(); });
     connect(btnHelp, &QPushButton::clicked, this, [this] { btnHelpClick(); });
     connect(btnBack, &QPushButton::clicked, this, [this] { btnBackClick(); });
@@ -145,6 +151,7 @@ void TSaveForm::FormActivate()
     // A box of a running download gives the window back; the button waits for the download.
     if (!downloading_)
         btnDownload->setEnabled(workflow_.DownloadAllowed());
+    btnCompare->setEnabled(workflow_.CompareAvailable());
 }
 
 void TSaveForm::btnSaveClick()
@@ -204,6 +211,8 @@ void TSaveForm::done(int result)
     DownloadEnded();
     QDialog::done(result);
 }
+
+void TSaveForm::btnCompareClick() { workflow_.Compare(); }
 
 void TSaveForm::btnPrintClick()
 {

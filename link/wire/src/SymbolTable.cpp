@@ -7,8 +7,9 @@ namespace tools700::wire {
 
 namespace {
 
+// Generated from the drive's variable table (link/data/variables.csv) at build time.
 const WireSymbol kTable[kWireSymbolCount] = {
-#include "SymbolTableData.inc"
+#include "WireSymbols.inc"
 };
 
 static_assert(sizeof kTable / sizeof kTable[0] == kWireSymbolCount);

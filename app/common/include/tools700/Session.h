@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <mutex>
 #include <string>
 
 namespace tools700 {
@@ -42,6 +43,10 @@ public:
     // the configuration (owned by the caller) and the name the editor shows as its caption.
     using ConfigurationEditor = std::function<void(int entryMode, Cfg &cfg, const std::string &name)>;
     using Opener = std::function<void()>;
+    // Opens the Compare window on the configuration being edited (`cfg`, shown as `name`; Take
+    // from Drive changes it), or, with `cfg` null, on the configuration file `name`. Returns the
+    // number of values taken from the drive into `cfg` and not saved since.
+    using Comparer = std::function<int(Cfg *cfg, const std::string &name)>;
 
     // The "-inhouse" option: more motors and variables are offered.
     bool InHouse = false;
@@ -63,9 +68,14 @@ public:
     FileDialog *SaveCfgDlg = nullptr;
 
     // The connection monitor's polling, lent by the main window (nothing happens without one).
-    void SetStatusPolling(std::function<void(bool on)> polling) { polling_ = std::move(polling); }
+    // Pauses nest: a workflow that pauses the polling inside another's pause (a download started
+    // from a window that paused it) does not turn it back on at its end; the polling resumes when
+    // every pause has been resumed. Any thread may pause and resume.
+    void SetStatusPolling(std::function<void(bool on)> polling);
     void SuspendStatusPolling();
     void ResumeStatusPolling();
+    // A pause is held: the main window does not turn the polling on when it becomes active.
+    bool StatusPollingPaused() const;
 
     // How Open() reaches the windows' thread when a worker calls it (a download's retry opens the
     // port dialog): `runner` runs the call there and waits for it, and runs it at once on that
@@ -84,13 +94,21 @@ public:
     // False when no editor is registered.
     bool EditConfiguration(int entryMode, Cfg &cfg, const std::string &name) const;
 
+    void RegisterComparer(Comparer comparer);
+    bool ComparerAvailable() const { return static_cast<bool>(comparer_); }
+    // The Comparer's result; -1 when no Compare window is registered.
+    int CompareWithDrive(Cfg *cfg, const std::string &name) const;
+
     // Told after every registration (the main window enables the entries that became available).
     void SetRegistrationListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
 private:
     std::array<Opener, static_cast<std::size_t>(Window::Count)> openers_;
     ConfigurationEditor editor_;
+    Comparer comparer_;
     std::function<void(bool)> polling_;
+    mutable std::mutex pollingMutex_;
+    int pauses_ = 0;
     std::function<void()> listener_;
     ThreadRunner runner_;
 };

@@ -33,6 +33,8 @@ std::uint32_t FWFuns::LoadImage(const std::string &name)
         if (image.size() > static_cast<std::size_t>(kMaxFileBytes))
             throw Error(kFileTooLarge + name);
     }
+    if (image.empty())
+        throw Error(kFileEmpty + name);
     for (int i = 0; i < 4; ++i)
         image.push_back(static_cast<std::uint16_t>((sum >> (8 * i)) & 0xFF));
 

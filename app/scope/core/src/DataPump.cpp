@@ -107,12 +107,12 @@ void DataPump::SetSingleSweep(bool on)
     Wake();
 }
 
-void DataPump::Arm()
+int DataPump::Arm()
 {
     if (State() != SweepState::Waiting)
-        return;
+        return 0;
     sweepDone_ = true;
-    ArmNow();
+    return ArmNow();
 }
 
 void DataPump::RequestArm()
@@ -127,7 +127,7 @@ void DataPump::RequestArm()
     changed_.notify_all();
 }
 
-void DataPump::ArmNow()
+int DataPump::ArmNow()
 {
     // The arm request has buffers of its own: the thread's hold a frame that may be being drawn.
     double ch1[kPoints];
@@ -143,6 +143,7 @@ void DataPump::ArmNow()
     sweepDone_ = false;
     sweepState_ = static_cast<std::uint8_t>(SweepState::Acquiring);
     Wake();
+    return status;
 }
 
 bool DataPump::FetchAndHandOver(bool &full)

@@ -208,6 +208,20 @@ void TuningWizard::ShowKvpBandwidth()
     }
 }
 
+void TuningWizard::SetKvp(double kvp)
+{
+    Kvp = kvp;
+    ShowKvpBandwidth();
+}
+
+void TuningWizard::SetBandwidth(double bw)
+{
+    BW = bw;
+    view_.bandwidthReader = Text(BW, 1);
+    Kvp = KvpFromBandwidth(BW, Ke, Inertia, JR);
+    view_.edit[kFieldKvp] = KvpText(Kvp, DecimalPoint);
+}
+
 void TuningWizard::KeyPress(EditField field) { PendingEdit = kEditRanges[field].pendingEdit; }
 
 void TuningWizard::SliderChanged(double value)
@@ -248,9 +262,8 @@ void TuningWizard::Take(EditField field, double v)
         break;
     }
     case kFieldKvp:
-        Kvp = v;
         view_.applyEnabled = true;
-        ShowKvpBandwidth();
+        SetKvp(v);
         break;
     default:
         (field == kFieldKvi ? Kvi : field == kFieldARF0 ? ARF0 : ARF1) = v;
@@ -289,14 +302,10 @@ void TuningWizard::Evaluate(const EditTexts &texts)
         break;
     }
     case kEditSlider:
-        BW = view_.sliderValue;
-        view_.bandwidthReader = Text(BW, 1);
-        Kvp = KvpFromBandwidth(BW, Ke, Inertia, JR);
-        view_.edit[kFieldKvp] = KvpText(Kvp, DecimalPoint);
+        SetBandwidth(view_.sliderValue);
         break;
     case kFirstOnline:
-        Kvp = NumberOf(texts[kFieldKvp], DecimalPoint);
-        ShowKvpBandwidth();
+        SetKvp(NumberOf(texts[kFieldKvp], DecimalPoint));
         break;
     default:
         break;

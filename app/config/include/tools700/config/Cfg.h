@@ -4,6 +4,10 @@
 
 #include "tools700/config/ValueSet.h"
 
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace tools700 {
 
 class Cfg : public ValueSet {
@@ -28,6 +32,10 @@ public:
     using ValueSet::SaveAs;
     int SaveAs() override; // model 0
     int Load(const std::string &fileName) override;
+    // As Load, and `namesRead` receives the name of every data line this configuration indexes,
+    // in the dictionary's spelling and the file's order (what the file holds, as against the
+    // defaults of the names it lacks).
+    int Load(const std::string &fileName, std::vector<std::string> *namesRead);
     using ValueSet::LoadFrom;
     bool LoadFrom() override;
 
@@ -40,5 +48,14 @@ private:
     void Build();
     bool indexes740 = false;
 };
+
+// A configuration file read into a Cfg of the family its Model names: first as a 730-family
+// configuration, again as a 740-family one when the model says so.
+struct CfgFromFile {
+    std::unique_ptr<Cfg> cfg;
+    int result = 0;                 // Load's result: 2 when data lines were read, 0 when none
+    std::vector<std::string> names; // the names the file holds (Load's namesRead)
+};
+CfgFromFile LoadCfgOfItsFamily(const std::string &fileName);
 
 } // namespace tools700

@@ -22,6 +22,8 @@ public:
 } // namespace tools700
 
 #include <ctime>
+#include <functional>
+#include <vector>
 
 namespace tools700 {
 
@@ -29,5 +31,12 @@ namespace tools700 {
 std::string LocalDateTimeText(std::time_t when);
 // A value as the listing shows it: its enumeration text, an integer, or "#0.00000".
 std::string ListingValueText(const std::string &name, double value);
+
+// The listing's page layout, for any list of body lines: a print job titled `name` + " (700Tools)";
+// on every page the header (`name`, the date and time `when`, "Page " and the number) at the top
+// and the body from the second line on, as many lines as the page holds; `progress` before each
+// line with the fraction printed.
+void PrintListingPages(PrintCanvas &canvas, const std::string &name, const std::vector<std::string> &lines,
+                       const std::function<void(double)> &progress, std::time_t when);
 
 } // namespace tools700

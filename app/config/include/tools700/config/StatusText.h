@@ -9,6 +9,9 @@ namespace tools700 {
 std::string StatusText(int code);
 // As StatusText, except that 66 names the variable's bounds: "Bounds error : min = ..., max = ...".
 std::string VarStatusText(int code, const std::string &varName);
+// True for the statuses that say the line failed, not the drive (no port, no response, the port's
+// lock not available, a communication error): asking again at once is unlikely to help.
+bool IsLineFailure(int code);
 
 // The connection monitor's line for one poll of AxisAddr, DriveStatus, FaultCode and ExtFault:
 // "No connection" after a failed poll, "CommError?" when not every value arrived, otherwise

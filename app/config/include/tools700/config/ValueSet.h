@@ -9,6 +9,7 @@
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/ValueLookup.h"
 
+#include <array>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -17,6 +18,10 @@
 namespace tools700 {
 
 class PrintCanvas;
+
+// The variables Download writes before all others, in its order: the bounds of other variables
+// depend on their values. They are written again in their places.
+extern const std::array<const char *, 7> kVariablesWrittenFirst;
 
 // Receives the progress of a long operation as a fraction 0..1; may be empty.
 using ProgressFn = std::function<void(double)>;
@@ -76,9 +81,12 @@ public:
     int Print(PrintCanvas &canvas, const std::string &cfgName, bool full, const ProgressFn &progress,
               int model, std::time_t when = std::time(nullptr)) const;
 
-    // Writes the values into the drive at the current axis (see Download.cpp); true when the
-    // transfer ran to its end. Questions and messages go through `messages`.
-    bool Download(Messages &messages, const ProgressFn &progress = {}) const;
+    // Writes the values into the drive at the current axis (see Transfer.cpp); true when the
+    // transfer ran to its end. Questions and messages go through `messages`. With `only`, just
+    // the named variables (any letter case) are written, in the same order and with the same
+    // questions, and the transfer still ends with TableGen and Enable.
+    bool Download(Messages &messages, const ProgressFn &progress = {},
+                  const std::vector<std::string> *only = nullptr) const;
 
 protected:
     void Reindex(const std::vector<TQX *> &list);

@@ -58,7 +58,8 @@ public:
     // How the Exit menu entry ends the program (default: quit the event loop with code 0).
     void SetExitFunction(std::function<void(int)> exitFn) { exit_ = std::move(exitFn); }
 
-    // Shows the window maximised; from then on it keeps that size.
+    // Shows the window maximised; from then on it keeps that size, with minimum = maximum so that
+    // a window manager offers no resize.
     void ShowMaximizedFixed();
 
     // Operations of the main window. The drive is asked on the window's drive worker: what
@@ -76,6 +77,8 @@ public:
     // Workflows (buttons and menu entries).
     void Upload();
     void EditFile();
+    // "Compare File with Drive…": asks for a configuration file and opens the Compare window on it.
+    void CompareFile();
     void EditOnline();
     void Oscilloscope();
     void Diagnostics();
@@ -114,7 +117,7 @@ public:
     QLabel *stbPanel[3] = {nullptr, nullptr, nullptr};
     QMenu *mnuComm = nullptr, *mnuEdit = nullptr, *mnuUtilities = nullptr, *mnuHelp = nullptr;
     QAction *mnuPort = nullptr, *mnuUpload = nullptr, *mnuEditOnline = nullptr, *mnuExit = nullptr;
-    QAction *mnuNew = nullptr, *mnuEditFile = nullptr;
+    QAction *mnuNew = nullptr, *mnuEditFile = nullptr, *mnuCompareFile = nullptr;
     QAction *mnuEditMotor = nullptr, *mnuUpdateFW = nullptr, *mnuTuningWizard = nullptr, *mnuScope = nullptr,
             *mnuTrouble = nullptr;
     QAction *mnuContents = nullptr, *mnuTopicSearch = nullptr, *mnuAbout = nullptr;
@@ -131,6 +134,7 @@ protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildControls();
@@ -155,6 +159,8 @@ private:
     bool firmwareAllowed_ = false;
     bool tuningAllowed_ = true;
     bool sizeFixed_ = false;
+    bool exposed_ = false; // on screen: the window system has had its say on the maximised size
+    void KeepMaximisedSize();
     std::unique_ptr<FileDialog> openCfgDlg_;
     std::unique_ptr<FileDialog> saveCfgDlg_;
     bool statusErrorShown_ = false;

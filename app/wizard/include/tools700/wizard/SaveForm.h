@@ -37,19 +37,24 @@ public:
     void Begin(ValueSet &cfg, const std::string &caption, bool modified, std::function<void()> activated = {});
     bool FinishedWith() const { return finishResult_; }
     const SaveWorkflow &Workflow() const { return workflow_; }
+    // Values were taken from the drive into the configuration during the last visit.
+    bool ValuesTaken() const { return workflow_.ValuesTaken(); }
+    // The configuration holds changes that are in no file.
+    bool Unsaved() const { return workflow_.Unsaved(); }
 
     // Handlers.
     void FormActivate();
     void btnSaveClick();
     void btnDownloadClick();
+    void btnCompareClick();
     void btnPrintClick();
     void btnHelpClick();
     void btnBackClick();
     void btnFinishClick();
 
     QLabel *Label2 = nullptr, *Label3 = nullptr, *Label1 = nullptr;
-    QPushButton *btnSave = nullptr, *btnDownload = nullptr, *btnPrint = nullptr, *btnHelp = nullptr,
-                *btnBack = nullptr, *btnFinish = nullptr;
+    QPushButton *btnSave = nullptr, *btnDownload = nullptr, *btnCompare = nullptr, *btnPrint = nullptr,
+                *btnHelp = nullptr, *btnBack = nullptr, *btnFinish = nullptr;
     QLabel *lblDoneSave = nullptr, *lblDoneDownload = nullptr, *lblSavedToNV = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
 

@@ -27,6 +27,8 @@ inline constexpr std::uint16_t kSegmentFault = 0x01;
 inline constexpr const char *kCantOpenFile = "Can't open file ";
 inline constexpr const char *kErrorReadingFile = "Error reading file ";
 inline constexpr const char *kFileTooLarge = "The file is too large ";
+// An empty file holds no program: sending it would erase the drive's firmware for nothing.
+inline constexpr const char *kFileEmpty = "The file is empty ";
 
 // What one SendSegment did.
 struct SegmentReply {
@@ -47,8 +49,9 @@ public:
     std::uint16_t segmentWord = 1;     // the segment word sent with each segment
 
     // Reads the file into the image and returns the checksum. Raises "Can't open file ",
-    // "Error reading file " or "The file is too large " followed by the name. The file is read
-    // whole before the image changes: a failed load leaves the image held before as it was.
+    // "Error reading file ", "The file is too large " or "The file is empty " followed by the
+    // name. The file is read whole before the image changes: a failed load leaves the image held
+    // before as it was.
     std::uint32_t LoadImage(const std::string &name);
 
     // Sends the next segment (at most 64 words from the image position) with ExecLoadSegment.

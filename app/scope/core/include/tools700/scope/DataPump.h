@@ -53,8 +53,9 @@ public:
     // On: Waiting, with the last sweep counted as done. Off: Continuous.
     void SetSingleSweep(bool on);
     // Only while Waiting: asks the drive for a new sweep (on the calling thread) and fetches until
-    // it is complete.
-    void Arm();
+    // it is complete. The link status of the arm request (0 when nothing was asked), so a caller
+    // can tell a drive that refused the sweep from one that did not answer.
+    int Arm();
     // The same, with the request made by the pump's thread (a window's thread never waits for
     // the drive): the sweep counts as not done from now on.
     void RequestArm();
@@ -76,8 +77,8 @@ private:
     void Loop();
     // One fetch and its hand-off; false when the thread was told to end meanwhile.
     bool FetchAndHandOver(bool &full);
-    // The arm request and the switch to Acquiring.
-    void ArmNow();
+    // The arm request and the switch to Acquiring; the request's link status.
+    int ArmNow();
     void Wake();
 
     TScope &scope_;

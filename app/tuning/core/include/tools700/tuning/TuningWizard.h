@@ -162,6 +162,12 @@ public:
     // The delayed evaluation of PendingEdit with the edits as they stand now, then the indicator
     // panels. An out-of-range entry warns and ends; tools700::Error for a text that is no number.
     void Evaluate(const EditTexts &texts);
+    // A Kvp taken (typed, or given to `tools700-cli tune`): the bandwidth it gives, rounded to
+    // whole hertz while the slider can show it, with the read-out and the slider.
+    void SetKvp(double kvp);
+    // A bandwidth chosen (the slider, or given to `tools700-cli tune`): the Kvp it needs, with the
+    // read-out and the Kvp edit.
+    void SetBandwidth(double bw);
     // Undo All and Default; each leaves an evaluation due.
     void UndoAll(double inertiaRatio);
     void Default();

@@ -1,9 +1,10 @@
 // The save window's workflow, apart from its window: saving the configuration to a file,
-// downloading it into the connected drive with the communication retry question and the
-// enabled-drive refusal, the non-volatile save question, and the question before finishing
-// with changes that are in no file.
+// downloading it into the connected drive (DownloadToDrive: the communication retry question, the
+// enabled-drive refusal, the non-volatile save question), and the question before finishing with
+// changes that are in no file.
 #pragma once
 
+#include "tools700/config/DownloadToDrive.h"
 #include "tools700/config/ValueSet.h"
 
 #include <functional>
@@ -34,13 +35,19 @@ public:
     // "The file has not been saved properly" has been shown.
     bool Save(FileDialog &dialog);
 
-    struct DownloadResult {
-        bool downloaded = false;  // "Done!"
-        bool savedToNv = false;   // "(saved to NV ram)"
-    };
+    // downloaded: "Done!"; savedToNv: "(saved to NV ram)".
+    using DownloadResult = DownloadOutcome;
     // "Download To &Drive". `showProgress` is told when the progress bar appears (true) and goes
     // (false, also when the download ends early or with an error).
     DownloadResult Download(const ProgressFn &progress, const std::function<void(bool)> &showProgress = {});
+
+    // "Co&mpare with Drive...": the Compare window on the configuration, when the program has one.
+    // Values it takes from the drive change the configuration, which then holds changes that are
+    // in no file. Returns the number of values taken.
+    bool CompareAvailable() const;
+    int Compare();
+    // Values were taken from the drive during this visit (the editor's controls must show them).
+    bool ValuesTaken() const { return valuesTaken_; }
 
     // "&Finish >>": true when the window closes with the Finish result; with unsaved changes the
     // user is asked first, and Yes keeps the window open.
@@ -52,6 +59,7 @@ private:
     ValueSet *configuration_ = nullptr;
     std::string caption_;
     bool unsaved_ = false;
+    bool valuesTaken_ = false;
 };
 
 } // namespace tools700

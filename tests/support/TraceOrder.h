@@ -2,7 +2,7 @@
 // with the drive simulator's trace.
 #pragma once
 
-#include "SimProcess.h"
+#include "../config/SimProcess.h"
 #include "tools700/config/ValueSet.h"
 
 #include <string>
@@ -13,17 +13,38 @@ namespace wizardtest {
 
 using Request = std::pair<std::string, std::string>; // command (GET, PUT, EXE), name
 
-inline std::vector<Request> DownloadRequests(const std::vector<tools700::TQX *> &list)
+// The transfer's requests for the family list `list`; with `only`, a download restricted to
+// those names (the seven variables other bounds depend on go first all the same).
+inline std::vector<Request> DownloadRequests(const std::vector<tools700::TQX *> &list,
+                                             const std::vector<std::string> *only = nullptr)
 {
+    auto chosen = [&](const std::string &name) {
+        if (!only)
+            return true;
+        for (const std::string &n : *only)
+            if (testutil::SameName(n, name))
+                return true;
+        return false;
+    };
     std::vector<Request> want{{"GET", "Model"}, {"PUT", "Enable"}};
     for (const char *first : {"CommSrc", "RemoteFB", "BlkType", "EncMode", "EncInF0", "ARZ0", "ARZ1"})
-        want.emplace_back("PUT", first);
+        if (chosen(first))
+            want.emplace_back("PUT", first);
     for (tools700::TQX *t : list)
-        if (!t->Matches("Model"))
+        if (!t->Matches("Model") && chosen(t->VarName()))
             want.emplace_back("PUT", t->VarName());
     want.emplace_back("EXE", "TableGen");
     want.emplace_back("PUT", "Enable");
     return want;
+}
+
+// Every request of the trace as (command, name).
+inline std::vector<Request> TracedRequests(const std::vector<testutil::TraceLine> &trace)
+{
+    std::vector<Request> out;
+    for (const auto &t : trace)
+        out.emplace_back(t.command.substr(0, 3), t.name);
+    return out;
 }
 
 // The trace's requests from the first "GET Model" on, as (command, name).
