@@ -604,14 +604,31 @@ int main(int argc, char **argv)
         scope->show();
         bench.Settle(500);
         const std::uint64_t before = scope->Pump().Fetches();
+        ClearExchanges();
+        const double t0 = NowMs();
         QElapsedTimer t;
         t.start();
         bench.Settle(seconds * 1000);
         const double fps = static_cast<double>(scope->Pump().Fetches() - before) / (static_cast<double>(t.elapsed()) / 1000.0);
+        const double t1 = NowMs();
         scope->close();
         bench.Settle(300);
+        // The share of the time the line carried the scope's fetches: what the program adds between
+        // two fetches is the rest (the drive's own capture time is inside each exchange).
+        double busy = 0;
+        int fetches = 0;
+        {
+            const std::lock_guard<std::mutex> lock(g_exchangeMutex);
+            for (const Exchange &e : g_exchanges)
+                if (std::strcmp(e.kind, "ReadScopeData700") == 0 && e.endMs <= t1) {
+                    busy += e.endMs - e.startMs;
+                    ++fetches;
+                }
+        }
         const double wireFps = 1000.0 / (kByteMs * FrameBytes(207));
-        std::printf("scope: %.2f frames/s, wire-limited %.2f frames/s (%.1f %%)\n", fps, wireFps, 100 * fps / wireFps);
+        std::printf("scope: %.2f frames/s, wire-limited %.2f frames/s (%.1f %%); mean fetch %.0f ms, the fetches "
+                    "held the line %.1f %% of the time\n",
+                    fps, wireFps, 100 * fps / wireFps, fetches ? busy / fetches : 0.0, 100 * busy / (t1 - t0));
     }
     if (wanted("online")) {
         const bench::PacedSim sim("responsiveness_bench", {"--model", "733", "--axes", "1", "--pace"});

@@ -56,7 +56,9 @@ DownloadOutcome DownloadToDrive(Session &session, Messages &messages, const Valu
     DownloadOutcome result;
     if (options.only && options.only->empty())
         return result;
-    if (session.ControlSwitchShown && !session.SerialControl) {
+    const bool underSercos =
+        options.underSercos ? *options.underSercos : session.ControlSwitchShown && !session.SerialControl;
+    if (underSercos) {
         messages.Message(kSercosRefusal);
         return result;
     }

@@ -177,14 +177,19 @@ void TSaveForm::btnDownloadClick()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const ProgressFn progress =
         worker_->Progress([this](double fraction) { ProgressBar1->setValue(static_cast<int>(ProgressBar1->maximum() * fraction)); });
+    // What the session says of the drive is read here, on the window's thread.
+    const bool allowed = workflow_.DownloadAllowed();
     worker_->Run<SaveWorkflow::DownloadResult>(
-        [this, progress] {
-            return workflow_.Download(progress, [this](bool visible) {
-                worker_->Post([this, visible] {
-                    ProgressBar1->setValue(0);
-                    ProgressBar1->setVisible(visible);
-                });
-            });
+        [this, progress, allowed] {
+            return workflow_.Download(
+                progress,
+                [this](bool visible) {
+                    worker_->Post([this, visible] {
+                        ProgressBar1->setValue(0);
+                        ProgressBar1->setVisible(visible);
+                    });
+                },
+                allowed);
         },
         [this](const SaveWorkflow::DownloadResult &result) {
             if (result.downloaded)
