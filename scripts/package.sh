@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Builds the Debian package of 700Tools (build-package/package/700tools_<release>_<arch>.deb)
-# and checks it with lintian.
+# Builds the Debian packages of 700Tools in build-package/package/ and checks each with lintian:
+#   libcomm700-1, libmdb700-1      the two shared libraries
+#   libcomm700-dev, libmdb700-dev  their headers, .so links and pkg-config files
+#   700tools                       the programs, help pages, desktop entry and man pages
 #
 #   scripts/package.sh
 #
-# The package is built in its own folder (build-package) for the prefix /usr, with Debian's
-# hardening flags and optimisation (build type None: dpkg-buildflags decide), stripped; its
-# dependencies are found by dpkg-shlibdeps. Install it with
-#   sudo apt install ./build-package/package/700tools_*.deb
+# The build has its own folder (build-package) for the prefix /usr, with Debian's hardening flags
+# and optimisation (build type None: dpkg-buildflags decide); the files are stripped, the
+# dependencies found by dpkg-shlibdeps. Install with
+#   sudo apt install ./build-package/package/*.deb                       # everything
+#   sudo apt install ./build-package/package/lib{comm,mdb}700-*.deb     # the libraries alone
 # Environment: NO_SETUP=1 skips scripts/setup.sh; NO_LINTIAN=1 skips the check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,10 +33,13 @@ cmake -S . -B "$build" -G Ninja \
 cmake --build "$build" -j "${JOBS:-$(nproc)}"
 rm -f "$build"/package/*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
-deb=$(ls "$build"/package/*.deb)
-echo "package: $deb"
-dpkg-deb --field "$deb" Package Version Depends
+debs=("$build"/package/*.deb)
+for deb in "${debs[@]}"; do
+  echo "package: $deb"
+  dpkg-deb --field "$deb" Package Version Depends | sed 's/^/  /'
+done
 if [ "${NO_LINTIAN:-}" != 1 ]; then
-  # Errors fail the script; warnings and notes are printed.
-  lintian --fail-on error --info "$deb"
+  # Errors and warnings fail the script; notes are printed. An override in
+  # packaging/debian/lintian-overrides says why.
+  lintian --fail-on error,warning --info "${debs[@]}"
 fi

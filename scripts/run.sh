@@ -22,7 +22,7 @@ fi
 
 # A namespace of our own: the simulator channel and the locks of this run meet no other program.
 export COMM700_NAMESPACE="tools700-run-$$"
-export TOOLS700_SETTINGS="${TOOLS700_SETTINGS:-$PWD/$build/700Tools-simulator.ini}"
+export TOOLS700_SETTINGS="${TOOLS700_SETTINGS:-$(cd "$build" && pwd)/700Tools-simulator.ini}"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "run.sh: no display; Tools700 runs on Qt's offscreen platform (end it with Ctrl-C)" >&2
   export QT_QPA_PLATFORM=offscreen

@@ -14,8 +14,8 @@
 #   help2man                                 the man pages, made from each program's --help
 #   desktop-file-utils appstream             the installation test validates the desktop entry
 #                                            and the AppStream metainfo
-#   file lintian                             scripts/package.sh: CPack's dependency lookup, and
-#                                            the check of the .deb
+#   file lintian                             CPack's dependency lookup (scripts/package.sh and
+#                                            the installation test), the check of the packages
 set -euo pipefail
 
 packages=(

@@ -1,5 +1,8 @@
 #include "Startup.h"
 
+#include "SimulatedDrive.h"
+#include "TerminationSignals.h"
+
 #include "comm700.h"
 #include "mdb700.h"
 #include "tools700/Error.h"
@@ -10,6 +13,9 @@
 #include "tools700/widgets/Application.h"
 #include "tools700/shell/MainForm.h"
 #include "tools700/widgets/QtMessages.h"
+#include "tools700/widgets/Settings.h"
+#include "tools700/settings/SettingsFile.h"
+#include "tools700/ProgramFolders.h"
 #include "tools700/shell/Splash.h"
 #if TOOLS700_WITH_ONLINE
 #include "tools700/online/VarChange.h"
@@ -101,15 +107,21 @@ std::string LibraryVersionsText()
 
 std::string UsageText()
 {
-    return R"(Usage: Tools700 [-inhouse]
+    return R"(Usage: Tools700 [-inhouse] [--simulator [MODEL]]
 Sets up, watches and tunes SV7xx servo drives over an RS-232 line: configurations
 made with a wizard, uploaded, edited and downloaded; variables, I/O and faults
 watched live; an oscilloscope, a diagnostic checklist, the velocity loop's
 tuning, the motor database and firmware upgrades.
 
 Options:
-  -inhouse     in-house mode: more motors and variables are offered (alone on the
-               command line, in any letter case)
+  -inhouse     in-house mode: more motors and variables are offered (the only
+               option beside --simulator, in any letter case)
+  --simulator [MODEL]
+               try the program without a drive: starts the drive simulator
+               drivesim (model MODEL, default 733; e.g. 743 for a 740-family
+               drive) at axis 1 on a line of its own, connects to it, and ends
+               it when the program ends; settings are kept apart from those of
+               real drives (700Tools-simulator.ini beside the settings file)
   --help       this text
   --version    the release of the program and of its two libraries
 
@@ -290,10 +302,18 @@ void InstallUnattendedHooks(Program &program)
     });
 }
 
-int RunProgram(Application &app)
+namespace {
+
+// A simulated run talks to its own simulator: the simulator channel, whatever port a run before
+// chose in the port dialog.
+void UseSimulatorChannel()
 {
-    QStringList args = app.arguments();
-    const QString programFile = args.isEmpty() ? QString() : args.takeFirst();
+    std::unique_ptr<QSettings> store = OpenSettings();
+    WriteInt(*store, QString::fromLatin1(settings::kComportKey), 0);
+}
+
+int RunWindows(Application &app, const QStringList &args)
+{
     Program program;
     try {
         if (StartProgram(program, AppMessages(), QCoreApplication::applicationFilePath(), args) ==
@@ -303,7 +323,6 @@ int RunProgram(Application &app)
         ShowErrorBox(e.what());
         return 1;
     }
-    (void)programFile;
     InstallUnattendedHooks(program);
     if (qEnvironmentVariableIsEmpty("TOOLS700_SCREENSHOT"))
         program.mainForm->ShowMaximizedFixed();
@@ -313,6 +332,38 @@ int RunProgram(Application &app)
     if (program.splash->isVisible())
         program.splash->raise();
     return app.exec();
+}
+
+} // namespace
+
+int RunProgram(Application &app, const SimulatorOption &simulator)
+{
+    QStringList qargs = app.arguments();
+    if (!qargs.isEmpty())
+        qargs.removeFirst();
+    std::vector<std::string> rest;
+    for (const QString &a : qargs)
+        rest.push_back(a.toStdString());
+    TakeSimulatorOption(rest);
+    QStringList args;
+    for (const std::string &a : rest)
+        args << QString::fromStdString(a);
+    if (!simulator.wanted)
+        return RunWindows(app, args);
+
+    TerminationSignals termination;
+    SimulatedDrive drive;
+    const std::string why = drive.Start(SimulatorBesideProgram(ThisExecutable()), simulator.model);
+    if (!why.empty()) {
+        std::fprintf(stderr, "Tools700: %s\n", why.c_str());
+        ShowErrorBox("The simulated drive cannot be started: " + why);
+        return 1;
+    }
+    UseSimulatorChannel();
+    const int code = RunWindows(app, args);
+    drive.Stop();
+    termination.RaiseReceived();
+    return code;
 }
 
 } // namespace tools700

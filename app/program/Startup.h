@@ -83,8 +83,12 @@ std::optional<int> RunInformationOption(const std::vector<std::string> &args, st
 //                                 later (after two polls of the on-line window).
 void InstallUnattendedHooks(Program &program);
 
+struct SimulatorOption;
+
 // main(): start-up, then the event loop; an error during start-up is shown in the error box and
-// ends the program.
-int RunProgram(Application &app);
+// ends the program. With `simulator.wanted` (main has called EnterSimulatorEnvironment) the
+// drivesim beside the program plays the drive on the simulator channel, the program connects to
+// it, and it ends with the program.
+int RunProgram(Application &app, const SimulatorOption &simulator);
 
 } // namespace tools700

@@ -2,9 +2,9 @@
 
 #include "mdb700.h"
 #include "tools700/ProgramFolders.h"
+#include "tools700/names/Names.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -34,10 +34,7 @@ void LoadExtensions(const Context &ctx)
     std::error_code ec;
     std::vector<std::string> files;
     for (const auto &entry : fs::directory_iterator(dir, ec)) {
-        std::string ext = entry.path().extension().string();
-        for (char &c : ext)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (ext == ".MDE" && entry.is_regular_file())
+        if (names::Equal(entry.path().extension().string(), ".MDE") && entry.is_regular_file())
             files.push_back(entry.path().string());
     }
     std::sort(files.begin(), files.end());

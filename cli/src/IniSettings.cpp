@@ -1,15 +1,17 @@
 #include "IniSettings.h"
 
+#include "tools700/settings/SettingsFile.h"
+
 namespace tools700::cli {
 
 StoredLink ReadStoredLink(const IniSettings &settings)
 {
     StoredLink link;
-    auto port = settings.Int("SOFTWARE/Korvane/700/Comm/Comport");
+    auto port = settings.Int(tools700::settings::kComportKey);
     if (!port)
         return link;
     link.port = *port;
-    if (auto axis = settings.Int("SOFTWARE/Korvane/700/Comm/Axis"))
+    if (auto axis = settings.Int(tools700::settings::kAxisKey))
         link.axis = *axis;
     return link;
 }

@@ -4,13 +4,13 @@
 #include "Command.h"
 #include "DriveLink.h"
 #include "tools700/config/StatusText.h"
+#include "tools700/names/Names.h"
 #include "tools700/scope/DataPump.h"
 #include "tools700/scope/ScopeChart.h"
 #include "tools700/scope/TScope.h"
 
 #include <chrono>
 #include <cmath>
-#include <strings.h>
 
 namespace tools700::cli {
 
@@ -19,7 +19,7 @@ namespace {
 bool IsSignal(const std::string &name)
 {
     for (const scope::SignalRecord &s : scope::kSignalTable)
-        if (strcasecmp(s.name, name.c_str()) == 0)
+        if (names::Equal(s.name, name))
             return true;
     return false;
 }

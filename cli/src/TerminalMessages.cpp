@@ -1,5 +1,7 @@
 #include "TerminalMessages.h"
 
+#include "tools700/names/Names.h"
+
 #include <cctype>
 
 namespace tools700::cli {
@@ -13,12 +15,6 @@ const char *KindPrefix(BoxKind kind)
     }
 }
 
-std::string Lower(std::string s)
-{
-    for (char &c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 } // namespace
 
 TerminalMessages::TerminalMessages(FILE *in, FILE *out, bool interactive, Preset preset)
@@ -69,7 +65,7 @@ Answer TerminalMessages::Ask(const std::string &, unsigned buttons)
             std::fprintf(out_, "\n");
             return negative; // end of input: the safe answer
         }
-        std::string reply = Lower(buf);
+        std::string reply = names::Lower(buf);
         while (!reply.empty() && std::isspace(static_cast<unsigned char>(reply.back())))
             reply.pop_back();
         if (yesNo && (reply == "y" || reply == "yes"))

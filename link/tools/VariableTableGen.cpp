@@ -9,6 +9,7 @@
 // dictionary's entries (every column). A table that breaks a rule produces no output: every
 // broken rule is reported as "file:line: ..." and the program exits with status 1, which fails
 // the build. The tool knows nothing of either library's code but the wire header's constants.
+#include "tools700/names/Names.h"
 #include "tools700/wire/SymbolTable.h"
 
 #include <array>
@@ -27,6 +28,7 @@
 namespace {
 
 using namespace tools700::wire;
+namespace names = tools700::names;
 
 const std::vector<std::string> kColumns = {"name",     "kind",    "id",      "alias_of", "shown_as", "units",
                                            "topic",    "read_only", "cfg730", "cfg740",   "list730",  "list740",
@@ -119,13 +121,6 @@ std::optional<std::vector<std::string>> SplitCsv(std::string_view line)
     }
 }
 
-std::string Lower(std::string s)
-{
-    for (char &c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 bool ParseInt(const std::string &text, int &out)
 {
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
@@ -182,7 +177,7 @@ Row ReadRow(Checker &ck, int line, std::vector<std::string> cells)
         fail("id \"" + r.cells[cId] + "\" is outside the " + r.cells[cKind] + " ids 0.." +
              std::to_string(kIdCount[r.kind] - 1));
     const std::string &shown = r.cells[cShownAs];
-    if (!shown.empty() && (shown == name || Lower(shown) != Lower(name)))
+    if (!shown.empty() && (shown == name || !names::Equal(shown, name)))
         fail("shown_as \"" + shown + "\" must differ from the name in letter case only");
 
     int filled = 0;
@@ -230,19 +225,18 @@ Row ReadRow(Checker &ck, int line, std::vector<std::string> cells)
 // The rules between rows: order, aliases, every id used, counts.
 void CheckTable(Checker &ck, const std::vector<Row> &rows, int lastLine)
 {
-    std::map<std::string, const Row *> byName;                 // lower-cased
-    std::map<std::pair<int, int>, const Row *> byId;           // kind, id -> first name
+    std::map<std::string, const Row *, names::Less> byName;   // any letter case
+    std::map<std::pair<int, int>, const Row *> byId;          // kind, id -> first name
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const Row &r = rows[i];
         const std::string &name = r.cells[cName];
-        const std::string folded = Lower(name);
-        if (auto it = byName.find(folded); it != byName.end())
+        if (auto it = byName.find(name); it != byName.end())
             ck.Fail(r.line, name + ": the name is used twice (names ignore letter case): line " +
                                 std::to_string(it->second->line));
-        else if (i > 0 && Lower(rows[i - 1].cells[cName]) > folded)
+        else if (i > 0 && names::Compare(rows[i - 1].cells[cName], name) > 0)
             ck.Fail(r.line, name + ": out of order; the rows are sorted by name ignoring letter case, and " +
                                 name + " comes before " + rows[i - 1].cells[cName]);
-        byName.emplace(folded, &r);
+        byName.emplace(name, &r);
         if (r.kind < 0)
             continue;
         const std::string &aliasOf = r.cells[cAliasOf];
@@ -257,7 +251,7 @@ void CheckTable(Checker &ck, const std::vector<Row> &rows, int lastLine)
                 byId.emplace(key, &r);
             continue;
         }
-        auto target = byName.find(Lower(aliasOf));
+        auto target = byName.find(aliasOf);
         if (target == byName.end() || target->second == &r)
             ck.Fail(r.line, name + ": alias_of \"" + aliasOf + "\" must name an earlier row");
         else if (target->second->kind != r.kind || target->second->id != r.id)

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <pty.h>
+#include <pwd.h>
 #include <signal.h>
 #include <string>
 #include <sys/stat.h>
@@ -21,6 +22,7 @@
 #include <unistd.h>
 
 #include "tools700/platform/Futex.h"
+#include "tools700/platform/IniSettings.h"
 #include "tools700/platform/NamedLock.h"
 #include "tools700/platform/Namespace.h"
 #include "tools700/platform/Process.h"
@@ -223,6 +225,31 @@ TEST_F(PlatformTest, ComPortDeviceMapping)
     unsetenv("TOOLS700_SETTINGS");
     std::remove(ini.c_str());
     rmdir(dir);
+}
+
+// The program, the link and tools700-cli find the settings file in the same place, also where
+// HOME is not set (a service, a bare "env -i" run).
+TEST_F(PlatformTest, SettingsFileFromTheEnvironmentOrTheAccount)
+{
+    const char* savedHome = std::getenv("HOME");
+    const std::string home = savedHome ? savedHome : "";
+    setenv("TOOLS700_SETTINGS", "/srv/700/settings.ini", 1);
+    EXPECT_EQ(SettingsPath(), "/srv/700/settings.ini");
+    setenv("TOOLS700_SETTINGS", "", 1);
+    setenv("HOME", "/home/tech", 1);
+    EXPECT_EQ(SettingsPath(), "/home/tech/.config/Korvane/700Tools.ini");
+    unsetenv("TOOLS700_SETTINGS");
+    const passwd* account = getpwuid(getuid());
+    ASSERT_NE(account, nullptr);
+    for (bool empty : {true, false}) {
+        if (empty)
+            setenv("HOME", "", 1);
+        else
+            unsetenv("HOME");
+        EXPECT_EQ(SettingsPath(), std::string(account->pw_dir) + "/.config/Korvane/700Tools.ini");
+    }
+    if (savedHome)
+        setenv("HOME", home.c_str(), 1);
 }
 
 TEST_F(PlatformTest, SerialPortOnAPseudoTerminal)

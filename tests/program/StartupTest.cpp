@@ -195,7 +195,7 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
 TEST_F(StartupTest, HelpAndVersionAnswerWithoutStartingAnything)
 {
     const std::string usage = UsageText();
-    EXPECT_EQ(usage.rfind("Usage: Tools700 [-inhouse]\n", 0), 0u);
+    EXPECT_EQ(usage.rfind("Usage: Tools700 [-inhouse] [--simulator [MODEL]]\n", 0), 0u);
     EXPECT_NE(usage.find("--version"), std::string::npos);
     const std::string version = VersionText();
     EXPECT_EQ(version.rfind("Tools700 (700Tools) 1.023\n", 0), 0u) << version;

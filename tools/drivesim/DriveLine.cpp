@@ -8,6 +8,7 @@
 
 #include "RequestHandler.h"
 #include "SimClock.h"
+#include "tools700/names/Names.h"
 
 namespace drivesim {
 
@@ -68,9 +69,7 @@ int DriveLine::RefusalFor(const wire::Request& rq) const
     }
     for (auto [kind, id] : NamedItems(rq))
         for (const WireName* n : names_.NamesOf(kind, id)) {
-            std::string lower;
-            for (char c : n->name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            auto it = options_.refusals.find(lower);
+            auto it = options_.refusals.find(tools700::names::Lower(n->name));
             if (it != options_.refusals.end()) return it->second;
         }
     return 0;

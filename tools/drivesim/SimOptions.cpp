@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "tools700/names/Names.h"
+
 namespace drivesim {
 
 namespace {
@@ -27,12 +29,6 @@ bool ParseFraction(const std::string& text, double& out)
     if (end != text.c_str() + text.size() || !(v >= 0.0 && v <= 1.0)) return false;
     out = v;
     return true;
-}
-
-std::string Lower(std::string s)
-{
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 bool ParseAxes(const std::string& text, std::vector<int>& axes)
@@ -131,7 +127,7 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
                 error = "--refuse: expected NAME=CODE with CODE 1..127, got '" + v + "'";
                 return std::nullopt;
             }
-            o.refusals[Lower(v.substr(0, eq))] = static_cast<int>(n);
+            o.refusals[tools700::names::Lower(v.substr(0, eq))] = static_cast<int>(n);
         } else if (a == "--silent") {
             o.silent = true;
         } else if (a == "--silent-after") {

@@ -1,35 +1,12 @@
 #include "WireNames.h"
 
-#include <cctype>
-
 #include "tools700/dictionary/Symtab.h"
 
 namespace drivesim {
 
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-namespace {
-
-std::string Lower(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-}  // namespace
-
 WireNames::WireNames(std::vector<WireName> entries) : entries_(std::move(entries))
 {
-    for (std::size_t i = 0; i < entries_.size(); ++i) byLowerName_.emplace(Lower(entries_[i].name), i);
+    for (std::size_t i = 0; i < entries_.size(); ++i) byName_.emplace(entries_[i].name, i);
 }
 
 int WireNames::IdCount(int kind) const
@@ -42,8 +19,8 @@ int WireNames::IdCount(int kind) const
 
 const WireName* WireNames::Find(std::string_view name) const
 {
-    auto it = byLowerName_.find(Lower(name));
-    return it == byLowerName_.end() ? nullptr : &entries_[it->second];
+    auto it = byName_.find(name);
+    return it == byName_.end() ? nullptr : &entries_[it->second];
 }
 
 std::vector<const WireName*> WireNames::NamesOf(int kind, int id) const

@@ -3,10 +3,12 @@
 // drive and the host can never disagree about ids.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "tools700/names/Names.h"
 
 namespace drivesim {
 
@@ -39,10 +41,10 @@ public:
 
 private:
     std::vector<WireName> entries_;
-    std::unordered_map<std::string, std::size_t> byLowerName_;  // index into entries_
+    std::map<std::string, std::size_t, tools700::names::Less> byName_;  // any letter case; index into entries_
 };
 
 // Case-insensitive equality of names.
-bool SameName(std::string_view a, std::string_view b);
+inline constexpr auto& SameName = tools700::names::Equal;
 
 }  // namespace drivesim

@@ -5,33 +5,17 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 
 #include "tools700/Error.h"
 #include "tools700/dictionary/DriveFamily.h"
+#include "tools700/names/Names.h"
 
 namespace tools700 {
 
-namespace {
-
-char Fold(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-} // namespace
-
 int CompareNames(std::string_view a, std::string_view b)
 {
-    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char ca = static_cast<unsigned char>(Fold(a[i]));
-        const unsigned char cb = static_cast<unsigned char>(Fold(b[i]));
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    if (a.size() == b.size())
-        return 0;
-    return a.size() < b.size() ? -1 : 1;
+    return names::Compare(a, b);
 }
 
 std::string FixedNumberText(double v, int decimals)
@@ -63,9 +47,8 @@ Symtab::Symtab(const SymtabEntry *entries) : entries_(entries), count_(0), check
 
 void Symtab::CheckSorted() const
 {
-    for (int i = 0; i + 1 < count_; ++i)
-        if (CompareNames(entries_[i].name, entries_[i + 1].name) >= 0)
-            throw Error("Symbol Table is not sorted!");
+    if (!names::StrictlyAscending(std::span(entries_, static_cast<std::size_t>(count_)), &SymtabEntry::name))
+        throw Error("Symbol Table is not sorted!");
     checkPending_.store(false, std::memory_order_release);
 }
 
@@ -73,19 +56,7 @@ const SymtabEntry *Symtab::Lookup(std::string_view name) const
 {
     if (checkPending_.load(std::memory_order_acquire))
         CheckSorted();
-    int lo = 0;
-    int hi = count_ - 1;
-    while (lo <= hi) {
-        const int mid = (lo + hi) / 2;
-        const int c = CompareNames(name, entries_[mid].name);
-        if (c == 0)
-            return &entries_[mid];
-        if (c < 0)
-            hi = mid - 1;
-        else
-            lo = mid + 1;
-    }
-    return nullptr;
+    return names::FindSorted(std::span(entries_, static_cast<std::size_t>(count_)), name, &SymtabEntry::name);
 }
 
 bool Symtab::VarInfo(std::string_view name, std::string &canonicalName, int &type, double &min,

@@ -1,18 +1,14 @@
 #include "tools700/widgets/Settings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-
-#include <cstdlib>
 
 namespace tools700 {
 
 QString SettingsPath()
 {
-    const char *env = std::getenv("TOOLS700_SETTINGS");
-    if (env && *env)
-        return QString::fromLocal8Bit(env);
-    return QDir::homePath() + QStringLiteral("/.config/Korvane/700Tools.ini");
+    return QFile::decodeName(settings::FilePath().c_str());
 }
 
 std::unique_ptr<QSettings> OpenSettings()
@@ -44,7 +40,7 @@ bool WriteInt(QSettings &store, const QString &key, int value)
 
 static QString DeviceKey(int port)
 {
-    return QStringLiteral("%1/Devices/COM%2").arg(QLatin1String(kCommKey)).arg(port);
+    return QString::fromStdString(settings::DeviceKey(port));
 }
 
 QString StoredPortDevice(QSettings &store, int port)

@@ -1,5 +1,7 @@
 #include "tools700/platform/IniSettings.h"
 
+#include "tools700/settings/SettingsFile.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -131,10 +133,7 @@ std::optional<int> IniSettings::Int(const std::string &keyPath) const
 
 std::string SettingsPath()
 {
-    if (const char *env = std::getenv("TOOLS700_SETTINGS"); env && *env)
-        return env;
-    const char *home = std::getenv("HOME");
-    return std::string(home ? home : ".") + "/.config/Korvane/700Tools.ini";
+    return settings::FilePath();
 }
 
 std::string StoredComPortDevice(int n)
@@ -142,7 +141,7 @@ std::string StoredComPortDevice(int n)
     if (n < 1 || n > 4)
         return {};
     return IniSettings::Load(SettingsPath())
-        .Value("SOFTWARE/Korvane/700/Comm/Devices/COM" + std::to_string(n))
+        .Value(settings::DeviceKey(n))
         .value_or(std::string());
 }
 

@@ -1,7 +1,10 @@
 #include "tools700/wire/SymbolTable.h"
 
+#include "tools700/names/Names.h"
+
 #include <atomic>
 #include <cstring>
+#include <span>
 
 namespace tools700::wire {
 
@@ -16,23 +19,11 @@ static_assert(sizeof kTable / sizeof kTable[0] == kWireSymbolCount);
 
 std::atomic<bool> g_verified {false};
 
-inline unsigned char Fold(char c)
-{
-    unsigned char u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
-}
-
 }  // namespace
 
 int CompareNoCase(const char* a, const char* b)
 {
-    for (;; ++a, ++b) {
-        unsigned char ca = Fold(*a), cb = Fold(*b);
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-        if (ca == 0)
-            return 0;
-    }
+    return names::Compare(a, b);
 }
 
 const WireSymbol* SymbolAt(int index)
@@ -44,26 +35,12 @@ const WireSymbol* SymbolAt(int index)
 
 bool TableIsSorted(const WireSymbol* table, int count)
 {
-    for (int i = 0; i + 1 < count; ++i)
-        if (CompareNoCase(table[i].name, table[i + 1].name) >= 0)
-            return false;
-    return true;
+    return names::StrictlyAscending(std::span(table, static_cast<std::size_t>(count)), &WireSymbol::name);
 }
 
 const WireSymbol* SearchTable(const WireSymbol* table, int count, const char* name)
 {
-    int lo = 0, hi = count - 1;
-    while (lo <= hi) {
-        int mid = (lo + hi) / 2;
-        int c = CompareNoCase(name, table[mid].name);
-        if (c == 0)
-            return &table[mid];
-        if (c < 0)
-            hi = mid - 1;
-        else
-            lo = mid + 1;
-    }
-    return nullptr;
+    return names::FindSorted(std::span(table, static_cast<std::size_t>(count)), name, &WireSymbol::name);
 }
 
 const WireSymbol* LookupSymbol(const char* name)

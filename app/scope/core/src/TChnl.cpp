@@ -1,8 +1,7 @@
 #include "tools700/scope/TChnl.h"
 
+#include "tools700/names/Names.h"
 #include "tools700/scope/ScopeStore.h"
-
-#include <cctype>
 
 namespace tools700::scope {
 
@@ -42,20 +41,6 @@ const SignalTable kSignalTable = {{
 }};
 // clang-format on
 
-namespace {
-
-bool SameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-} // namespace
-
 TChnl::TChnl(std::string name, ScopeStore *store) : name_(std::move(name)), table_(kSignalTable)
 {
     if (store)
@@ -83,7 +68,7 @@ void TChnl::Load(ScopeStore &store)
 std::size_t TChnl::IndexOf(std::string_view name) const
 {
     for (std::size_t i = 0; i < table_.size(); ++i)
-        if (SameText(table_[i].name, name))
+        if (names::Equal(table_[i].name, name))
             return i;
     return 0;
 }

@@ -89,8 +89,8 @@ const Symtab &MotorParameterTable();
 // than 15 digits (or the value is not finite), scientific notation with 15 significant digits.
 std::string FixedNumberText(double v, int decimals);
 
-// Case-insensitive comparison used by every name lookup (letters folded to lower case):
-// negative, zero or positive.
+// Case-insensitive comparison used by every name lookup (letters folded to lower case, as
+// tools700::names::Compare does for every part): negative, zero or positive.
 int CompareNames(std::string_view a, std::string_view b);
 
 } // namespace tools700

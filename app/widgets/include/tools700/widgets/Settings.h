@@ -1,7 +1,10 @@
 // The settings store: one INI file read and written through QSettings, with the key paths of the
-// machine-wide store ("SOFTWARE/Korvane/700/Comm/Comport", ...). The file is the one named by
-// the environment variable TOOLS700_SETTINGS when set, else ~/.config/Korvane/700Tools.ini.
+// machine-wide store ("SOFTWARE/Korvane/700/Comm/Comport", ...). The file and the keys are those
+// of tools700/settings/SettingsFile.h: TOOLS700_SETTINGS when set, else
+// ~/.config/Korvane/700Tools.ini.
 #pragma once
+
+#include "tools700/settings/SettingsFile.h"
 
 #include <QSettings>
 #include <QString>
@@ -11,9 +14,9 @@
 
 namespace tools700 {
 
-inline constexpr const char *kCommKey = "SOFTWARE/Korvane/700/Comm";
-inline constexpr const char *kVariablesKey = "SOFTWARE/Korvane/700/Variables";
-inline constexpr const char *kScopeKey = "SOFTWARE/Korvane/700/Scope";
+inline constexpr const char *kCommKey = settings::kCommKey;
+inline constexpr const char *kVariablesKey = settings::kVariablesKey;
+inline constexpr const char *kScopeKey = settings::kScopeKey;
 
 // Full path of the settings file.
 QString SettingsPath();

@@ -26,7 +26,7 @@ private:
     std::map<std::string, std::string> values_;
 };
 
-// TOOLS700_SETTINGS when set, else ~/.config/Korvane/700Tools.ini.
+// TOOLS700_SETTINGS when set, else ~/.config/Korvane/700Tools.ini (tools700/settings/SettingsFile.h).
 std::string SettingsPath();
 
 // The device stored for port n (1..4) under "SOFTWARE/Korvane/700/Comm/Devices/COMn" in the
