@@ -49,7 +49,7 @@ TEST_F(TroubleshootingTest, AFaultedDriveCancelledAtItsFirstFailureThenRunToTheE
     EXPECT_EQ(w.Checklist->toPlainText(), "Press the 'Start' button to begin a diagnostic test");
     EXPECT_FALSE(w.ProgressBar1->isVisible());
     w.show();
-    EXPECT_EQ(NamelessControls(&w), QStringList());
+    EXPECT_EQ(AccessibilityProblems(&w), QStringList());
 
     {
         qttest::BoxWatcher watcher({QStringLiteral("Cancel")});

@@ -59,7 +59,7 @@ TEST_F(FWUpgradeFormTest, OpenFileShowsTheChecksumOrTheError)
     EXPECT_TRUE(w.chkEraseNV->isHidden());
     EXPECT_TRUE(w.Panel1->isHidden());
     EXPECT_EQ(w.chkEraseNV->text(), "Erase Non-volatile Memory");
-    EXPECT_TRUE(NamelessControls(&w).isEmpty()) << NamelessControls(&w).join(", ").toStdString();
+    EXPECT_TRUE(AccessibilityProblems(&w).isEmpty()) << AccessibilityProblems(&w).join(", ").toStdString();
     // F1 opens the window's own page.
     HelpIndex help;
     help.Load(QStringLiteral(TOOLS700_BIN_DIR "/help"));

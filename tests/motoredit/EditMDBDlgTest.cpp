@@ -17,6 +17,7 @@
 #include "tools700/widgets/BoundControls.h"
 #include "tools700/widgets/HelpViewer.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -98,8 +99,8 @@ TEST_F(EditMDBDlgTest, EmptyFolderOpensWithEmptyControls)
     EXPECT_FALSE(w.pnlEncRes->isVisible());
     EXPECT_FALSE(w.pnlCommOffset->isVisible());
     EXPECT_EQ(w.btnExit->toolTip(), "Accept all changes and update the database");
-    EXPECT_TRUE(NamelessControls(&w).isEmpty()) << NamelessControls(&w).join(", ").toStdString();
-    EXPECT_TRUE(NamelessControls(w.NewMotorDlg).isEmpty()) << NamelessControls(w.NewMotorDlg).join(", ").toStdString();
+    EXPECT_TRUE(AccessibilityProblems(&w).isEmpty()) << AccessibilityProblems(&w).join(", ").toStdString();
+    EXPECT_TRUE(AccessibilityProblems(w.NewMotorDlg).isEmpty()) << AccessibilityProblems(w.NewMotorDlg).join(", ").toStdString();
     // F1 opens each window's own page.
     HelpIndex help;
     help.Load(QStringLiteral(TOOLS700_BIN_DIR "/help"));
@@ -276,6 +277,21 @@ TEST_F(EditMDBDlgTest, CommutationSourceShowsItsOffsetAndCancelRestores)
     EXPECT_NEAR(w.pemInductance->text().toDouble(), 4, 1e-9);
     EXPECT_EQ(w.pcmCommSrc->currentText(), "Incremental Encoder");
     EXPECT_FALSE(w.pnlHallOffset->isVisible());
+
+    // A value set through the accessibility interface is an edit like a typed one.
+    w.btnEdit->click();
+    EXPECT_FALSE(w.Edited());
+    QAccessibleInterface *inductance = QAccessible::queryAccessibleInterface(w.pemInductance);
+    inductance->setText(QAccessible::Value, QStringLiteral("7"));
+    EXPECT_EQ(w.pemInductance->text(), "7");
+    EXPECT_TRUE(w.Edited());
+    messages.Queue(Answer::No);
+    w.btnCancel->click();
+    EXPECT_EQ(messages.texts().back(), kCancelEditQuestion);
+    EXPECT_EQ(w.GetMode(), motoredit::Mode::Edit);
+    EXPECT_EQ(AccessibilityProblems(&w), QStringList());
+    messages.Queue(Answer::Yes);
+    w.btnCancel->click();
     w.btnExit->click();
     Motor back;
     back.Load(dir.File("ROT.MDE"));

@@ -21,6 +21,7 @@
 #include "tools700/widgets/IndicatorLamp.h"
 #include "tools700/widgets/Settings.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -152,10 +153,10 @@ TEST_F(VarDlgTest, ControlsCaptionsHintsAndAccessibleNames)
     EXPECT_EQ(timer->interval(), 1000);
     EXPECT_FALSE(timer->isActive());
 
-    EXPECT_EQ(NamelessControls(dlg.get()), QStringList());
-    EXPECT_EQ(NamelessControls(change.get()), QStringList());
+    EXPECT_EQ(AccessibilityProblems(dlg.get()), QStringList());
+    EXPECT_EQ(AccessibilityProblems(change.get()), QStringList());
     dlg->grpFaultInfo->show();
-    EXPECT_EQ(NamelessControls(dlg.get()), QStringList());
+    EXPECT_EQ(AccessibilityProblems(dlg.get()), QStringList());
 
     EXPECT_EQ(change->objectName(), "VarChange");
     EXPECT_EQ(change->size(), QSize(366, 207));
@@ -320,7 +321,19 @@ TEST_F(VarDlgTest, ASilentDriveShowsNoCommunicationsAndBlinkingLamps)
     for (TIndicatorLamp *lamp : dlg->AbLED) {
         EXPECT_EQ(lamp->Caption(), "?");
         lit.push_back(lamp->IsLit());
+        // Heard as "?", not only as a lamp that is on or off.
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(lamp);
+        EXPECT_EQ(iface->text(QAccessible::Value), "?");
+        ASSERT_NE(iface->textInterface(), nullptr);
+        EXPECT_EQ(iface->textInterface()->text(0, 1), "?");
     }
+    // The rows' help labels are empty (no list without a model): announced as nothing, not with
+    // their group box's title.
+    for (QLabel *help : dlg->lblShow) {
+        EXPECT_EQ(help->text(), "");
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(help)->text(QAccessible::Name), "");
+    }
+    EXPECT_EQ(AccessibilityProblems(dlg.get()), QStringList());
     ASSERT_TRUE(WaitPolls(1));
     for (int k = 0; k < 10; ++k)
         EXPECT_NE(dlg->AbLED[k]->IsLit(), lit[static_cast<std::size_t>(k)]) << "lamp " << k + 1 << " blinks";

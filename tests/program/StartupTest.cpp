@@ -3,6 +3,7 @@
 #include "QtTestSupport.h"
 
 #include "tools700/ScriptedMessages.h"
+#include "tools700/widgets/Accessibility.h"
 #include "tools700/platform/NamedLock.h"
 #include "tools700/platform/SerialPort.h"
 #include "tools700/shell/ComportDlg.h"
@@ -190,6 +191,23 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
     const QString folders = program.about->FoldersText();
     EXPECT_TRUE(folders.contains(QString::fromStdString("Data folder: " + session.ProgramDir))) << folders.toStdString();
     EXPECT_TRUE(folders.contains(QString::fromStdString("Help folder: " + session.Folders.helpDir)));
+}
+
+// Every window of the program through the accessibility audit, as created (hidden), and the
+// splash window and the about box as shown.
+TEST_F(StartupTest, EveryWindowPassesTheAccessibilityAudit)
+{
+    ScriptedMessages messages;
+    Program program;
+    ASSERT_EQ(StartProgram(program, messages, dir.filePath(QStringLiteral("Tools700")), {}), StartResult::Started);
+    ASSERT_FALSE(program.windows.empty());
+    for (const auto &w : program.windows)
+        EXPECT_EQ(AccessibilityProblems(w.get()), QStringList()) << w->objectName().toStdString();
+    EXPECT_TRUE(program.splash->isVisible());
+    EXPECT_EQ(AccessibilityProblems(program.splash.get()), QStringList());
+    program.about->show();
+    EXPECT_EQ(AccessibilityProblems(program.about), QStringList());
+    program.about->hide();
 }
 
 TEST_F(StartupTest, HelpAndVersionAnswerWithoutStartingAnything)

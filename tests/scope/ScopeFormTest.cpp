@@ -19,6 +19,8 @@
 
 #include "../config/TempDir.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
@@ -64,6 +66,12 @@ protected:
         form->show();
         form->FormActivate();
         return form;
+    }
+    // Waits until the chart has been drawn `n` more times.
+    static bool WaitFrames(TScopeForm &form, int n)
+    {
+        const int before = form.graph->Repaints();
+        return qttest::WaitFor([&] { return form.graph->Repaints() >= before + n; });
     }
     // Types a text into an edit and leaves it with Enter.
     static void Enter(QLineEdit *edit, const QString &text)
@@ -175,7 +183,7 @@ TEST_F(ScopeFormTest, TheTriggerListChoosesTheLevelsUnitAndWhetherALevelIsAsked)
     form->cmbSource1->setCurrentIndex(form->cmbSource1->findText(QStringLiteral("Velocity Feedback")));
     EXPECT_EQ(form->edtCh1Gain->text(), "500");
     EXPECT_EQ(form->cmbSource1->count(), 31);
-    EXPECT_TRUE(NamelessControls(form.get()).isEmpty()) << NamelessControls(form.get()).join(", ").toStdString();
+    EXPECT_TRUE(AccessibilityProblems(form.get()).isEmpty()) << AccessibilityProblems(form.get()).join(", ").toStdString();
 }
 
 TEST_F(ScopeFormTest, ResetIsOfferedWhenASweepIsCompleteAndNotWhileOneIsTaken)
@@ -365,10 +373,7 @@ protected:
 TEST_F(ScopeFormSimTest, RunsWhileItsSettingsChangeAndShowsALostDriveWithinAQuarterSecond)
 {
     auto form = Make(true);
-    auto frames = [&](int n) {
-        const int before = form->graph->Repaints();
-        return qttest::WaitFor([&] { return form->graph->Repaints() >= before + n; });
-    };
+    auto frames = [&](int n) { return WaitFrames(*form, n); };
     ASSERT_TRUE(frames(3));
     EXPECT_FALSE(form->pnlNoComm->isVisible());
     // Changes while the pump fetches; signals that cross the level 0, so every trigger fires.
@@ -479,6 +484,28 @@ TEST(ScopeFormQuietTest, ADriveThatStopsAnsweringScopeReadsLeavesTheWindowAlive)
     EXPECT_LT(closing.elapsed(), 500);
     form.reset();
     EXPECT_LE(closing.elapsed(), 2000 + 500) << "destruction waits for the fetch in flight at most";
+}
+
+// A source chosen through the accessibility interface is sent as one chosen with the mouse.
+TEST_F(ScopeFormSimTest, ASourceChosenThroughTheAccessibilityInterfaceIsSent)
+{
+    auto form = Make(true);
+    auto frames = [&](int n) { return WaitFrames(*form, n); };
+    ASSERT_TRUE(frames(1));
+    QAccessibleInterface *source = QAccessible::queryAccessibleInterface(form->cmbSource1);
+    EXPECT_EQ(source->text(QAccessible::Name), "Source:");
+    QAccessibleInterface *list = source->child(0);
+    ASSERT_NE(list, nullptr);
+    const int vbus = form->cmbSource1->findText(QStringLiteral("VBus"));
+    ASSERT_GE(vbus, 0);
+    list->child(vbus)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(source->text(QAccessible::Value), "VBus");
+    sim->ClearTrace();
+    ASSERT_TRUE(frames(2));
+    const std::vector<testutil::TraceLine> trace = sim->Trace();
+    ASSERT_FALSE(trace.empty());
+    EXPECT_NE(trace.back().value.find(",ch1=22,"), std::string::npos) << trace.back().value;
+    EXPECT_EQ(AccessibilityProblems(form.get()), QStringList());
 }
 
 TEST_F(ScopeFormSimTest, GoesWhileFramesComeIn)

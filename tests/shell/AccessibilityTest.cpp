@@ -45,7 +45,7 @@ TEST_F(AccessibilityTest, EveryControlOfTheMainWindowHasAName)
 {
     TMainForm form(session, messages, dir.filePath(QStringLiteral("Tools700")), {});
     form.show();
-    EXPECT_EQ(NamelessControls(&form), QStringList());
+    EXPECT_EQ(AccessibilityProblems(&form), QStringList());
 
     // Buttons are named by their captions, the switch by its label.
     EXPECT_EQ(Iface(form.bbtnUpload)->text(QAccessible::Name), "Upload");
@@ -94,7 +94,7 @@ TEST_F(AccessibilityTest, ThePortDialogIsNamedAndItsToggleActionOpensThePort)
     }
     TComportDlg dlg(messages);
     dlg.show();
-    EXPECT_EQ(NamelessControls(&dlg), QStringList());
+    EXPECT_EQ(AccessibilityProblems(&dlg), QStringList());
     EXPECT_EQ(Iface(dlg.edtAddress())->text(QAccessible::Name), "Axis Address");
     ASSERT_TRUE(dlg.rdiPort(2)->isEnabled());
     ASSERT_FALSE(dlg.rdiPort(2)->isChecked());

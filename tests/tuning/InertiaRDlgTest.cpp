@@ -32,7 +32,7 @@ TEST(InertiaRDlg, ShowsKeepsAndRefuses)
     dlg.SetPurpose(TInertiaRDlg::kWizardRatio);
     dlg.show();
     EXPECT_EQ(dlg.edtInertiaR->text(), "4.13");
-    EXPECT_EQ(NamelessControls(&dlg), QStringList());
+    EXPECT_EQ(AccessibilityProblems(&dlg), QStringList());
     dlg.edtInertiaR->setText(QStringLiteral("abc"));
     EXPECT_FALSE(dlg.btnOKClick());
     ASSERT_EQ(messages.texts().size(), 1u);

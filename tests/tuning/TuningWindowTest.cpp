@@ -18,6 +18,8 @@
 #include "tools700/widgets/QtMessages.h"
 #include "tools700/widgets/Slider.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -71,6 +73,34 @@ protected:
 
 } // namespace
 
+// Choosing the drive through the accessibility interface runs the same handler as a click: the
+// motor list is filled for the drive's bus.
+TEST_F(TuningWindowTest, ADriveChosenThroughTheAccessibilityInterfaceFillsTheMotorList)
+{
+    Session session;
+    ScriptedMessages messages;
+    TTuning tuning(session, messages);
+    TslTuningBox box(session, messages, tuning);
+    box.show();
+    QAccessibleInterface *drive = QAccessible::queryAccessibleInterface(box.cmbDrive);
+    EXPECT_EQ(drive->text(QAccessible::Name), "Select Drive");
+    EXPECT_EQ(drive->text(QAccessible::Value), "");
+    QAccessibleInterface *list = drive->child(0);
+    ASSERT_NE(list, nullptr);
+    const int at = box.cmbDrive->findText(QStringLiteral("SVE745"));
+    ASSERT_GE(at, 0);
+    ASSERT_GT(list->childCount(), at);
+    EXPECT_EQ(list->child(at)->text(QAccessible::Name), "SVE745");
+    list->child(at)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(drive->text(QAccessible::Value), "SVE745");
+    EXPECT_EQ(drive->text(QAccessible::Name), "Select Drive") << "named by its label, not by its text";
+    EXPECT_EQ(box.BusClass(), 640);
+    EXPECT_TRUE(box.cmbMotor->isEnabled());
+    EXPECT_GT(box.cmbMotor->count(), 0);
+    EXPECT_EQ(AccessibilityProblems(&box), QStringList());
+    box.hide();
+}
+
 TEST_F(TuningWindowTest, OfflineStartListsTheMotorsOfTheDrivesBusAndTheWizardCalculates)
 {
     Session session;
@@ -80,7 +110,7 @@ TEST_F(TuningWindowTest, OfflineStartListsTheMotorsOfTheDrivesBusAndTheWizardCal
     TslTuningBox box(session, messages, tuning);
     EXPECT_EQ(box.windowTitle(), "Select...");
     box.show();
-    EXPECT_EQ(NamelessControls(&box), QStringList());
+    EXPECT_EQ(AccessibilityProblems(&box), QStringList());
     EXPECT_EQ(box.cmbDrive->count(), static_cast<int>(DriveModelNames().size()));
     EXPECT_FALSE(box.cmbMotor->isEnabled());
     EXPECT_EQ(box.edtInertiaR->text(), "2.5");
@@ -118,7 +148,7 @@ TEST_F(TuningWindowTest, OfflineStartListsTheMotorsOfTheDrivesBusAndTheWizardCal
     // The wizard off line: a calculator, no Apply and no Undo All.
     EXPECT_EQ(tuning.windowTitle(), "Tuning Wizard");
     EXPECT_EQ(tuning.width(), 540);
-    EXPECT_EQ(NamelessControls(&tuning), QStringList());
+    EXPECT_EQ(AccessibilityProblems(&tuning), QStringList());
     EXPECT_EQ(tuning.edtDrive->text(), "SV732");
     EXPECT_EQ(tuning.edtMotor->text().toStdString(), motor);
     EXPECT_EQ(tuning.edtInertiaR->text(), "3");
@@ -134,6 +164,16 @@ TEST_F(TuningWindowTest, OfflineStartListsTheMotorsOfTheDrivesBusAndTheWizardCal
     EXPECT_EQ(tuning.edtKvp->text().toStdString(), KvpText(kvp));
     EXPECT_TRUE(tuning.lblPhaseValue->isVisible());
     EXPECT_EQ(tuning.lblPhaseValue->text().toStdString(), UpToText(PhaseMargin(75, tuning.Core().Loop()), 2));
+    // The two numbers the wizard exists to show are heard through the read-outs themselves.
+    for (QLabel *readout : {tuning.lblBWReader, tuning.lblPhaseValue}) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(readout);
+        EXPECT_EQ(iface->text(QAccessible::Name), readout->text());
+        EXPECT_EQ(iface->text(QAccessible::Value), readout->text());
+        ASSERT_NE(iface->textInterface(), nullptr);
+        EXPECT_EQ(iface->textInterface()->text(0, iface->textInterface()->characterCount()), readout->text());
+        EXPECT_FALSE(iface->text(QAccessible::Description).isEmpty()) << "what the number is";
+    }
+    EXPECT_EQ(AccessibilityProblems(&tuning), QStringList());
 
     // A Kvi above the bandwidth, typed: evaluated 600 ms after the first key.
     Type(tuning.edtKvi, "90");

@@ -1,6 +1,8 @@
 // The help pages of the repository and the help viewer: contexts, keywords, links.
 #include "QtTestSupport.h"
 
+#include "tools700/widgets/Accessibility.h"
+
 #include "tools700/widgets/HelpViewer.h"
 
 #include <QDir>
@@ -91,6 +93,7 @@ TEST_F(HelpTest, ViewerOpensAtContextsContentsAndKeywords)
     EXPECT_TRUE(viewer.CurrentFile().endsWith(QStringLiteral("controlmode.html")));
     viewer.KeywordSearch(QString());
     EXPECT_EQ(viewer.ShownKeywords(), index.Keywords(QString()));
+    EXPECT_EQ(AccessibilityProblems(&viewer), QStringList());
 }
 
 TEST_F(HelpTest, HelpRequestsFollowTheActiveWindow)

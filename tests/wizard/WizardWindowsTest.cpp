@@ -24,6 +24,7 @@
 #include "tools700/wizard/PrintCfgDialog.h"
 #include "tools700/wizard/SaveForm.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -34,6 +35,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include <gtest/gtest.h>
@@ -557,22 +559,32 @@ TEST_F(WizardWindowsTest, ThePrintoutAsAPdfIsTheFamilysShortListing)
 TEST_F(WizardWindowsTest, EveryControlOfTheseWindowsHasAName)
 {
     wizard->BeginNew();
-    EXPECT_EQ(NamelessControls(wizard.get()), QStringList());
+    EXPECT_EQ(AccessibilityProblems(wizard.get()), QStringList());
     Choose(wizard->cmbDrive, QStringLiteral("SV733"));
     wizard->cmbDriveChange();
     wizard->cmbMotor->setCurrentIndex(0);
     Choose(wizard->cmbOpMode, QStringLiteral("Velocity Mode -- Analog Command"));
     wizard->cmbOpModeClick();
     wizard->OKBtnClick();
-    EXPECT_EQ(NamelessControls(io.get()), QStringList());
+    EXPECT_EQ(AccessibilityProblems(io.get()), QStringList());
     io->btnOKClick();
-    EXPECT_EQ(NamelessControls(wizard.get()), QStringList());
+    EXPECT_EQ(AccessibilityProblems(wizard.get()), QStringList());
+    // The tabs the mode does not use are hidden to a screen reader as well.
+    QTabBar *bar = wizard->PageControl1->tabBar();
+    QAccessibleInterface *tabs = QAccessible::queryAccessibleInterface(bar);
+    ASSERT_EQ(tabs->childCount(), bar->count());
+    int hidden = 0;
+    for (int i = 0; i < bar->count(); ++i) {
+        EXPECT_EQ(tabs->child(i)->state().invisible, !bar->isTabVisible(i)) << bar->tabText(i).toStdString();
+        hidden += bar->isTabVisible(i) ? 0 : 1;
+    }
+    EXPECT_GT(hidden, 0);
     Cfg cfg;
     save->Begin(cfg, "x", false);
-    EXPECT_EQ(NamelessControls(save.get()), QStringList());
+    EXPECT_EQ(AccessibilityProblems(save.get()), QStringList());
     save->hide();
     print->Begin(cfg, "x");
-    EXPECT_EQ(NamelessControls(print.get()), QStringList());
+    EXPECT_EQ(AccessibilityProblems(print.get()), QStringList());
     print->hide();
     messages.rule = [](BoxKind, const std::string &) { return Answer::Yes; };
     wizard->btnBackClick();

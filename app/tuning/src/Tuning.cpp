@@ -147,11 +147,12 @@ void TTuning::BuildControls()
 
     Label(QStringLiteral("BandWidth"), this, "lblBandWidth2", {356, 78, 100, 18});
     lblBWReader = Reader(QStringLiteral("000.0"), QColor(0, 128, 0), this, "lblBWReader", {356, 98, 110, 30});
-    NameControl(lblBWReader, QStringLiteral("BandWidth read-out"));
+    // A read-out is read by the number it shows; what the number is goes in its description.
+    lblBWReader->setAccessibleDescription(QStringLiteral("BandWidth in Hz"));
     Label(QStringLiteral("Hz"), this, "lblHz", {472, 98, 40, 30});
     lblPhase = Label(QStringLiteral("Phase Margin"), this, "lblPhase", {356, 134, 120, 18});
     lblPhaseValue = Reader(QStringLiteral("50.00"), QColor(128, 0, 0), this, "lblPhaseValue", {356, 152, 110, 30});
-    NameControl(lblPhaseValue, lblPhase->text());
+    lblPhaseValue->setAccessibleDescription(QStringLiteral("Phase Margin in deg"));
     lblPhase2 = Label(QStringLiteral("deg"), this, "lblPhase2", {472, 152, 40, 30});
     Panel2 = Panel(this, "Panel2", {QStringLiteral("BW < Kvi"), QStringLiteral("Kvp is too low")}, {true, false},
                    {350, 76, 182, 110});

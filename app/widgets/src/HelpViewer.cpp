@@ -129,7 +129,9 @@ THelpViewer::THelpViewer(QWidget *parent) : QDialog(parent)
 
     auto *left = new QVBoxLayout;
     left->addWidget(btnContents);
-    left->addWidget(new QLabel(QStringLiteral("&Keyword:"), this));
+    auto *keyLabel = new QLabel(QStringLiteral("&Keyword:"), this);
+    keyLabel->setBuddy(edtKey_); // Alt+K, and the edit's name for a screen reader
+    left->addWidget(keyLabel);
     left->addWidget(edtKey_);
     left->addWidget(lstKeys_, 1);
     auto *layout = new QHBoxLayout(this);

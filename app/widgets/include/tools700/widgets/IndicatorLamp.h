@@ -1,8 +1,8 @@
 // An indicator lamp (LED) with a caption beside it: lit or unlit, each state in its own colour.
 // The on-line window shows the drive's inputs and outputs with them (lit red, unlit green, caption
 // "On", "Off" or "?") and its fault state (lit red, unlit silver). Accessibility tools see an
-// indicator named by its accessible name (else its caption), checked while lit, whose value is the
-// caption and whose description is the tool tip.
+// indicator named by its accessible name (else its caption), checked while lit, whose value and
+// text are the caption (so "?" is heard) and whose description is the tool tip.
 #pragma once
 
 #include <QColor>
