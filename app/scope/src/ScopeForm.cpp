@@ -352,10 +352,19 @@ void TScopeForm::FormActivate()
     std::vector<std::string> texts;
     for (auto [box, map] : {std::pair{cmbSource1, "dm1map"}, std::pair{cmbSource2, "dm2map"}}) {
         FillEnumList(texts, map);
+        QStringList items;
+        for (const std::string &t : texts)
+            items << Q(t);
+        // A list that already holds these texts stays as it is: emptied and filled again while its
+        // drop-down is open (an activation that comes with the choice), it would lose the choice.
+        QStringList held;
+        for (int i = 0; i < box->count(); ++i)
+            held << box->itemText(i);
+        if (held == items)
+            continue;
         const QSignalBlocker block(box);
         box->clear();
-        for (const std::string &t : texts)
-            box->addItem(Q(t));
+        box->addItems(items);
     }
     RefreshControls();
     cmbTriggerChange();
@@ -576,7 +585,8 @@ void TScopeForm::ckbSingleSweepClick()
 void TScopeForm::btnResetClick()
 {
     btnReset->setEnabled(false);
-    pump_->Arm();
+    // The pump's thread makes the request: this window never waits for the drive.
+    pump_->RequestArm();
     sweepArmed_ = true;
 }
 
@@ -584,13 +594,15 @@ void TScopeForm::Timer1Timer()
 {
     btnReset->setEnabled(pump_->SweepDone() && ckbSingleSweep->isChecked());
     // The end of an armed sweep: the sweep analysis shows it (and opens for a step response).
-    if (sweepArmed_ && pump_->State() != scope::SweepState::Acquiring) {
+    // Waiting alone is no end: the arm request may not have gone out yet; the sweep is done only
+    // once its last frame has been drawn.
+    if (sweepArmed_ && pump_->State() == scope::SweepState::Continuous) {
+        sweepArmed_ = analyseAtSweepEnd_ = false;
+    } else if (sweepArmed_ && pump_->State() == scope::SweepState::Waiting && pump_->SweepDone()) {
         sweepArmed_ = false;
-        if (pump_->State() == scope::SweepState::Waiting) {
-            session_.Sweeps.SweepEnded();
-            if (std::exchange(analyseAtSweepEnd_, false))
-                session_.Open(Window::SweepAnalysis);
-        }
+        session_.Sweeps.SweepEnded();
+        if (std::exchange(analyseAtSweepEnd_, false))
+            session_.Open(Window::SweepAnalysis);
     }
     graphCursorMoved();
     if (++ticks_ >= kSlowTicks) {
