@@ -9,6 +9,7 @@
 #include "tools700/dictionary/Symtab.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/BoundControls.h"
+#include "tools700/widgets/Controls.h"
 #include "tools700/widgets/HelpViewer.h"
 #include "tools700/widgets/UserNumbers.h"
 #include "tools700/wizard/IOWizardDlg.h"
@@ -41,14 +42,6 @@ QComboBox *DropDown(QWidget *parent, const char *name)
     box->setEditable(false);
     box->setMinimumWidth(220);
     return box;
-}
-
-QPushButton *Button(QWidget *parent, const char *name, const char *caption)
-{
-    auto *b = new QPushButton(QString::fromLatin1(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
 }
 
 void Select(QComboBox *box, int index)
@@ -136,13 +129,13 @@ void TCfgNewDlg::BuildFirstPage()
     edtInertia->setObjectName(QStringLiteral("edtInertia"));
     labelled(grpTuning, "Inertia Ratio (0 to 100)", edtInertia);
 
-    OKBtn = Button(this, "OKBtn", "Next >>");
+    OKBtn = NewButton(this, QStringLiteral("OKBtn"), QStringLiteral("Next >>"), EnterKey::NeverPresses);
     OKBtn->setDefault(true);
-    CancelBtn = Button(this, "CancelBtn", "Cancel");
-    btnHelp1 = Button(this, "btnHelp1", "&Help");
-    btnBack = Button(this, "btnBack", "Cancel");
-    btnNext = Button(this, "btnNext", "&Next >>");
-    btnHelp2 = Button(this, "btnHelp2", "&Help");
+    CancelBtn = NewButton(this, QStringLiteral("CancelBtn"), QStringLiteral("Cancel"), EnterKey::NeverPresses);
+    btnHelp1 = NewButton(this, QStringLiteral("btnHelp1"), QStringLiteral("&Help"), EnterKey::NeverPresses);
+    btnBack = NewButton(this, QStringLiteral("btnBack"), QStringLiteral("Cancel"), EnterKey::NeverPresses);
+    btnNext = NewButton(this, QStringLiteral("btnNext"), QStringLiteral("&Next >>"), EnterKey::NeverPresses);
+    btnHelp2 = NewButton(this, QStringLiteral("btnHelp2"), QStringLiteral("&Help"), EnterKey::NeverPresses);
 
     auto run = [this](void (TCfgNewDlg::*handler)()) {
         return [this, handler] {
