@@ -1,6 +1,7 @@
 // The configuration file: one "name = value" line per variable of the model's list.
-#include "AtomicFile.h"
 #include "NumberFormat.h"
+#include "TextFile.h"
+#include "tools700/AtomicFile.h"
 #include "tools700/Error.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/Motor.h"

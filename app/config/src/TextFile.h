@@ -1,15 +1,10 @@
-// Replaces a file only once its new contents are safely on disk: the text is written to a
-// temporary file beside the target and renamed over it, so a full disk or a failed write
-// leaves the previous file as it was.
+// Reading the configuration model's text files line by line. (They are written through
+// tools700/AtomicFile.h.)
 #pragma once
 
 #include <string>
 
 namespace tools700 {
-
-// Raises "Can't open file <name>" when the temporary file cannot be created, and
-// "Error writing file <name>" when writing, syncing or renaming fails.
-void WriteFileAtomically(const std::string &fileName, const std::string &contents);
 
 // Reads the file's lines one by one; line ends LF or CR LF, any length.
 class LineReader {
