@@ -2,7 +2,7 @@
 // with the drive simulator's trace.
 #pragma once
 
-#include "../config/SimProcess.h"
+#include "SimProcess.h"
 #include "tools700/config/ValueSet.h"
 
 #include <string>
