@@ -194,12 +194,26 @@ void ReceiveThread::Run()
     while (!stop_.load(std::memory_order_relaxed)) {
         const std::size_t n = lib_.transport().ReceiveSome(buf, sizeof buf, wakeFd_, &stop_);
         receiver_.Feed(buf, n);
+        if (n > 0)
+            Publish();
     }
     running_ = false;
 }
 
-void ReceiveThread::OnFrame(const uint16_t* frame) { lib_.mailboxes().Deliver(frame); }
+void ReceiveThread::Publish() { lib_.statistics().Received(receiver_.counts()); }
 
-void ReceiveThread::OnRCalValue(uint16_t value) { lib_.rcal().Post(value); }
+void ReceiveThread::OnFrame(const uint16_t* frame)
+{
+    // Published before the delivery, so the caller woken by its reply finds it counted.
+    Publish();
+    if (!lib_.mailboxes().Deliver(frame))
+        lib_.statistics().ReplyUnmatched();
+}
+
+void ReceiveThread::OnRCalValue(uint16_t value)
+{
+    Publish();
+    lib_.rcal().Post(value);
+}
 
 }  // namespace tools700::link

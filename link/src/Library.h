@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "LineStatistics.h"
 #include "MailboxSet.h"
 #include "RCalSlot.h"
 #include "SerialTransport.h"
@@ -52,6 +53,7 @@ public:
 
 private:
     void Run();
+    void Publish();
     void OnFrame(const uint16_t* frame) override;
     void OnRCalValue(uint16_t value) override;
 
@@ -95,6 +97,7 @@ public:
     SimulatorProcess& simulator() { return simulator_; }
     MailboxSet& mailboxes() { return mailboxes_; }
     RCalSlot& rcal() { return rcal_; }
+    LineStatistics& statistics() { return statistics_; }
     platform::EnvSim& envsim() { return envsim_; }
 
 private:
@@ -108,11 +111,12 @@ private:
     MailboxSet mailboxes_;
     RCalSlot rcal_;
     SimulatorProcess simulator_;
+    LineStatistics statistics_;
 
     // Both transports live as long as the library; UseSerialPort700 points transport_ at one.
-    SerialTransport serial_ {[this] { receiver_.Nudge(); },
+    SerialTransport serial_ {statistics_, [this] { receiver_.Nudge(); },
                              [this] { mailboxes_.FailAll(kMailboxLineLost); }};
-    SimChannelTransport sim_ {envsim_};
+    SimChannelTransport sim_ {envsim_, statistics_};
     std::atomic<Transport*> transport_ {&sim_};
 
     // Declared last: its thread reads the transports, so it is stopped before they go.

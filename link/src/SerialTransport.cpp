@@ -11,8 +11,9 @@
 
 namespace tools700::link {
 
-SerialTransport::SerialTransport(std::function<void()> wakeReader, std::function<void()> lineLost)
-    : wakeReader_(std::move(wakeReader)), lineLost_(std::move(lineLost))
+SerialTransport::SerialTransport(LineStatistics& statistics, std::function<void()> wakeReader,
+                                 std::function<void()> lineLost)
+    : statistics_(statistics), wakeReader_(std::move(wakeReader)), lineLost_(std::move(lineLost))
 {
 }
 
@@ -87,6 +88,7 @@ bool SerialTransport::SendFrame(const uint16_t* words)
     // 19200 bit/s; byte-by-byte writes would only add system calls.
     uint8_t buf[wire::kMaxEncodedFrameBytes];
     const std::size_t n = wire::EncodeFrame(words, buf, sizeof buf);
+    statistics_.FrameSent(n);
     bool lost = false;
     {
         std::shared_lock<std::shared_mutex> g(mutex_);

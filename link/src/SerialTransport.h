@@ -9,6 +9,7 @@
 #include <shared_mutex>
 #include <string>
 
+#include "LineStatistics.h"
 #include "Transport.h"
 #include "tools700/platform/SerialPort.h"
 
@@ -21,8 +22,10 @@ constexpr int kReopenIntervalMs = 250;
 class SerialTransport final : public Transport {
 public:
     // `wakeReader` wakes the receive thread out of its wait on the port (before the port is
-    // closed, after it was reopened); `lineLost` ends every exchange in flight.
-    SerialTransport(std::function<void()> wakeReader, std::function<void()> lineLost);
+    // closed, after it was reopened); `lineLost` ends every exchange in flight. Sent frames are
+    // counted in `statistics`.
+    SerialTransport(LineStatistics& statistics, std::function<void()> wakeReader,
+                    std::function<void()> lineLost);
 
     // Closes the port in use and opens COMn (n = 1..4; any other number leaves the port closed).
     // kOk, or kNoPort when it could not be opened; wanted() then tells whether another process
@@ -48,6 +51,7 @@ private:
     void LoseDevice();
     bool TryReopen();
 
+    LineStatistics& statistics_;
     std::function<void()> wakeReader_;
     std::function<void()> lineLost_;
     // Exclusive for open/close, shared for reading and writing.

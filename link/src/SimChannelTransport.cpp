@@ -79,7 +79,9 @@ bool SimChannelTransport::SendFrame(const uint16_t* words)
     // nobody else is attached, the rest of the frame is dropped as a full queue drops bytes, and
     // the exchange ends at its reply time-out.
     bool waiting = envsim_.AttachCount() > 1;
+    std::size_t bytes = 0;
     wire::WriteFrame(words, [&](uint8_t b) {
+        ++bytes;
         if (envsim_.Put(Direction::HostToDrive, b) >= 0 || !waiting)
             return;
         auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
@@ -90,6 +92,7 @@ bool SimChannelTransport::SendFrame(const uint16_t* words)
         }
         waiting = false;
     });
+    statistics_.FrameSent(bytes);
     return true;
 }
 

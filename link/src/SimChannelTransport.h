@@ -6,6 +6,7 @@
 
 #include <mutex>
 
+#include "LineStatistics.h"
 #include "Transport.h"
 #include "tools700/platform/EnvSim.h"
 #include "tools700/platform/LineClaim.h"
@@ -14,7 +15,11 @@ namespace tools700::link {
 
 class SimChannelTransport final : public Transport {
 public:
-    explicit SimChannelTransport(platform::EnvSim& envsim) : envsim_(envsim) {}
+    // Sent frames are counted in `statistics`.
+    SimChannelTransport(platform::EnvSim& envsim, LineStatistics& statistics)
+        : envsim_(envsim), statistics_(statistics)
+    {
+    }
 
     // This process is on the simulator channel (`chosen`), on a serial port, or on no channel at
     // all (`barred`: the claim is let go and not taken again behind the caller's back until a
@@ -40,6 +45,7 @@ private:
     void HoldClaim(bool take);
 
     platform::EnvSim& envsim_;
+    LineStatistics& statistics_;
     std::mutex claimMutex_;
     platform::SimChannelClaim claim_;
     std::atomic<bool> host_ {false};

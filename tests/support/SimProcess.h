@@ -37,6 +37,7 @@ public:
     SimProcess &operator=(const SimProcess &) = delete;
 
     bool Started() const { return process_.Pid() > 0; }
+    pid_t Pid() const { return process_.Pid(); }
 
     // Waits until `answers` returns true, trying up to 40 times while the simulator runs.
     template <typename Probe> bool WaitUntil(Probe answers)

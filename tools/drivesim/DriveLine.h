@@ -1,6 +1,8 @@
 // The line: every simulated drive on one multi-drop line. Takes the request frames the
 // receiver assembles, finds the addressed drive, applies --refuse and --silent, records the
-// request in the trace and queues the reply frame until it is due (--delay).
+// request in the trace and queues the reply frame until it is due (--delay). Two drives that
+// hold one address (--conflict) both act on its requests, and their replies collide into one
+// frame that fails its CRC at the host.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "NvMemory.h"
+#include "RequestHandler.h"
 #include "SimDrive.h"
 #include "SimOptions.h"
 #include "TraceLog.h"
@@ -36,6 +39,8 @@ public:
     // The drive that answers requests for `axis`: the drive holding that address, or, for
     // the automatic axis 255, the first drive of the line when none holds 255.
     SimDrive* DriveFor(int axis);
+    // Every drive that acts on a request for `axis` (two or more where addresses conflict).
+    std::vector<SimDrive*> DrivesFor(int axis);
     std::vector<std::unique_ptr<SimDrive>>& Drives() { return drives_; }
 
 private:
@@ -44,7 +49,10 @@ private:
         std::vector<std::uint8_t> bytes;
     };
 
+    void AddDrive(int address, int model, int slot);
     int RefusalFor(const tools700::wire::Request& rq) const;
+    // One drive's handling of a request: --refuse first, then the drive itself.
+    HandledRequest Handle(SimDrive& drive, const tools700::wire::Request& rq, double nowMs);
     void AfterRequest(SimDrive& drive);
 
     const SimOptions& options_;
@@ -53,6 +61,8 @@ private:
     TraceLog& trace_;
     std::vector<std::unique_ptr<SimDrive>> drives_;
     std::deque<Pending> pending_;
+    // The drives a request is being handled by: they may all move to one new address together.
+    std::vector<SimDrive*> addressed_;
 };
 
 }  // namespace drivesim

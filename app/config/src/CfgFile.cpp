@@ -1,10 +1,10 @@
 // The configuration file: one "name = value" line per variable of the model's list.
 #include "NumberFormat.h"
-#include "TextFile.h"
 #include "tools700/AtomicFile.h"
 #include "tools700/Error.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/Motor.h"
+#include "tools700/config/TextFile.h"
 
 #include <sys/stat.h>
 

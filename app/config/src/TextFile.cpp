@@ -1,4 +1,4 @@
-#include "TextFile.h"
+#include "tools700/config/TextFile.h"
 
 #include "tools700/Error.h"
 
