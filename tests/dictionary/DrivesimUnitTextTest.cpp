@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "DrivesimProcess.h"
+#include "../support/DrivesimProcess.h"
 #include "comm700.h"
 #include "tools700/dictionary/Enums.h"
 

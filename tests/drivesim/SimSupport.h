@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "DrivesimProcess.h"
-#include "TempDir.h"
+#include "../support/DrivesimProcess.h"
+#include "../support/TempDir.h"
 
 namespace drivesim_test {
 

@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "DrivesimProcess.h"
+#include "../support/DrivesimProcess.h"
 #include "comm700.h"
 
 using namespace std::chrono_literals;
@@ -67,7 +67,7 @@ TEST(LinkDrivesim, SimulatorChannelAnswersEveryKindAndThreeThreads)
 TEST(LinkDrivesim, LineStatisticsTellAGarbledReplyFromSilence)
 {
     Drivesim sim({"--axes", "1:733,5:1735", "--conflict", "2"});
-    ASSERT_EQ(sim.ReadLine(), "simulator channel");
+    ASSERT_EQ(sim.ReadyLine(), "simulator channel");
     ASSERT_EQ(UseSerialPort(0), 0);
     ASSERT_EQ(GetLineStats700(nullptr, 0), LINE_STAT_COUNT);
     auto stats = [] {

@@ -2,7 +2,7 @@
 // with the drive simulator's trace.
 #pragma once
 
-#include "SimProcess.h"
+#include "../config/SimProcess.h"
 #include "tools700/config/ValueSet.h"
 
 #include <string>

@@ -1,8 +1,7 @@
 #include "tools700/machine/BackupManifest.h"
 
 #include "tools700/Error.h"
-#include "tools700/AtomicFile.h"
-#include "tools700/config/TextFile.h"
+#include "tools700/config/AtomicFile.h"
 #include "tools700/dictionary/DriveFamily.h"
 
 #include <algorithm>

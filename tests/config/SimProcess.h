@@ -3,7 +3,7 @@
 // simulator's trace of received requests.
 #pragma once
 
-#include "DrivesimProcess.h"
+#include "../support/DrivesimProcess.h"
 #include "comm700.h"
 
 #include <cctype>
