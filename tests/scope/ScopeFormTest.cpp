@@ -412,7 +412,11 @@ TEST_F(ScopeFormTest, AnalysisOpensTheSweepAnalysisAndASingleSweepsEndIsTold)
     EXPECT_FALSE(form->btnAnalysis->isEnabled());
     int analyses = 0, ended = 0;
     session.Register(Window::SweepAnalysis, [&] { ++analyses; });
-    session.Sweeps.OnSweepEnded([&] { ++ended; });
+    bool early = false; // told before a frame of the new sweep came
+    session.Sweeps.OnSweepEnded([&] {
+        ++ended;
+        early = early || !link.FetchedSinceArm();
+    });
     form->hide();
     form->show();
     ASSERT_TRUE(form->btnAnalysis->isEnabled());
@@ -424,6 +428,7 @@ TEST_F(ScopeFormTest, AnalysisOpensTheSweepAnalysisAndASingleSweepsEndIsTold)
     form->btnReset->click();
     ASSERT_TRUE(qttest::WaitFor([&] { return ended == 1; }));
     EXPECT_EQ(analyses, 1) << "a sweep armed by Reset does not open the analysis";
+    EXPECT_FALSE(early);
     form->ckbSingleSweep->click();
     qttest::WaitFor([&] { return false; }, 200);
     EXPECT_EQ(ended, 1) << "free running is no sweep's end";
@@ -439,7 +444,11 @@ TEST_F(ScopeFormTest, TheStepResponseIsArmedOnTheVelocitySignalsAndOpensTheAnaly
 
     auto form = Make();
     int analyses = 0;
-    session.Register(Window::SweepAnalysis, [&] { ++analyses; });
+    bool early = false; // the analysis opened before a frame of the new sweep came
+    session.Register(Window::SweepAnalysis, [&] {
+        ++analyses;
+        early = early || !link.FetchedSinceArm();
+    });
     session.Sweeps.StepBandwidthHz = 25;
     link.Queue({0, 0, 0}); // the arm request
     form->ArmStepResponse();
@@ -460,6 +469,7 @@ TEST_F(ScopeFormTest, TheStepResponseIsArmedOnTheVelocitySignalsAndOpensTheAnaly
     form->ArmStepResponse();
     EXPECT_DOUBLE_EQ(form->Scope().TriggerLevel(), 250);
     ASSERT_TRUE(qttest::WaitFor([&] { return analyses == 2; }));
+    EXPECT_FALSE(early);
 }
 
 // The window on the real link against the drive simulator.
