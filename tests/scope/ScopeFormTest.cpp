@@ -63,6 +63,12 @@ protected:
         form->FormActivate();
         return form;
     }
+    // Waits until the chart has been drawn `n` more times.
+    static bool WaitFrames(TScopeForm &form, int n)
+    {
+        const int before = form.graph->Repaints();
+        return qttest::WaitFor([&] { return form.graph->Repaints() >= before + n; });
+    }
     // Types a text into an edit and leaves it with Enter.
     static void Enter(QLineEdit *edit, const QString &text)
     {
@@ -363,10 +369,7 @@ protected:
 TEST_F(ScopeFormSimTest, RunsWhileItsSettingsChangeAndShowsALostDriveWithinAQuarterSecond)
 {
     auto form = Make(true);
-    auto frames = [&](int n) {
-        const int before = form->graph->Repaints();
-        return qttest::WaitFor([&] { return form->graph->Repaints() >= before + n; });
-    };
+    auto frames = [&](int n) { return WaitFrames(*form, n); };
     ASSERT_TRUE(frames(3));
     EXPECT_FALSE(form->pnlNoComm->isVisible());
     // Changes while the pump fetches; signals that cross the level 0, so every trigger fires.
@@ -413,10 +416,7 @@ TEST_F(ScopeFormSimTest, RunsWhileItsSettingsChangeAndShowsALostDriveWithinAQuar
 TEST_F(ScopeFormSimTest, ASourceChosenThroughTheAccessibilityInterfaceIsSent)
 {
     auto form = Make(true);
-    auto frames = [&](int n) {
-        const int before = form->graph->Repaints();
-        return qttest::WaitFor([&] { return form->graph->Repaints() >= before + n; });
-    };
+    auto frames = [&](int n) { return WaitFrames(*form, n); };
     ASSERT_TRUE(frames(1));
     QAccessibleInterface *source = QAccessible::queryAccessibleInterface(form->cmbSource1);
     EXPECT_EQ(source->text(QAccessible::Name), "Source:");

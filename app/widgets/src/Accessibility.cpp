@@ -21,13 +21,14 @@ namespace tools700 {
 
 namespace {
 
-using accessible::ShownText;
+using accessible::AccessibleShown;
 
-// The rocker switch: a toggle button; pressing or toggling it is a click, and the owner decides
-// the position, as with the mouse. Its value (and text) is the caption of its position.
-class AccessibleRockerSwitch : public QAccessibleWidget, public ShownText {
+// The rocker switch: a toggle button named by its label; pressing or toggling it is a click, and
+// the owner decides the position, as with the mouse. Its value (and text) is the caption of its
+// position.
+class AccessibleRockerSwitch : public AccessibleShown {
 public:
-    explicit AccessibleRockerSwitch(TRockerSwitch *w) : QAccessibleWidget(w, QAccessible::Button) {}
+    explicit AccessibleRockerSwitch(TRockerSwitch *w) : AccessibleShown(w, QAccessible::Button) {}
 
     TRockerSwitch *Switch() const { return static_cast<TRockerSwitch *>(widget()); }
 
@@ -40,9 +41,7 @@ public:
     }
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Value)
-            return Switch()->PositionText();
-        return QAccessibleWidget::text(t);
+        return t == QAccessible::Value ? Shown() : QAccessibleWidget::text(t);
     }
     QStringList actionNames() const override
     {
@@ -56,23 +55,17 @@ public:
             Switch()->Click();
     }
     QStringList keyBindingsForAction(const QString &) const override { return {QStringLiteral("Space")}; }
-    void *interface_cast(QAccessible::InterfaceType t) override
-    {
-        if (t == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface *>(this);
-        return QAccessibleWidget::interface_cast(t);
-    }
 
 protected:
     QString Shown() const override { return Switch()->PositionText(); }
-    QWidget *Owner() const override { return widget(); }
 };
 
-// The indicator lamp: an indicator, checked while lit; its value and its text are its caption, so
-// "?" (no communication) is heard and not only a lamp that is off.
-class AccessibleLamp : public QAccessibleWidget, public ShownText {
+// The indicator lamp: an indicator, checked while lit, named by its accessible name or else its
+// caption; its value and its text are its caption, so "?" (no communication) is heard and not
+// only a lamp that is off. Its description is its tool tip.
+class AccessibleLamp : public AccessibleShown {
 public:
-    explicit AccessibleLamp(TIndicatorLamp *w) : QAccessibleWidget(w, QAccessible::Indicator) {}
+    explicit AccessibleLamp(TIndicatorLamp *w) : AccessibleShown(w, QAccessible::Indicator) {}
 
     TIndicatorLamp *Lamp() const { return static_cast<TIndicatorLamp *>(widget()); }
 
@@ -84,27 +77,6 @@ public:
         s.readOnly = true;
         return s;
     }
-    QString text(QAccessible::Text t) const override
-    {
-        switch (t) {
-        case QAccessible::Name: {
-            const QString name = widget()->accessibleName();
-            return name.isEmpty() ? Lamp()->Caption() : name;
-        }
-        case QAccessible::Value:
-            return Shown();
-        case QAccessible::Description:
-            return widget()->toolTip();
-        default:
-            return QAccessibleWidget::text(t);
-        }
-    }
-    void *interface_cast(QAccessible::InterfaceType t) override
-    {
-        if (t == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface *>(this);
-        return QAccessibleWidget::interface_cast(t);
-    }
 
 protected:
     QString Shown() const override
@@ -112,7 +84,6 @@ protected:
         return Lamp()->Caption().isEmpty() ? (Lamp()->IsLit() ? QStringLiteral("On") : QStringLiteral("Off"))
                                            : Lamp()->Caption();
     }
-    QWidget *Owner() const override { return widget(); }
 };
 
 QAccessibleInterface *Factory(const QString &, QObject *object)

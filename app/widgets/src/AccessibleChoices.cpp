@@ -10,8 +10,6 @@
 #include <QLineEdit>
 #include <QPointer>
 
-#include <map>
-
 namespace tools700::accessible {
 
 namespace {
@@ -26,8 +24,6 @@ void Choose(QComboBox *box, int row)
     emit box->activated(row);
     emit box->textActivated(box->itemText(row));
 }
-
-QString ChoiceActionsDescription() { return QStringLiteral("Chooses this entry"); }
 
 class AccessibleComboBox : public QAccessibleWidget {
 public:
@@ -88,39 +84,25 @@ public:
 class AccessibleChoiceList;
 
 // One entry of a combo box's list.
-class AccessibleChoice : public QAccessibleInterface, public QAccessibleActionInterface {
+class AccessibleChoice : public AccessiblePart {
 public:
-    AccessibleChoice(AccessibleChoiceList *list, int row) : list_(list), row_(row) {}
+    AccessibleChoice(AccessibleChoiceList *list, int row);
 
     bool isValid() const override;
-    QObject *object() const override { return nullptr; }
-    QWindow *window() const override;
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface *parent() const override;
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString &) override {}
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::ListItem; }
     QAccessible::State state() const override;
-    void *interface_cast(QAccessible::InterfaceType t) override
-    {
-        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this) : nullptr;
-    }
 
     QStringList actionNames() const override
     {
         return {QAccessibleActionInterface::pressAction(), QAccessibleActionInterface::toggleAction()};
     }
-    QString localizedActionDescription(const QString &) const override { return ChoiceActionsDescription(); }
+    QString localizedActionDescription(const QString &) const override { return QStringLiteral("Chooses this entry"); }
     void doAction(const QString &action) override;
-    QStringList keyBindingsForAction(const QString &) const override { return {}; }
 
 private:
     AccessibleChoiceList *list_;
-    int row_;
 };
 
 // The list of a combo box's entries (its drop-down view).
@@ -129,11 +111,6 @@ public:
     AccessibleChoiceList(QAbstractItemView *view, QComboBox *box)
         : QAccessibleWidget(view, QAccessible::List), box_(box)
     {
-    }
-    ~AccessibleChoiceList() override
-    {
-        for (const auto &[row, id] : entries_)
-            QAccessible::deleteAccessibleInterface(id);
     }
 
     QComboBox *Box() const { return box_; }
@@ -155,21 +132,10 @@ public:
     {
         if (index < 0 || index >= childCount())
             return nullptr;
-        auto found = entries_.find(index);
-        if (found == entries_.end()) {
-            const QAccessible::Id id = QAccessible::registerAccessibleInterface(
-                new AccessibleChoice(const_cast<AccessibleChoiceList *>(this), index));
-            found = entries_.emplace(index, id).first;
-        }
-        return QAccessible::accessibleInterface(found->second);
+        auto *self = const_cast<AccessibleChoiceList *>(this);
+        return entries_.At(index, [self, index] { return new AccessibleChoice(self, index); });
     }
-    int indexOfChild(const QAccessibleInterface *child) const override
-    {
-        for (const auto &[row, id] : entries_)
-            if (QAccessible::accessibleInterface(id) == child)
-                return row;
-        return -1;
-    }
+    int indexOfChild(const QAccessibleInterface *child) const override { return entries_.IndexOf(child); }
     QAccessibleInterface *childAt(int x, int y) const override
     {
         if (!box_)
@@ -188,23 +154,21 @@ public:
 
 private:
     QPointer<QComboBox> box_;
-    mutable std::map<int, QAccessible::Id> entries_;
+    mutable AccessibleParts entries_;
 };
 
-bool AccessibleChoice::isValid() const { return list_->isValid() && row_ < list_->childCount(); }
+AccessibleChoice::AccessibleChoice(AccessibleChoiceList *list, int row) : AccessiblePart(list, row), list_(list) {}
 
-QWindow *AccessibleChoice::window() const { return list_->window(); }
-
-QAccessibleInterface *AccessibleChoice::parent() const { return list_; }
+bool AccessibleChoice::isValid() const { return list_->isValid() && index_ < list_->childCount(); }
 
 QString AccessibleChoice::text(QAccessible::Text t) const
 {
     if ((t == QAccessible::Name || t == QAccessible::Value) && isValid())
-        return list_->Box()->itemText(row_);
+        return list_->Box()->itemText(index_);
     return {};
 }
 
-QRect AccessibleChoice::rect() const { return list_->EntryRect(row_); }
+QRect AccessibleChoice::rect() const { return list_->EntryRect(index_); }
 
 QAccessible::State AccessibleChoice::state() const
 {
@@ -214,7 +178,7 @@ QAccessible::State AccessibleChoice::state() const
     QComboBox *box = list_->Box();
     s.selectable = true;
     s.focusable = true;
-    s.selected = box->currentIndex() == row_;
+    s.selected = box->currentIndex() == index_;
     s.focused = s.selected && list_->View()->isVisible();
     s.invisible = !list_->View()->isVisible();
     s.disabled = !box->isEnabled();
@@ -224,7 +188,7 @@ QAccessible::State AccessibleChoice::state() const
 void AccessibleChoice::doAction(const QString &action)
 {
     if (isValid() && (action == pressAction() || action == toggleAction()))
-        Choose(list_->Box(), row_);
+        Choose(list_->Box(), index_);
 }
 
 // The combo box whose drop-down list `view` is, if any.

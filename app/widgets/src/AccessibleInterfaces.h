@@ -7,17 +7,27 @@
 #pragma once
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QString>
+
+#include <functional>
+#include <map>
 
 class QLabel;
 class QWidget;
 
 namespace tools700::accessible {
 
-// The text interface of a widget that shows a text it does not let the user edit (a label, a
-// panel, a lamp's caption): the whole text, one selection-free caret at its start.
-class ShownText : public QAccessibleTextInterface {
+// A widget that shows a text it does not let the user edit (a label, a panel, a lamp's caption):
+// named by its own accessible name or else by that text, which is also its value and its text
+// (one selection-free caret at its start).
+class AccessibleShown : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
+    AccessibleShown(QWidget *widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
+
+    QString text(QAccessible::Text t) const override;
+    void *interface_cast(QAccessible::InterfaceType t) override;
+
     void selection(int, int *startOffset, int *endOffset) const override { *startOffset = *endOffset = 0; }
     int selectionCount() const override { return 0; }
     void addSelection(int, int) override {}
@@ -34,7 +44,47 @@ public:
 
 protected:
     virtual QString Shown() const = 0;
-    virtual QWidget *Owner() const = 0;
+};
+
+// A part of a widget that is no widget of its own (a combo box's entry, a bar's tab): no children,
+// a row of its owner, pressed as by a click.
+class AccessiblePart : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    AccessiblePart(QAccessibleInterface *owner, int index) : owner_(owner), index_(index) {}
+
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return owner_->window(); }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface *parent() const override { return owner_; }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    void setText(QAccessible::Text, const QString &) override {}
+    void *interface_cast(QAccessible::InterfaceType t) override
+    {
+        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this) : nullptr;
+    }
+    QStringList keyBindingsForAction(const QString &) const override { return {}; }
+
+protected:
+    QAccessibleInterface *owner_;
+    int index_;
+};
+
+// The parts of one owner: each made when first asked for, registered with Qt's accessibility and
+// deleted with the owner.
+class AccessibleParts {
+public:
+    AccessibleParts() = default;
+    AccessibleParts(const AccessibleParts &) = delete;
+    AccessibleParts &operator=(const AccessibleParts &) = delete;
+    ~AccessibleParts();
+
+    QAccessibleInterface *At(int index, const std::function<QAccessibleInterface *()> &make);
+    int IndexOf(const QAccessibleInterface *part) const;
+
+private:
+    std::map<int, QAccessible::Id> ids_;
 };
 
 // A text as a reader sees it: rich text as plain text, a mnemonic's '&' removed.

@@ -6,55 +6,34 @@
 #include <QAccessibleWidget>
 #include <QTabBar>
 
-#include <map>
-
 namespace tools700::accessible {
 
 namespace {
 
 class AccessibleTabBar;
 
-class AccessibleTab : public QAccessibleInterface, public QAccessibleActionInterface {
+class AccessibleTab : public AccessiblePart {
 public:
-    AccessibleTab(AccessibleTabBar *bar, int index) : bar_(bar), index_(index) {}
+    AccessibleTab(AccessibleTabBar *bar, int index);
 
     bool isValid() const override;
-    QObject *object() const override { return nullptr; }
-    QWindow *window() const override;
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface *parent() const override;
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString &) override {}
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::PageTab; }
     QAccessible::State state() const override;
-    void *interface_cast(QAccessible::InterfaceType t) override
-    {
-        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this) : nullptr;
-    }
 
     QStringList actionNames() const override { return {QAccessibleActionInterface::pressAction()}; }
     void doAction(const QString &action) override;
-    QStringList keyBindingsForAction(const QString &) const override { return {}; }
 
 private:
     QTabBar *Bar() const;
 
     AccessibleTabBar *bar_;
-    int index_;
 };
 
 class AccessibleTabBar : public QAccessibleWidget {
 public:
     explicit AccessibleTabBar(QTabBar *bar) : QAccessibleWidget(bar, QAccessible::PageTabList) {}
-    ~AccessibleTabBar() override
-    {
-        for (const auto &[index, id] : tabs_)
-            QAccessible::deleteAccessibleInterface(id);
-    }
 
     QTabBar *Bar() const { return static_cast<QTabBar *>(widget()); }
 
@@ -63,21 +42,10 @@ public:
     {
         if (index < 0 || index >= childCount())
             return nullptr;
-        auto found = tabs_.find(index);
-        if (found == tabs_.end()) {
-            const QAccessible::Id id =
-                QAccessible::registerAccessibleInterface(new AccessibleTab(const_cast<AccessibleTabBar *>(this), index));
-            found = tabs_.emplace(index, id).first;
-        }
-        return QAccessible::accessibleInterface(found->second);
+        auto *self = const_cast<AccessibleTabBar *>(this);
+        return tabs_.At(index, [self, index] { return new AccessibleTab(self, index); });
     }
-    int indexOfChild(const QAccessibleInterface *child) const override
-    {
-        for (const auto &[index, id] : tabs_)
-            if (QAccessible::accessibleInterface(id) == child)
-                return index;
-        return -1;
-    }
+    int indexOfChild(const QAccessibleInterface *child) const override { return tabs_.IndexOf(child); }
     QAccessibleInterface *childAt(int x, int y) const override
     {
         const int index = Bar()->tabAt(Bar()->mapFromGlobal(QPoint(x, y)));
@@ -89,16 +57,14 @@ public:
     }
 
 private:
-    mutable std::map<int, QAccessible::Id> tabs_;
+    mutable AccessibleParts tabs_;
 };
+
+AccessibleTab::AccessibleTab(AccessibleTabBar *bar, int index) : AccessiblePart(bar, index), bar_(bar) {}
 
 QTabBar *AccessibleTab::Bar() const { return bar_->Bar(); }
 
 bool AccessibleTab::isValid() const { return bar_->isValid() && index_ < Bar()->count(); }
-
-QWindow *AccessibleTab::window() const { return bar_->window(); }
-
-QAccessibleInterface *AccessibleTab::parent() const { return bar_; }
 
 QString AccessibleTab::text(QAccessible::Text t) const
 {

@@ -5,7 +5,6 @@
 // user's edit run and its validator applies.
 #include "AccessibleInterfaces.h"
 
-#include <QAccessibleWidget>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,7 +26,27 @@ QString PlainText(const QString &text, bool richText, bool mnemonic)
     return out;
 }
 
-QString ShownText::text(int startOffset, int endOffset) const
+QString AccessibleShown::text(QAccessible::Text t) const
+{
+    switch (t) {
+    case QAccessible::Name:
+        // Its own words only: without them it is nameless, never named after its group box.
+        return widget()->accessibleName().isEmpty() ? Shown() : widget()->accessibleName();
+    case QAccessible::Value:
+        return Shown();
+    default:
+        return QAccessibleWidget::text(t);
+    }
+}
+
+void *AccessibleShown::interface_cast(QAccessible::InterfaceType t)
+{
+    if (t == QAccessible::TextInterface)
+        return static_cast<QAccessibleTextInterface *>(this);
+    return QAccessibleWidget::interface_cast(t);
+}
+
+QString AccessibleShown::text(int startOffset, int endOffset) const
 {
     const QString shown = Shown();
     if (endOffset < 0 || endOffset > shown.size())
@@ -37,21 +56,43 @@ QString ShownText::text(int startOffset, int endOffset) const
     return shown.mid(startOffset, endOffset - startOffset);
 }
 
-QRect ShownText::characterRect(int offset) const
+QRect AccessibleShown::characterRect(int offset) const
 {
-    const QWidget *w = Owner();
     const QString shown = Shown();
-    if (!w || offset < 0 || offset >= shown.size())
+    if (offset < 0 || offset >= shown.size())
         return {};
-    const QFontMetrics fm = w->fontMetrics();
-    const int x = w->contentsRect().left() + fm.horizontalAdvance(shown.left(offset));
-    return {w->mapToGlobal(QPoint(x, w->contentsRect().top())), QSize(fm.horizontalAdvance(shown[offset]), fm.height())};
+    const QFontMetrics fm = widget()->fontMetrics();
+    const QRect area = widget()->contentsRect();
+    const QPoint at(area.left() + fm.horizontalAdvance(shown.left(offset)), area.top());
+    return {widget()->mapToGlobal(at), QSize(fm.horizontalAdvance(shown[offset]), fm.height())};
 }
 
-QString ShownText::attributes(int offset, int *startOffset, int *endOffset) const
+QString AccessibleShown::attributes(int offset, int *startOffset, int *endOffset) const
 {
     *startOffset = *endOffset = offset;
     return {};
+}
+
+AccessibleParts::~AccessibleParts()
+{
+    for (const auto &[index, id] : ids_)
+        QAccessible::deleteAccessibleInterface(id);
+}
+
+QAccessibleInterface *AccessibleParts::At(int index, const std::function<QAccessibleInterface *()> &make)
+{
+    auto found = ids_.find(index);
+    if (found == ids_.end())
+        found = ids_.emplace(index, QAccessible::registerAccessibleInterface(make())).first;
+    return QAccessible::accessibleInterface(found->second);
+}
+
+int AccessibleParts::IndexOf(const QAccessibleInterface *part) const
+{
+    for (const auto &[index, id] : ids_)
+        if (QAccessible::accessibleInterface(id) == part)
+            return index;
+    return -1;
 }
 
 QString LabelText(const QLabel *label)
@@ -79,27 +120,15 @@ QString PanelText(const QWidget *panel)
 
 namespace {
 
-class AccessibleLabel : public QAccessibleWidget, public ShownText {
+class AccessibleLabel : public AccessibleShown {
 public:
-    explicit AccessibleLabel(QLabel *label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+    explicit AccessibleLabel(QLabel *label) : AccessibleShown(label, QAccessible::StaticText) {}
 
     QLabel *Label() const { return static_cast<QLabel *>(widget()); }
 
     QAccessible::Role role() const override
     {
         return Label()->pixmap().isNull() ? QAccessible::StaticText : QAccessible::Graphic;
-    }
-    QString text(QAccessible::Text t) const override
-    {
-        switch (t) {
-        case QAccessible::Name:
-            // Its own words only: without them a label is nameless, never named after its group.
-            return widget()->accessibleName().isEmpty() ? LabelText(Label()) : widget()->accessibleName();
-        case QAccessible::Value:
-            return LabelText(Label());
-        default:
-            return QAccessibleWidget::text(t);
-        }
     }
     QList<QPair<QAccessibleInterface *, QAccessible::Relation>> relations(QAccessible::Relation match) const override
     {
@@ -109,44 +138,18 @@ public:
                 rels.append({buddy, QAccessible::Labelled});
         return rels;
     }
-    void *interface_cast(QAccessible::InterfaceType t) override
-    {
-        if (t == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface *>(this);
-        return QAccessibleWidget::interface_cast(t);
-    }
 
 protected:
     QString Shown() const override { return LabelText(Label()); }
-    QWidget *Owner() const override { return widget(); }
 };
 
 // A plain frame that covers other controls with a message in labels (a warning panel).
-class AccessiblePanel : public QAccessibleWidget, public ShownText {
+class AccessiblePanel : public AccessibleShown {
 public:
-    explicit AccessiblePanel(QFrame *frame) : QAccessibleWidget(frame, QAccessible::Border) {}
-
-    QString text(QAccessible::Text t) const override
-    {
-        switch (t) {
-        case QAccessible::Name:
-            return widget()->accessibleName().isEmpty() ? Shown() : widget()->accessibleName();
-        case QAccessible::Value:
-            return Shown();
-        default:
-            return QAccessibleWidget::text(t);
-        }
-    }
-    void *interface_cast(QAccessible::InterfaceType t) override
-    {
-        if (t == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface *>(this);
-        return QAccessibleWidget::interface_cast(t);
-    }
+    explicit AccessiblePanel(QFrame *frame) : AccessibleShown(frame, QAccessible::Border) {}
 
 protected:
     QString Shown() const override { return PanelText(widget()); }
-    QWidget *Owner() const override { return widget(); }
 };
 
 class AccessibleLineEdit : public QAccessibleWidget,
