@@ -1,5 +1,6 @@
 #include "DriveLine.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <fstream>
@@ -50,6 +51,14 @@ SimDrive* DriveLine::DriveFor(int axis)
     return nullptr;
 }
 
+bool DriveLine::Unanswered(const std::string& command) const
+{
+    if (quiet_ >= 0) return quiet_ == 1;
+    if (options_.silent) return true;
+    if (options_.silentAfter >= 0 && handled_ >= options_.silentAfter) return true;
+    return std::find(options_.silentOn.begin(), options_.silentOn.end(), command) != options_.silentOn.end();
+}
+
 int DriveLine::RefusalFor(const wire::Request& rq) const
 {
     if (options_.refusals.empty()) return 0;
@@ -92,15 +101,17 @@ void DriveLine::HandleFrame(const std::uint16_t* frame, double nowMs)
         h = HandleRequest(*drive, rq, nowMs);
     }
     AfterRequest(*drive);
+    const bool unanswered = Unanswered(command);
+    ++handled_;
     char result[16];
-    if (options_.silent)
+    if (unanswered)
         std::snprintf(result, sizeof result, "unanswered");
     else if (h.refusal)
         std::snprintf(result, sizeof result, "0x%02X", h.refusal);
     else
         std::snprintf(result, sizeof result, "ok");
     trace_.Request(rq.axis, command, h.name, h.value, result);
-    if (options_.silent) return;
+    if (unanswered) return;
     std::vector<std::uint8_t> bytes = h.reply.Encode();
     char note[96];
     std::snprintf(note, sizeof note, "  reply seq %u, command byte 0x%02X, %u words, %zu bytes%s", rq.seq,

@@ -1,6 +1,7 @@
 // The line: every simulated drive on one multi-drop line. Takes the request frames the
 // receiver assembles, finds the addressed drive, applies --refuse and --silent, records the
-// request in the trace and queues the reply frame until it is due (--delay).
+// request in the trace and queues the reply frame until it is due (--delay). --silent-after,
+// --silent-on and SIGUSR1/SIGUSR2 make the drives go quiet for some requests or from some moment.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +37,8 @@ public:
     // The drive that answers requests for `axis`: the drive holding that address, or, for
     // the automatic axis 255, the first drive of the line when none holds 255.
     SimDrive* DriveFor(int axis);
+    // The drives stop answering (true) or answer again (false), whatever the options say.
+    void SetQuiet(bool quiet) { quiet_ = quiet ? 1 : 0; }
     std::vector<std::unique_ptr<SimDrive>>& Drives() { return drives_; }
 
 private:
@@ -45,6 +48,8 @@ private:
     };
 
     int RefusalFor(const tools700::wire::Request& rq) const;
+    // --silent, --silent-after, --silent-on and the signals: this request goes unanswered.
+    bool Unanswered(const std::string& command) const;
     void AfterRequest(SimDrive& drive);
 
     const SimOptions& options_;
@@ -53,6 +58,8 @@ private:
     TraceLog& trace_;
     std::vector<std::unique_ptr<SimDrive>> drives_;
     std::deque<Pending> pending_;
+    long handled_ = 0;        // requests handled so far (for --silent-after)
+    int quiet_ = -1;          // from the signals: -1 as the options say, 1 quiet, 0 answering
 };
 
 }  // namespace drivesim
