@@ -13,6 +13,7 @@
 #include "tools700/compare/CompareForm.h"
 #include "tools700/widgets/Accessibility.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -45,6 +46,20 @@ protected:
                 return r;
         return -1;
     }
+    // A click on the row's name, as with the mouse.
+    static void Click(TCompareForm &form, const std::string &name)
+    {
+        QTableWidgetItem *item = form.tblVariables->item(RowOf(form, name), 0);
+        ASSERT_NE(item, nullptr) << name;
+        QTest::mouseClick(form.tblVariables->viewport(), Qt::LeftButton, {},
+                          form.tblVariables->visualItemRect(item).center());
+    }
+    // The table as a screen reader reads it.
+    static QAccessibleTableInterface *Table(TCompareForm &form)
+    {
+        QAccessibleInterface *table = QAccessible::queryAccessibleInterface(form.tblVariables);
+        return table ? table->tableInterface() : nullptr;
+    }
     static bool Idle(const TCompareForm &form)
     {
         return qttest::WaitFor([&] { return !form.Busy(); }, 20000);
@@ -75,15 +90,33 @@ TEST_F(CompareFormTest, TheDifferencesOfTheEditedConfigurationAreSentTakenAndPri
     EXPECT_EQ(form.tblVariables->item(kvp, 3)->text(), QStringLiteral("0 amps/rad/sec"));
     EXPECT_EQ(form.tblVariables->item(RowOf(form, "BlkType"), 5)->text(), QStringLiteral("written first"));
     EXPECT_FALSE(form.btnSend->isEnabled()) << "nothing ticked yet";
-    EXPECT_EQ(NamelessControls(&form), QStringList());
+    EXPECT_EQ(AccessibilityProblems(&form), QStringList());
     EXPECT_EQ(form.tblVariables->accessibleName(), QStringLiteral("Differences"));
 
-    // Kvp ticked with the mouse's check box, BlkType with the keyboard's space bar.
-    form.tblVariables->item(kvp, 0)->setCheckState(Qt::Checked);
+    // A screen reader reads the table by its rows and columns.
+    QAccessibleTableInterface *table = Table(form);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rowCount(), 3);
+    EXPECT_EQ(table->columnCount(), 6);
+    EXPECT_EQ(table->columnDescription(2), QStringLiteral("Configuration"));
+    EXPECT_EQ(table->cellAt(kvp, 3)->text(QAccessible::Name), QStringLiteral("0 amps/rad/sec"));
+    EXPECT_EQ(table->cellAt(kvp, 0)->text(QAccessible::Name), QStringLiteral("Kvp"));
+
+    // Kvp ticked with the mouse, BlkType with the keyboard's space bar, Kvi through the
+    // accessibility interface and unticked the same way.
+    Click(form, "Kvp");
     form.tblVariables->setFocus();
-    form.tblVariables->setCurrentCell(RowOf(form, "BlkType"), 0);
+    form.tblVariables->setCurrentCell(RowOf(form, "BlkType"), 0, QItemSelectionModel::NoUpdate);
     QTest::keyClick(form.tblVariables, Qt::Key_Space);
+    QAccessibleInterface *kvi = table->cellAt(RowOf(form, "Kvi"), 0);
+    kvi->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(form.Workflow().Ticked("Kvi"));
+    EXPECT_TRUE(kvi->state().selected);
+    EXPECT_EQ(kvi->text(QAccessible::Name), QStringLiteral("Kvi, ticked"));
+    EXPECT_EQ(form.tblVariables->item(RowOf(form, "Kvi"), 0)->checkState(), Qt::Checked);
+    kvi->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_EQ(form.Workflow().TickedNames(), (std::vector<std::string>{"BlkType", "Kvp"}));
+    EXPECT_EQ(form.tblVariables->item(kvp, 0)->checkState(), Qt::Checked);
     ASSERT_TRUE(form.btnSend->isEnabled());
 
     sim->ClearTrace();
@@ -103,7 +136,7 @@ TEST_F(CompareFormTest, TheDifferencesOfTheEditedConfigurationAreSentTakenAndPri
     EXPECT_EQ(Rows(form), std::vector<std::string>{"Kvi"});
 
     // Take from Drive: exactly the ticked value comes into the configuration.
-    form.tblVariables->item(0, 0)->setCheckState(Qt::Checked);
+    Click(form, "Kvi");
     const double kvpBefore = cfg.Get("Kvp");
     form.btnTake->click();
     EXPECT_EQ(cfg.Get("Kvi"), 0.0);
@@ -144,9 +177,11 @@ TEST_F(CompareFormTest, AFileOfAnotherModelIsComparedAfterTheWarningSendIsRefuse
     EXPECT_TRUE(form.lblModelWarning->isVisibleTo(&form));
     EXPECT_EQ(Rows(form), (std::vector<std::string>{"Kpp", "Model"}));
     const int model = RowOf(form, "Model");
-    EXPECT_FALSE(form.tblVariables->item(model, 0)->flags() & Qt::ItemIsUserCheckable) << "the drive's own";
+    Click(form, "Model");
+    EXPECT_FALSE(form.Workflow().Ticked("Model")) << "the drive's own";
+    EXPECT_FALSE(form.tblVariables->item(model, 0)->flags() & Qt::ItemIsSelectable);
 
-    form.tblVariables->item(RowOf(form, "Kpp"), 0)->setCheckState(Qt::Checked);
+    Click(form, "Kpp");
     sim->ClearTrace();
     form.btnSend->click();
     ASSERT_TRUE(Idle(form));
@@ -161,7 +196,7 @@ TEST_F(CompareFormTest, AFileOfAnotherModelIsComparedAfterTheWarningSendIsRefuse
               1);
 
     // Yes to the question saves what was taken.
-    form.tblVariables->item(RowOf(form, "Kpp"), 0)->setCheckState(Qt::Checked);
+    Click(form, "Kpp");
     form.btnTake->click();
     EXPECT_EQ(messages.texts().back(), "Save the values taken from the drive in\n" + file + "?");
     Cfg saved;

@@ -8,8 +8,10 @@
 #include "tools700/widgets/Application.h"
 #include "tools700/widgets/CfgFileDialog.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
-#include <QCloseEvent>
+#include <QItemSelectionModel>
+#include <QPrinterInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -88,15 +90,22 @@ TCompareForm::TCompareForm(Session &session, Messages &messages, QWidget *parent
         headers << QString::fromLatin1(h);
     tblVariables->setHorizontalHeaderLabels(headers);
     tblVariables->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A row's tick is its selection: a click, Space on the current row and a screen reader's
+    // select or toggle action all tick or untick it the same way; the check box shows it.
     tblVariables->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tblVariables->setSelectionMode(QAbstractItemView::SingleSelection);
+    tblVariables->setSelectionMode(QAbstractItemView::MultiSelection);
     tblVariables->setTabKeyNavigation(false);
+    tblVariables->setCornerButtonEnabled(false);
     tblVariables->verticalHeader()->hide();
     tblVariables->horizontalHeader()->setStretchLastSection(true);
-    NameControl(tblVariables, QStringLiteral("Variables compared"));
+    NameControl(tblVariables, QStringLiteral("Differences"));
     tblVariables->setAccessibleDescription(
         QStringLiteral("One row a variable: its tick, name, description, the configuration's value, the drive's "
-                       "value, the difference and what a download does with it. Space ticks the current row."));
+                       "value, the difference and what a download does with it. A selected row is ticked: "
+                       "Space or a click ticks or unticks it."));
+    // The corner button of the table (hidden with the row headers) is a button all the same.
+    for (QAbstractButton *corner : tblVariables->findChildren<QAbstractButton *>())
+        NameControl(corner, QStringLiteral("Tick every row"));
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -142,7 +151,7 @@ TCompareForm::TCompareForm(Session &session, Messages &messages, QWidget *parent
     connect(btnTickNone, &QPushButton::clicked, this, [this] { btnTickNoneClick(); });
     connect(chkAll, &QCheckBox::toggled, this, [this] { chkAllClick(); });
     connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
-    connect(tblVariables, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) { ItemChanged(item); });
+    connect(tblVariables->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { SelectionChanged(); });
 
     pdfDialog_ = MakePdfFileDialog("Save the Differences as PDF", session_.CfgDir, this);
     UpdateButtons();
@@ -274,6 +283,8 @@ void TCompareForm::btnSendClick()
         worker_.RunOnWindowThread([this] { session_.Open(Window::PortAxis); });
         return true;
     };
+    // What the session says of the drive is read here, on the window's thread.
+    options.underSercos = session_.ControlSwitchShown && !session_.SerialControl;
     const CompareWorkflow::Snapshot snapshot = workflow_.MakeSnapshot();
     Session &session = session_;
     worker_.Run<DownloadOutcome>(
@@ -329,6 +340,11 @@ void TCompareForm::btnPrintClick()
 {
     if (!workflow_.Compared())
         return;
+    // Without a printer the differences go to a PDF file.
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        btnPdfClick();
+        return;
+    }
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Print the Differences"));
@@ -364,7 +380,7 @@ void TCompareForm::btnTickNoneClick()
 
 void TCompareForm::chkAllClick() { Fill(); }
 
-void TCompareForm::btnCloseClick() { close(); }
+void TCompareForm::btnCloseClick() { reject(); }
 
 bool TCompareForm::LeaveWindow()
 {
@@ -374,59 +390,79 @@ bool TCompareForm::LeaveWindow()
     return true;
 }
 
-void TCompareForm::closeEvent(QCloseEvent *event)
-{
-    if (!LeaveWindow()) {
-        event->ignore();
-        return;
-    }
-    worker_.Cancel();
-    busy_ = false;
-    QDialog::closeEvent(event);
-}
-
 void TCompareForm::reject()
 {
-    // Escape: as the Close button.
-    close();
+    // Escape, the title bar's close and Close: the values taken into a file are not lost unasked.
+    if (LeaveWindow())
+        QDialog::reject();
+}
+
+void TCompareForm::done(int result)
+{
+    // The work still running ends at its next exchange; nothing it finds reaches the window.
+    worker_.Cancel();
+    if (busy_)
+        SetBusy(false);
+    QDialog::done(result);
 }
 
 void TCompareForm::Fill()
 {
     filling_ = true;
     const bool all = chkAll->isChecked();
-    const std::vector<const ComparedVariable *> rows = workflow_.Rows(all);
-    tblVariables->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        const ComparedVariable &v = *rows[r];
+    rows_ = workflow_.Rows(all);
+    tblVariables->clearSelection();
+    tblVariables->setRowCount(static_cast<int>(rows_.size()));
+    for (int r = 0; r < static_cast<int>(rows_.size()); ++r) {
+        const ComparedVariable &v = *rows_[r];
         const QString texts[kColumns] = {Q(v.name),        Q(v.help),
                                          Q(v.fileText),    Q(v.driveText),
                                          QString::fromLatin1(DifferenceText(v.difference)),
                                          QString::fromLatin1(DownloadRoleText(v.role))};
+        const bool tickable = CompareWorkflow::Tickable(v);
         for (int c = 0; c < kColumns; ++c) {
             auto *item = new QTableWidgetItem(texts[c]);
-            Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-            if (c == kVariable && CompareWorkflow::Tickable(v)) {
-                flags |= Qt::ItemIsUserCheckable;
-                item->setCheckState(workflow_.Ticked(v.name) ? Qt::Checked : Qt::Unchecked);
-            }
-            item->setFlags(flags);
+            // A row that can be neither sent nor taken cannot be selected, so never ticked.
+            item->setFlags(tickable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::ItemIsEnabled);
             if (!v.help.empty())
                 item->setToolTip(Q(v.help));
             tblVariables->setItem(r, c, item);
         }
+        if (workflow_.Ticked(v.name))
+            tblVariables->selectionModel()->select(tblVariables->model()->index(r, 0),
+                                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
+    ShowTicks();
     tblVariables->resizeColumnsToContents();
     NameControl(tblVariables, all ? QStringLiteral("Variables compared") : QStringLiteral("Differences"));
     filling_ = false;
     UpdateButtons();
 }
 
-void TCompareForm::ItemChanged(QTableWidgetItem *item)
+void TCompareForm::ShowTicks()
 {
-    if (filling_ || !item || item->column() != kVariable)
+    const QItemSelectionModel *selection = tblVariables->selectionModel();
+    for (int r = 0; r < static_cast<int>(rows_.size()); ++r) {
+        QTableWidgetItem *item = tblVariables->item(r, kVariable);
+        if (!item || !CompareWorkflow::Tickable(*rows_[r]))
+            continue;
+        const bool ticked = selection->isRowSelected(r, QModelIndex());
+        item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+        // What a screen reader says of the row's first cell: its name and whether it is ticked.
+        item->setData(Qt::AccessibleTextRole, Q(rows_[r]->name) + (ticked ? QStringLiteral(", ticked") : QString()));
+    }
+}
+
+void TCompareForm::SelectionChanged()
+{
+    if (filling_)
         return;
-    workflow_.SetTicked(item->text().toStdString(), item->checkState() == Qt::Checked);
+    const QItemSelectionModel *selection = tblVariables->selectionModel();
+    for (int r = 0; r < static_cast<int>(rows_.size()); ++r)
+        workflow_.SetTicked(rows_[r]->name, selection->isRowSelected(r, QModelIndex()));
+    filling_ = true;
+    ShowTicks();
+    filling_ = false;
     UpdateButtons();
 }
 

@@ -21,7 +21,6 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
-class QTableWidgetItem;
 
 namespace tools700 {
 
@@ -70,9 +69,8 @@ public:
     QPushButton *btnTickAll = nullptr, *btnTickNone = nullptr, *btnRead = nullptr, *btnSend = nullptr,
                 *btnTake = nullptr, *btnPrint = nullptr, *btnPdf = nullptr, *btnClose = nullptr;
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
     void reject() override;
+    void done(int result) override;
 
 private:
     bool Open(const std::function<void()> &open);
@@ -80,7 +78,9 @@ private:
     void SetBusy(bool busy);
     void Fill();
     void UpdateButtons();
-    void ItemChanged(QTableWidgetItem *item);
+    // The rows' ticks follow their selection (and the workflow's ticks follow it).
+    void ShowTicks();
+    void SelectionChanged();
     // After Take from Drive or on closing: the values taken into a file are saved when the user
     // says so. False when the file could not be written.
     bool AskToSave(const std::string &question);
@@ -91,6 +91,7 @@ private:
     CompareWorkflow workflow_;
     WindowWorker worker_;
     std::unique_ptr<FileDialog> pdfDialog_;
+    std::vector<const ComparedVariable *> rows_; // the rows shown, in order
     bool busy_ = false;
     bool filling_ = false;
     bool otherModelAccepted_ = false;
