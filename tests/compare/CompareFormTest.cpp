@@ -8,6 +8,7 @@
 #include "../support/TraceOrder.h"
 #include "ListingText.h"
 #include "SimTest.h"
+#include "tools700/Line.h"
 #include "tools700/ScriptedMessages.h"
 #include "tools700/Session.h"
 #include "tools700/compare/CompareForm.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -160,6 +162,74 @@ TEST_F(CompareFormTest, TheDifferencesOfTheEditedConfigurationAreSentTakenAndPri
         EXPECT_EQ(pages[0][1], form.lblSummary->text().toStdString());
     }
     form.btnClose->click();
+    EXPECT_FALSE(form.isVisible());
+}
+
+// The boxes a window shows, with the thread each was shown on.
+class ThreadRecordingMessages : public ScriptedMessages {
+public:
+    using ScriptedMessages::ScriptedMessages;
+    Answer Show(BoxKind kind, const std::string &text, unsigned buttons) override
+    {
+        if (QThread::currentThread() != qApp->thread())
+            offThread.push_back(text);
+        return ScriptedMessages::Show(kind, text, buttons);
+    }
+    std::vector<std::string> offThread; // shown on another thread than the windows'
+};
+
+TEST_F(CompareFormTest, ASendToA740AsksItsRefusalOnTheWindowsThreadAndAnEnabledDriveGetsNothing)
+{
+    auto sim = Start(Writable("1743"));
+    Cfg cfg(740);
+    cfg.Load(UploadedFile(740));
+    cfg.Set("Kvp", 33);
+    cfg.Set("Kvi", 21);
+    cfg.ClearModified();
+    sim.reset();
+    sim = Start({"--model", "1743", "--serial-control", "--refuse", "Kvp=66"});
+    const long uiCalls = UiThreadLineCalls();
+    // Yes to the refusal, No to the non-volatile save.
+    ThreadRecordingMessages messages({Answer::Yes, Answer::No});
+    TCompareForm form(session, messages);
+    ASSERT_TRUE(form.BeginConfiguration(cfg, "tuned.cfg"));
+    ASSERT_TRUE(Idle(form));
+    EXPECT_EQ(form.lblDrive->text().toStdString(), "Drive: " + ModelText(1743));
+    ASSERT_EQ(Rows(form), (std::vector<std::string>{"Kvi", "Kvp"}));
+    form.btnTickAll->click();
+    EXPECT_EQ(form.Workflow().TickedNames(), (std::vector<std::string>{"Kvi", "Kvp"}));
+    EXPECT_TRUE(Table(form)->cellAt(0, 0)->state().selected);
+
+    sim->ClearTrace();
+    form.btnSend->click();
+    ASSERT_TRUE(Idle(form));
+    ASSERT_EQ(messages.texts().size(), 2u);
+    EXPECT_EQ(messages.texts()[0], "Warning: Kvp BOUNDS_ERROR\n Continue?");
+    EXPECT_EQ(messages.texts()[1].rfind("Your configuration has been downloaded.", 0), 0u);
+    EXPECT_TRUE(messages.offThread.empty()) << messages.offThread.front();
+    const auto traced = wizardtest::TracedRequests(sim->Trace());
+    std::vector<Request> puts;
+    for (const Request &r : traced)
+        if (r.first != "GET")
+            puts.push_back(r);
+    EXPECT_EQ(puts, (std::vector<Request>{{"PUT", "Enable"}, {"PUT", "Kvi"}, {"PUT", "Kvp"}, {"EXE", "TableGen"},
+                                          {"PUT", "Enable"}}));
+    EXPECT_EQ(form.lblResult->text(), QStringLiteral("2 values sent to the drive."));
+    EXPECT_EQ(Rows(form), std::vector<std::string>{"Kvp"}) << "the refused value still differs";
+    EXPECT_TRUE(form.Workflow().TickedNames().empty());
+
+    // The drive is enabled now (the send ended with Enable 1): a second send writes nothing.
+    Click(form, "Kvp");
+    sim->ClearTrace();
+    form.btnSend->click();
+    ASSERT_TRUE(Idle(form));
+    EXPECT_EQ(messages.texts().back(), "The drive is enabled and unabled to write to drive now-- download aborted");
+    for (const auto &t : sim->Trace())
+        EXPECT_EQ(t.command.substr(0, 3), "GET") << t.name;
+    EXPECT_EQ(form.lblResult->text(), QStringLiteral("Nothing was sent, or the sending stopped part way."));
+    EXPECT_EQ(UiThreadLineCalls(), uiCalls) << LastUiThreadLineCall();
+    EXPECT_EQ(AccessibilityProblems(&form), QStringList());
+    form.reject();
     EXPECT_FALSE(form.isVisible());
 }
 
