@@ -163,7 +163,10 @@ void TCompareForm::SetPdfDialog(std::unique_ptr<FileDialog> dialog) { pdfDialog_
 
 bool TCompareForm::Open(const std::function<void()> &open)
 {
+    // Work of an earlier opening still running reports nothing here.
     worker_.Cancel();
+    if (busy_)
+        SetBusy(false);
     try {
         open();
     } catch (const std::exception &e) {
