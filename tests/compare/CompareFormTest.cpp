@@ -13,6 +13,7 @@
 #include "tools700/Session.h"
 #include "tools700/compare/CompareForm.h"
 #include "tools700/widgets/Accessibility.h"
+#include "tools700/widgets/HelpViewer.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -275,6 +276,20 @@ TEST_F(CompareFormTest, AFileOfAnotherModelIsComparedAfterTheWarningSendIsRefuse
     EXPECT_EQ(saved.Get("Model"), 734.0);
     EXPECT_EQ(form.Workflow().TakenSinceSave(), 0);
     form.close();
+}
+
+TEST_F(CompareFormTest, ItsHelpPageIsFoundByItsContextAndItsKeywords)
+{
+    ScriptedMessages messages;
+    TCompareForm form(session, messages);
+    HelpIndex index;
+    index.Load(QStringLiteral(TOOLS700_BIN_DIR "/help"));
+    const HelpPage *page = index.ByContext(form.property("helpContext").toInt());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->file, "compare.html");
+    EXPECT_EQ(page->title, "Compare with Drive");
+    ASSERT_FALSE(index.ByKeyword(QStringLiteral("Take from Drive")).isEmpty());
+    EXPECT_EQ(index.ByKeyword(QStringLiteral("Take from Drive")).front()->file, "compare.html");
 }
 
 } // namespace

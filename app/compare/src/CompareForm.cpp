@@ -7,6 +7,7 @@
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/Application.h"
 #include "tools700/widgets/CfgFileDialog.h"
+#include "tools700/widgets/HelpViewer.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -51,6 +52,7 @@ TCompareForm::TCompareForm(Session &session, Messages &messages, QWidget *parent
     : QDialog(parent), session_(session), messages_(messages), worker_(this, messages)
 {
     setObjectName(QStringLiteral("CompareForm"));
+    setProperty("helpContext", kHelpCompareWindow);
     setWindowTitle(QStringLiteral("Compare with Drive"));
     setModal(true);
     resize(980, 600);
@@ -121,6 +123,7 @@ TCompareForm::TCompareForm(Session &session, Messages &messages, QWidget *parent
     btnPrint = button("btnPrint", QStringLiteral("&Print\u2026"), "Prints the rows shown");
     btnPdf = button("btnPdf", QStringLiteral("Save as P&DF\u2026"), "Saves the rows shown as a PDF file");
     btnClose = button("btnClose", QStringLiteral("&Close"), "Closes this window");
+    btnHelp = button("btnHelp", QStringLiteral("&Help"), "Opens the help page of this window");
 
     auto *ticks = new QHBoxLayout;
     ticks->addWidget(chkAll);
@@ -131,7 +134,7 @@ TCompareForm::TCompareForm(Session &session, Messages &messages, QWidget *parent
     for (QPushButton *b : {btnRead, btnSend, btnTake})
         buttons->addWidget(b);
     buttons->addStretch(1);
-    for (QPushButton *b : {btnPrint, btnPdf, btnClose})
+    for (QPushButton *b : {btnPrint, btnPdf, btnClose, btnHelp})
         buttons->addWidget(b);
     auto *layout = new QVBoxLayout(this);
     for (QLabel *l : {lblConfiguration, lblDrive, lblModelWarning, lblSummary})
@@ -151,6 +154,7 @@ TCompareForm::TCompareForm(Session &session, Messages &messages, QWidget *parent
     connect(btnTickNone, &QPushButton::clicked, this, [this] { btnTickNoneClick(); });
     connect(chkAll, &QCheckBox::toggled, this, [this] { chkAllClick(); });
     connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
+    connect(btnHelp, &QPushButton::clicked, this, [this] { btnHelpClick(); });
     connect(tblVariables->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { SelectionChanged(); });
 
     pdfDialog_ = MakePdfFileDialog("Save the Differences as PDF", session_.CfgDir, this);
@@ -384,6 +388,8 @@ void TCompareForm::btnTickNoneClick()
 void TCompareForm::chkAllClick() { Fill(); }
 
 void TCompareForm::btnCloseClick() { reject(); }
+
+void TCompareForm::btnHelpClick() { AppHelp().ShowContext(kHelpCompareWindow); }
 
 bool TCompareForm::LeaveWindow()
 {

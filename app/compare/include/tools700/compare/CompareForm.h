@@ -28,6 +28,9 @@ class FileDialog;
 class Messages;
 class Session;
 
+// The window's help page.
+inline constexpr int kHelpCompareWindow = 728;
+
 class TCompareForm : public QDialog {
     Q_OBJECT
 public:
@@ -60,6 +63,7 @@ public:
     void btnTickNoneClick();
     void chkAllClick();
     void btnCloseClick();
+    void btnHelpClick();
 
     QLabel *lblConfiguration = nullptr, *lblDrive = nullptr, *lblModelWarning = nullptr, *lblSummary = nullptr,
            *lblResult = nullptr;
@@ -67,7 +71,8 @@ public:
     QTableWidget *tblVariables = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
     QPushButton *btnTickAll = nullptr, *btnTickNone = nullptr, *btnRead = nullptr, *btnSend = nullptr,
-                *btnTake = nullptr, *btnPrint = nullptr, *btnPdf = nullptr, *btnClose = nullptr;
+                *btnTake = nullptr, *btnPrint = nullptr, *btnPdf = nullptr, *btnClose = nullptr,
+                *btnHelp = nullptr;
 
     void reject() override;
     void done(int result) override;
