@@ -28,6 +28,10 @@ int RunScope(Context &);
 int RunFirmware(Context &);
 int RunDiagnose(Context &);
 int RunTune(Context &);
+int RunScan(Context &);
+int RunAddress(Context &);
+int RunBackup(Context &);
+int RunRestore(Context &);
 
 namespace {
 
@@ -144,6 +148,34 @@ const Command kCommands[] = {
       {"--arz1", Number},
       {"--kip", Number},
       {"--apply"}}},
+    {"scan", RunScan, "scan [--axes LIST]",
+     "the drives on the line: asks each address of LIST\n"
+     "(default 1..32; e.g. 1..255, 1-8,12) and prints a row\n"
+     "per drive as it answers (axis, drive, versions, mode,\n"
+     "control mode, state) and each address more than one\n"
+     "drive answers; exit 0 when a drive answered",
+     {{"--axes", Text}}},
+    {"address", RunAddress, "address NEW [--nvsave]",
+     "give the drive at the axis the address NEW (1..254),\n"
+     "refused when another drive answers there; reads it\n"
+     "back at NEW and asks whether to store it in NV memory\n"
+     "unless --nvsave",
+     {{"--nvsave"}}},
+    {"backup", RunBackup, "backup DIR [--axes LIST]",
+     "upload the drives a scan of 1..32 finds (or those of\n"
+     "LIST) into the folder DIR: one axis-NN-<drive>.cfg\n"
+     "each and manifest.ini; a drive that fails leaves no\n"
+     "file; exit 4 when one failed, 130 when interrupted\n"
+     "(the drives finished are kept)",
+     {{"--axes", Text}}},
+    {"restore", RunRestore, "restore DIR [--axes LIST] [--nvsave] [--dry-run]",
+     "write the backup in DIR back into its drives (or\n"
+     "those of LIST), each as download does; a drive of\n"
+     "another model is skipped; asks once whether to store\n"
+     "them in NV memory unless --nvsave. --dry-run writes\n"
+     "nothing and lists per drive the values that differ\n"
+     "(exit 1 when any do)",
+     {{"--axes", Text}, {"--nvsave"}, {"--dry-run"}}},
 };
 
 const OptionSpec kCommonOptions[] = {
@@ -189,6 +221,7 @@ Exit codes:
   2 bad command line                  3 file error
   4 the drive does not answer         5 refused by the drive, download aborted
   6 a question was answered No        7 unknown variable, motor, drive or mode
+  130 interrupted (scan, backup, restore: what was finished is kept)
 )";
 
 // The column the descriptions start in; a synopsis reaching it puts its description below.

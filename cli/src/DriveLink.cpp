@@ -12,7 +12,7 @@
 
 namespace tools700::cli {
 
-void OpenLink(const Context &ctx)
+LinkChoice OpenLink(const Context &ctx)
 {
     const StoredLink stored = ReadStoredLink(IniSettings::Load(SettingsPath()));
     const int port = ctx.args.Integer("--port").value_or(stored.port);
@@ -36,6 +36,7 @@ void OpenLink(const Context &ctx)
         std::fprintf(ctx.err, "%s\n", StatusText(st).c_str());
         std::exit(kCommError);
     }
+    return {port, axis};
 }
 
 } // namespace tools700::cli

@@ -49,7 +49,8 @@ enum Comm700Status {
 /* Kinds of the wire symbol table's entries (Sym700's kind output). */
 enum Comm700SymKind { SYM_INT = 0, SYM_FLOAT = 1, SYM_CMD = 2 };
 
-/* Export numbers; the program binds by these. */
+/* Export numbers; the program binds by these. 1..24 are the link's interface; 25 is an
+ * extension of this library (see the line statistics below). */
 enum Comm700Export {
     EXP_CommDLLCompileTime700 = 1,
     EXP_CommDLLVersion700 = 2,
@@ -74,7 +75,25 @@ enum Comm700Export {
     EXP_SrlGetChar = 21,
     EXP_SrlPutChar = 22,
     EXP_Sym700 = 23,
-    EXP_UseSerialPort = 24
+    EXP_UseSerialPort = 24,
+    EXP_GetLineStats700 = 25 /* extension */
+};
+
+/* Extension: the line statistics, counted by this process since it loaded the library and never
+ * reset (callers compare two readings). The receive counters are what the receive thread saw on
+ * the line; a damaged frame (bad CRC, a count of 512 or more, cut short by an SOH) and a discarded
+ * byte (between frames, starting nothing) are what a NO_RESPONSE alone cannot tell from silence,
+ * e.g. two drives answering one address. */
+enum Comm700LineStat {
+    LINE_BYTES_SENT = 0,        /* request bytes written, escaping and CRC included */
+    LINE_FRAMES_SENT = 1,
+    LINE_BYTES_RECEIVED = 2,
+    LINE_FRAMES_RECEIVED = 3,   /* frames with a good CRC */
+    LINE_FRAMES_DAMAGED = 4,
+    LINE_BYTES_DISCARDED = 5,
+    LINE_REPLIES_UNMATCHED = 6, /* good frames no exchange was waiting for (late replies) */
+    LINE_RCAL_VALUES = 7,
+    LINE_STAT_COUNT = 8
 };
 
 /* 1*/ COMM700_API char *CommDLLCompileTime700(char *buf);
@@ -105,6 +124,11 @@ enum Comm700Export {
 /*22*/ COMM700_API int   SrlPutChar(int byte);
 /*23*/ COMM700_API int   Sym700(int index, char *name /* >= 21 bytes */, int *id, int *kind);
 /*24*/ COMM700_API int   UseSerialPort(int port);
+
+/* Extension (not one of the 24): copies the first `count` line statistics (Comm700LineStat order)
+ * into `counters` (skipped when null; at most LINE_STAT_COUNT) and returns how many the library
+ * keeps (LINE_STAT_COUNT), so GetLineStats700(NULL, 0) asks for the number. */
+/*25*/ COMM700_API int   GetLineStats700(uint64_t *counters, int count);
 
 #ifdef __cplusplus
 }

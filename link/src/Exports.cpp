@@ -1,4 +1,5 @@
-// The 24 exported functions of comm700 and the attach/detach at load and unload.
+// The 24 exported functions of comm700, its one extension (the line statistics) and the
+// attach/detach at load and unload.
 //
 // Nothing here throws across the boundary or keeps a caller's pointer after returning.
 // Null output pointers are skipped (the call still runs); null or over-long names are
@@ -391,6 +392,17 @@ COMM700_API int UseSerialPort(int port)
     if (g_library == nullptr)
         return 0;
     return Guard(0, [&] { return g_library->UseSerialPort(port); });
+}
+
+// The extension after the 24: the line statistics (comm700.h, Comm700LineStat).
+static_assert(link::LineStatistics::kCount == LINE_STAT_COUNT);
+COMM700_API int GetLineStats700(uint64_t* counters, int count)
+{
+    if (g_library == nullptr)
+        return 0;
+    if (counters != nullptr && count > 0)
+        g_library->statistics().Copy(counters, count);
+    return link::LineStatistics::kCount;
 }
 
 }  // extern "C"

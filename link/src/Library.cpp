@@ -229,6 +229,7 @@ bool Library::SendFrame(const uint16_t* words)
         // at 19200 bit/s; byte-by-byte writes would only add system calls.
         uint8_t buf[wire::kMaxEncodedFrameBytes];
         const std::size_t n = wire::EncodeFrame(words, buf, sizeof buf);
+        statistics_.FrameSent(n);
         bool lost = false;
         {
             std::shared_lock<std::shared_mutex> g(serialMutex_);
@@ -244,7 +245,9 @@ bool Library::SendFrame(const uint16_t* words)
     // time); once such a wait runs out, or nobody else is attached, the rest of the frame is
     // dropped as a full queue drops bytes, and the exchange ends at its reply time-out.
     bool waiting = envsim_.AttachCount() > 1;
+    std::size_t bytes = 0;
     wire::WriteFrame(words, [&](uint8_t b) {
+        ++bytes;
         if (envsim_.Put(Direction::HostToDrive, b) >= 0 || !waiting)
             return;
         auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
@@ -255,6 +258,7 @@ bool Library::SendFrame(const uint16_t* words)
         }
         waiting = false;
     });
+    statistics_.FrameSent(bytes);
     return true;
 }
 
@@ -472,12 +476,53 @@ void ReceiveThread::Run()
     while (!stop_.load(std::memory_order_relaxed)) {
         const std::size_t n = lib_.ReceiveSome(buf, sizeof buf, wakeFd_, &stop_);
         receiver_.Feed(buf, n);
+        if (n > 0)
+            Publish();
     }
     running_ = false;
 }
 
-void ReceiveThread::OnFrame(const uint16_t* frame) { lib_.mailboxes().Deliver(frame); }
+void ReceiveThread::Publish() { lib_.statistics().Received(receiver_.counts()); }
 
-void ReceiveThread::OnRCalValue(uint16_t value) { lib_.rcal().Post(value); }
+void ReceiveThread::OnFrame(const uint16_t* frame)
+{
+    // Published before the delivery, so the caller woken by its reply finds it counted.
+    Publish();
+    if (!lib_.mailboxes().Deliver(frame))
+        lib_.statistics().ReplyUnmatched();
+}
+
+void ReceiveThread::OnRCalValue(uint16_t value)
+{
+    Publish();
+    lib_.rcal().Post(value);
+}
+
+// ---------------------------------------------------------------------------------------
+// Line statistics
+
+void LineStatistics::FrameSent(std::size_t bytes)
+{
+    values_[kBytesSent].fetch_add(bytes, std::memory_order_relaxed);
+    values_[kFramesSent].fetch_add(1, std::memory_order_relaxed);
+}
+
+void LineStatistics::Received(const wire::ReceiveCounts& counts)
+{
+    // Only the receive thread writes these: plain stores of its receiver's running totals.
+    Store(kBytesReceived, counts.bytes);
+    Store(kFramesReceived, counts.frames);
+    Store(kFramesDamaged, counts.damagedFrames);
+    Store(kBytesDiscarded, counts.discardedBytes);
+    Store(kRCalValues, counts.rcalValues);
+}
+
+void LineStatistics::ReplyUnmatched() { values_[kRepliesUnmatched].fetch_add(1, std::memory_order_relaxed); }
+
+void LineStatistics::Copy(uint64_t* out, int n) const
+{
+    for (int i = 0; i < n && i < kCount; ++i)
+        out[i] = values_[i].load(std::memory_order_relaxed);
+}
 
 }  // namespace tools700::link

@@ -50,6 +50,24 @@ enum Status : int {
 
 class Library;
 
+// The line statistics of GetLineStats700: the receive thread publishes its receiver's counts,
+// the exchanges count what they send. Read from any thread.
+class LineStatistics {
+public:
+    static constexpr int kCount = 8;  // LINE_STAT_COUNT
+    void FrameSent(std::size_t bytes);
+    void Received(const wire::ReceiveCounts& counts);
+    void ReplyUnmatched();
+    // Copies the first n (at most kCount) counters in the order of comm700.h.
+    void Copy(uint64_t* out, int n) const;
+
+private:
+    enum Index { kBytesSent, kFramesSent, kBytesReceived, kFramesReceived, kFramesDamaged, kBytesDiscarded,
+                 kRepliesUnmatched, kRCalValues };
+    void Store(Index i, uint64_t v) { values_[i].store(v, std::memory_order_relaxed); }
+    std::atomic<uint64_t> values_[kCount] {};
+};
+
 // The receive thread: the only reader of the channel. It sleeps until the channel becomes
 // readable (poll() on the serial port, the queue's doorbell on the simulator channel) or it is
 // told to stop (an eventfd beside the port, the doorbell on the simulator channel), so it
@@ -71,6 +89,7 @@ public:
 
 private:
     void Run();
+    void Publish();
     void OnFrame(const uint16_t* frame) override;
     void OnRCalValue(uint16_t value) override;
 
@@ -134,6 +153,7 @@ public:
 
     MailboxSet& mailboxes() { return mailboxes_; }
     RCalSlot& rcal() { return rcal_; }
+    LineStatistics& statistics() { return statistics_; }
     platform::EnvSim& envsim() { return envsim_; }
     ReceiveThread& receiver() { return receiver_; }
     platform::NamedLock& libraryLock() { return libraryLock_; }
@@ -172,6 +192,7 @@ private:
     platform::EnvSim envsim_;
     MailboxSet mailboxes_;
     RCalSlot rcal_;
+    LineStatistics statistics_;
     ReceiveThread receiver_ {*this};
 
     std::mutex simMutex_;

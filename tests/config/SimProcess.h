@@ -57,6 +57,7 @@ public:
     SimProcess &operator=(const SimProcess &) = delete;
 
     bool Started() const { return pid_ > 0; }
+    pid_t Pid() const { return pid_; }
 
     // Waits until `answers` returns true, trying up to 40 times while the simulator runs.
     template <typename Probe> bool WaitUntil(Probe answers)

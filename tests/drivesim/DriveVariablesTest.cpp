@@ -168,6 +168,52 @@ TEST_F(DriveVariables, SetDriveAdrsMovesTheDriveToItsNewAddress)
     EXPECT_EQ(Get("AxisAddr"), 2);
 }
 
+TEST_F(DriveVariables, EachAxisPlaysItsOwnModelWithItsOwnMemory)
+{
+    const std::string nv = dir_.File("nv.ini");
+    StartSim({"--axes", "1:733,2:1743,7", "--model", "742", "--nvfile", nv}, 1);
+    EXPECT_EQ(Get("Model"), 733);
+    ASSERT_EQ(PutVar700("Kvp", 3), COMM_OK);
+    ASSERT_EQ(ExeCmd700("NVSave"), COMM_OK);
+    ASSERT_EQ(SetAxis700(2), COMM_OK);
+    EXPECT_EQ(Get("Model"), 1743);
+    EXPECT_EQ(Get("MfgLock"), 0) << "a 740-family drive starts under SERCOS control";
+    ASSERT_EQ(PutVar700("Kvp", 4), COMM_OK);
+    ASSERT_EQ(ExeCmd700("NVSave"), COMM_OK);
+    ASSERT_EQ(SetAxis700(7), COMM_OK);
+    EXPECT_EQ(Get("Model"), 742) << "an axis without a model plays --model";
+    StopSim();
+
+    StartSim({"--axes", "1:733,2:1743", "--nvfile", nv}, 2);
+    EXPECT_FLOAT_EQ(static_cast<float>(Get("Kvp")), 4.0f);
+    ASSERT_EQ(SetAxis700(1), COMM_OK);
+    EXPECT_FLOAT_EQ(static_cast<float>(Get("Kvp")), 3.0f);
+}
+
+TEST_F(DriveVariables, TwoDrivesAtOneAddressBothActAndTheirRepliesCollide)
+{
+    StartSim({"--axes", "1:743,3", "--conflict", "3", "--conflict", "4"}, 3);
+    double v = 0;
+    EXPECT_EQ(GetVar700("Model", &v), NO_RESPONSE) << "the collided reply fails its CRC";
+    EXPECT_EQ(PutVar700("Kvp", 2), NO_RESPONSE);
+    ASSERT_EQ(SetAxis700(4), COMM_OK);
+    EXPECT_EQ(GetVar700("Model", &v), NO_RESPONSE) << "--conflict adds both drives of an address not in --axes";
+    // Both drives at 3 move to 9 together; neither refuses the other.
+    ASSERT_EQ(SetAxis700(3), COMM_OK);
+    EXPECT_EQ(SetDriveAdrs700(9), NO_RESPONSE);
+    EXPECT_EQ(GetVar700("Model", &v), NO_RESPONSE);
+    ASSERT_EQ(SetAxis700(9), COMM_OK);
+    EXPECT_EQ(GetVar700("Model", &v), NO_RESPONSE) << "still two drives, now at 9";
+    ASSERT_EQ(SetAxis700(1), COMM_OK);
+    EXPECT_EQ(Get("Model"), 743) << "the drive alone at its address answers as always";
+    EXPECT_EQ(SetDriveAdrs700(9), BOUNDS_ERROR) << "9 is taken";
+    StopSim();
+    auto trace = Trace();
+    ASSERT_GE(trace.size(), 3u);
+    EXPECT_EQ(trace[0], "3 GET_INT Model 733 collided");
+    EXPECT_EQ(trace[1], "3 PUT_FLOAT Kvp 2 collided");
+}
+
 TEST_F(DriveVariables, ConcurrentCallersAllGetTheirOwnAnswers)
 {
     // As in the program: a status poll, a scope pump and the user's reads and writes at once.

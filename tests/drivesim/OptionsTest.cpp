@@ -13,7 +13,7 @@ TEST(DrivesimOptions, HelpListsEveryOption)
     for (const char* opt : {"--device", "--pty", "--model", "--axes", "--drop", "--corrupt", "--seed",
                             "--delay", "--refuse", "--silent", "--pace", "--nvfile", "--log", "--trace",
                             "--rcal", "--configured", "--serial-control", "--mfglock-stuck", "--fault",
-                            "--fwfile", "--erase-ms"})
+                            "--fwfile", "--erase-ms", "--conflict"})
         EXPECT_NE(out.find(opt), std::string::npos) << opt;
 }
 
@@ -26,6 +26,10 @@ TEST(DrivesimOptions, BadOptionsEndWithAMessage)
         {{"--model", "999"}, "unknown drive model"},
         {{"--axes", "1,1"}, "--axes"},
         {{"--axes", "256"}, "--axes"},
+        {{"--axes", "1:999"}, "unknown drive model '999' for axis 1"},
+        {{"--axes", "1:733,1:743"}, "--axes"},
+        {{"--conflict", "0"}, "--conflict"},
+        {{"--conflict", "3", "--conflict", "3"}, "--conflict"},
         {{"--drop", "1.5"}, "--drop"},
         {{"--refuse", "Kvp"}, "NAME=CODE"},
         {{"--refuse", "Kvp=200"}, "NAME=CODE"},

@@ -48,10 +48,13 @@ for lib in comm700 mdb700; do
     fail "lib$lib-1's shlibs: $(dpkg-deb --ctrl-tarfile "${deb[lib$lib-1]}" | tar -xO ./shlibs)"
   # The development files.
   contents lib$lib-dev | grep -v '/$' | grep -v "^usr/share/doc/lib$lib-dev/" | sort >"$tmp/files"
-  for f in "include/$lib.h" "lib$lib.so" "pkgconfig/$lib.pc"; do
+  # The link library's manual page goes with its header.
+  devfiles=("include/$lib.h" "lib$lib.so" "pkgconfig/$lib.pc")
+  [ $lib = comm700 ] && devfiles+=("man/man3/$lib.3.gz")
+  for f in "${devfiles[@]}"; do
     grep -q "/$f\$" "$tmp/files" || fail "lib$lib-dev lacks $f: $(cat "$tmp/files")"
   done
-  [ "$(wc -l <"$tmp/files")" = 3 ] || fail "lib$lib-dev holds more than its development files: $(cat "$tmp/files")"
+  [ "$(wc -l <"$tmp/files")" = ${#devfiles[@]} ] || fail "lib$lib-dev holds more than its development files: $(cat "$tmp/files")"
 done
 depends=$(field 700tools Depends)
 for lib in comm700 mdb700; do
@@ -135,6 +138,7 @@ for f in bin/Tools700 bin/tools700-cli bin/drivesim \
          share/applications/com.korvane.tools700.desktop share/metainfo/com.korvane.tools700.metainfo.xml \
          share/icons/hicolor/scalable/apps/com.korvane.tools700.svg \
          share/man/man1/Tools700.1.gz share/man/man1/tools700-cli.1.gz share/man/man1/drivesim.1.gz \
+         share/man/man3/comm700.3.gz \
          share/doc/700tools/copyright share/doc/700tools/changelog.gz; do
   [ -e "$usr/$f" ] || fail "$f is not installed"
 done
@@ -150,6 +154,8 @@ done
 zcat "$usr/share/man/man1/Tools700.1.gz" >"$tmp/page.1"
 grep -q 'inhouse' "$tmp/page.1" || fail "the man page of Tools700 misses -inhouse"
 grep -q '^\\fB\\-\\-simulator\\fR \[MODEL\]$' "$tmp/page.1" || fail "the man page of Tools700 misses --simulator"
+zcat "$usr/share/man/man3/comm700.3.gz" >"$tmp/page.3"
+grep -q 'GetLineStats700' "$tmp/page.3" || fail "comm700(3) lacks the line statistics"
 
 desktop=$usr/share/applications/com.korvane.tools700.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate"

@@ -72,6 +72,52 @@ TEST(LinkDrivesim, SimulatorChannelAnswersEveryKindAndThreeThreads)
     EXPECT_EQ(SetAxis700(255), COMM_OK);
 }
 
+// The extension after the 24 exports: what the receive path saw, which tells a garbled reply
+// (two drives at one address) from silence although both end in NO_RESPONSE.
+TEST(LinkDrivesim, LineStatisticsTellAGarbledReplyFromSilence)
+{
+    Drivesim sim({"--axes", "1:733,5:1735", "--conflict", "2"});
+    ASSERT_EQ(sim.ReadLine(), "simulator channel");
+    ASSERT_EQ(UseSerialPort(0), 0);
+    ASSERT_EQ(GetLineStats700(nullptr, 0), LINE_STAT_COUNT);
+    auto stats = [] {
+        std::vector<uint64_t> s(LINE_STAT_COUNT);
+        EXPECT_EQ(GetLineStats700(s.data(), LINE_STAT_COUNT), LINE_STAT_COUNT);
+        return s;
+    };
+    double v = 0;
+    ASSERT_EQ(SetAxis700(5), COMM_OK);
+    auto before = stats();
+    ASSERT_EQ(GetVar700("Model", &v), COMM_OK);
+    EXPECT_EQ(v, 1735);
+    auto after = stats();
+    EXPECT_EQ(after[LINE_FRAMES_SENT] - before[LINE_FRAMES_SENT], 1u);
+    EXPECT_GE(after[LINE_BYTES_SENT] - before[LINE_BYTES_SENT], 12u);  // SOH, 4 words, CRC
+    EXPECT_EQ(after[LINE_FRAMES_RECEIVED] - before[LINE_FRAMES_RECEIVED], 1u)
+        << "counted before the caller wakes";
+    EXPECT_EQ(after[LINE_FRAMES_DAMAGED], before[LINE_FRAMES_DAMAGED]);
+
+    ASSERT_EQ(SetAxis700(9), COMM_OK);  // nobody
+    before = stats();
+    EXPECT_EQ(GetVar700("Model", &v), NO_RESPONSE);
+    after = stats();
+    EXPECT_EQ(after[LINE_BYTES_RECEIVED], before[LINE_BYTES_RECEIVED]) << "silence";
+
+    ASSERT_EQ(SetAxis700(2), COMM_OK);  // two drives
+    before = stats();
+    EXPECT_EQ(GetVar700("Model", &v), NO_RESPONSE);
+    after = stats();
+    EXPECT_GT(after[LINE_BYTES_RECEIVED], before[LINE_BYTES_RECEIVED]);
+    EXPECT_EQ(after[LINE_FRAMES_DAMAGED] - before[LINE_FRAMES_DAMAGED], 1u);
+    EXPECT_EQ(after[LINE_FRAMES_RECEIVED], before[LINE_FRAMES_RECEIVED]);
+
+    // The counters fill only as many places as asked.
+    uint64_t one[2] = {0, 12345};
+    EXPECT_EQ(GetLineStats700(one, 1), LINE_STAT_COUNT);
+    EXPECT_EQ(one[1], 12345u);
+    EXPECT_EQ(SetAxis700(255), COMM_OK);
+}
+
 TEST(LinkDrivesim, LaunchAndShootTheSimulator)
 {
     ASSERT_EQ(UseSerialPort(0), 0);

@@ -195,3 +195,25 @@ TEST_F(ReceiverTest, GarbageBetweenFramesAndSohInsideFrames)
     Feed(stream);
     EXPECT_EQ(sink.frames, sent);
 }
+
+TEST_F(ReceiverTest, CountsTellGoodFramesDamagedFramesAndStrayBytes)
+{
+    Feed(Frame({7, 0x8005, 9}));
+    std::vector<uint8_t> bad = Frame({7, 0x8005, 9});
+    bad.back() ^= 0x40;
+    Feed(bad);                               // CRC fails
+    Feed({0x01, 0x00, 0x02});                // N = 512: abandoned
+    std::vector<uint8_t> cut = Frame({1, 2, 3});
+    Feed(std::vector<uint8_t>(cut.begin(), cut.begin() + 4));
+    Feed(Frame({4}));                        // its SOH cuts the partial frame short
+    Feed({0x55, 0x10, 0xAA});                // between frames, starting nothing
+    Feed({0x02, '4', '1', '0', '0'});        // an R-cal value
+    const ReceiveCounts& c = rx.counts();
+    EXPECT_EQ(c.frames, 2u);
+    EXPECT_EQ(c.damagedFrames, 3u);
+    EXPECT_EQ(c.discardedBytes, 3u);
+    EXPECT_EQ(c.rcalValues, 1u);
+    const std::size_t fed = Frame({7, 0x8005, 9}).size() * 2 + 3 + 4 + Frame({4}).size() + 3 + 5;
+    EXPECT_EQ(c.bytes, fed);
+    EXPECT_EQ(sink.frames.size(), 2u);
+}

@@ -416,28 +416,6 @@ TEST_F(ScopeFormSimTest, RunsWhileItsSettingsChangeAndShowsALostDriveWithinAQuar
     ASSERT_TRUE(qttest::WaitFor([&] { return !form->pnlNoComm->isVisible(); }, 10000));
 }
 
-// A source chosen through the accessibility interface is sent as one chosen with the mouse.
-TEST_F(ScopeFormSimTest, ASourceChosenThroughTheAccessibilityInterfaceIsSent)
-{
-    auto form = Make(true);
-    auto frames = [&](int n) { return WaitFrames(*form, n); };
-    ASSERT_TRUE(frames(1));
-    QAccessibleInterface *source = QAccessible::queryAccessibleInterface(form->cmbSource1);
-    EXPECT_EQ(source->text(QAccessible::Name), "Source:");
-    QAccessibleInterface *list = source->child(0);
-    ASSERT_NE(list, nullptr);
-    const int vbus = form->cmbSource1->findText(QStringLiteral("VBus"));
-    ASSERT_GE(vbus, 0);
-    list->child(vbus)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(source->text(QAccessible::Value), "VBus");
-    sim->ClearTrace();
-    ASSERT_TRUE(frames(2));
-    const std::vector<testutil::TraceLine> trace = sim->Trace();
-    ASSERT_FALSE(trace.empty());
-    EXPECT_NE(trace.back().value.find(",ch1=22,"), std::string::npos) << trace.back().value;
-    EXPECT_EQ(AccessibilityProblems(form.get()), QStringList());
-}
-
 // The drive answers everything but the scope's reads, each of which then holds the line for its
 // 2 s time-out. The window keeps serving its events, shows "No communications!" within 250 ms of
 // each failed fetch, keeps the source the user chose, and another thread's exchange waits for
@@ -506,6 +484,28 @@ TEST(ScopeFormQuietTest, ADriveThatStopsAnsweringScopeReadsLeavesTheWindowAlive)
     EXPECT_LT(closing.elapsed(), 500);
     form.reset();
     EXPECT_LE(closing.elapsed(), 2000 + 500) << "destruction waits for the fetch in flight at most";
+}
+
+// A source chosen through the accessibility interface is sent as one chosen with the mouse.
+TEST_F(ScopeFormSimTest, ASourceChosenThroughTheAccessibilityInterfaceIsSent)
+{
+    auto form = Make(true);
+    auto frames = [&](int n) { return WaitFrames(*form, n); };
+    ASSERT_TRUE(frames(1));
+    QAccessibleInterface *source = QAccessible::queryAccessibleInterface(form->cmbSource1);
+    EXPECT_EQ(source->text(QAccessible::Name), "Source:");
+    QAccessibleInterface *list = source->child(0);
+    ASSERT_NE(list, nullptr);
+    const int vbus = form->cmbSource1->findText(QStringLiteral("VBus"));
+    ASSERT_GE(vbus, 0);
+    list->child(vbus)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(source->text(QAccessible::Value), "VBus");
+    sim->ClearTrace();
+    ASSERT_TRUE(frames(2));
+    const std::vector<testutil::TraceLine> trace = sim->Trace();
+    ASSERT_FALSE(trace.empty());
+    EXPECT_NE(trace.back().value.find(",ch1=22,"), std::string::npos) << trace.back().value;
+    EXPECT_EQ(AccessibilityProblems(form.get()), QStringList());
 }
 
 TEST_F(ScopeFormSimTest, GoesWhileFramesComeIn)

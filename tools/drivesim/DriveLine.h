@@ -1,7 +1,9 @@
 // The line: every simulated drive on one multi-drop line. Takes the request frames the
 // receiver assembles, finds the addressed drive, applies --refuse and --silent, records the
-// request in the trace and queues the reply frame until it is due (--delay). --silent-after,
-// --silent-on and SIGUSR1/SIGUSR2 make the drives go quiet for some requests or from some moment.
+// request in the trace and queues the reply frame until it is due (--delay). Two drives that
+// hold one address (--conflict) both act on its requests, and their replies collide into one
+// frame that fails its CRC at the host. --silent-after, --silent-on and SIGUSR1/SIGUSR2 make the
+// drives go quiet for some requests or from some moment.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "NvMemory.h"
+#include "RequestHandler.h"
 #include "SimDrive.h"
 #include "SimOptions.h"
 #include "TraceLog.h"
@@ -39,6 +42,8 @@ public:
     SimDrive* DriveFor(int axis);
     // The drives stop answering (true) or answer again (false), whatever the options say.
     void SetQuiet(bool quiet) { quiet_ = quiet ? 1 : 0; }
+    // Every drive that acts on a request for `axis` (two or more where addresses conflict).
+    std::vector<SimDrive*> DrivesFor(int axis);
     std::vector<std::unique_ptr<SimDrive>>& Drives() { return drives_; }
 
 private:
@@ -47,9 +52,12 @@ private:
         std::vector<std::uint8_t> bytes;
     };
 
+    void AddDrive(int address, int model, int slot);
     int RefusalFor(const tools700::wire::Request& rq) const;
     // --silent, --silent-after, --silent-on and the signals: this request goes unanswered.
     bool Unanswered(const std::string& command) const;
+    // One drive's handling of a request: --refuse first, then the drive itself.
+    HandledRequest Handle(SimDrive& drive, const tools700::wire::Request& rq, double nowMs);
     void AfterRequest(SimDrive& drive);
 
     const SimOptions& options_;
@@ -60,6 +68,8 @@ private:
     std::deque<Pending> pending_;
     long handled_ = 0;        // requests handled so far (for --silent-after)
     int quiet_ = -1;          // from the signals: -1 as the options say, 1 quiet, 0 answering
+    // The drives a request is being handled by: they may all move to one new address together.
+    std::vector<SimDrive*> addressed_;
 };
 
 }  // namespace drivesim

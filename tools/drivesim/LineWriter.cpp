@@ -7,6 +7,8 @@ namespace drivesim {
 namespace {
 // One start bit, eight data bits and one stop bit at 19200 bit/s.
 constexpr auto kByteTime = std::chrono::nanoseconds(10'000'000'000LL / 19200);
+// Longer behind than this, the line was idle rather than late.
+constexpr auto kIdleLine = std::chrono::milliseconds(2);
 // A reply the host has not taken after this long is given up (its wait ended long ago).
 constexpr auto kGiveUp = std::chrono::seconds(5);
 }  // namespace
@@ -21,8 +23,11 @@ LineWriter::LineWriter(Transport& transport, const SimOptions& options,
 void LineWriter::Put(std::uint8_t byte)
 {
     if (options_.pace) {
+        // As a UART: the bytes of a reply follow each other at the line's rate. A byte sent late
+        // (the sleep overshot) is made up by the next ones, so lateness does not add up over a
+        // reply; only after an idle line does the clock start again from now.
         auto now = std::chrono::steady_clock::now();
-        if (nextByte_ < now) nextByte_ = now;
+        if (nextByte_ + kIdleLine < now) nextByte_ = now;
         if (nextByte_ > now) std::this_thread::sleep_until(nextByte_);
         nextByte_ += kByteTime;
     }

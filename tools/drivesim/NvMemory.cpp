@@ -48,7 +48,7 @@ bool NvMemory::Load(std::string& error)
             int slot = 0;
             char close = 0;
             if (std::sscanf(line.c_str(), "[drive %d%c", &slot, &close) != 2 || close != ']' ||
-                slot < 1 || slot > 255)
+                slot < 1 || slot > 511)
                 return bad("expected a section [drive N]");
             current = &images[slot];
             current->values.clear();

@@ -1,7 +1,8 @@
 // The drives' non-volatile memory: one image of saved values per drive, kept in a text file
 // (--nvfile) so that it survives a restart of the simulator, or only in memory.
 //
-// File format, one section per drive, named by the drive's address on the command line:
+// File format, one section per drive, named by the drive's address on the command line (the
+// second drive of --conflict N by 256 + N):
 //   # drivesim non-volatile memory
 //   [drive 1]
 //   Model=733

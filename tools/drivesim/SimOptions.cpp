@@ -31,16 +31,33 @@ bool ParseFraction(const std::string& text, double& out)
     return true;
 }
 
-bool ParseAxes(const std::string& text, std::vector<int>& axes)
+// "1,2,5" or "1:733,2:743,5:1735" (a model per axis; an axis without one plays --model).
+bool ParseAxes(const std::string& text, std::vector<int>& axes, std::map<int, int>& models, std::string& error)
 {
     axes.clear();
+    models.clear();
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t comma = text.find(',', start);
         if (comma == std::string::npos) comma = text.size();
-        long long v = 0;
-        if (!ParseInt(text.substr(start, comma - start), 1, 255, v)) return false;
-        if (std::find(axes.begin(), axes.end(), static_cast<int>(v)) != axes.end()) return false;
+        const std::string item = text.substr(start, comma - start);
+        const std::size_t colon = item.find(':');
+        long long v = 0, m = 0;
+        if (!ParseInt(item.substr(0, colon), 1, 255, v) ||
+            std::find(axes.begin(), axes.end(), static_cast<int>(v)) != axes.end()) {
+            error = "--axes: expected distinct addresses 1..255 separated by commas, each with an "
+                    "optional :MODEL, got '" + text + "'";
+            return false;
+        }
+        if (colon != std::string::npos) {
+            const std::string model = item.substr(colon + 1);
+            if (!ParseInt(model, 0, 100000, m) || !IsKnownModel(static_cast<int>(m))) {
+                error = "--axes: unknown drive model '" + model + "' for axis " + std::to_string(v) +
+                        " (732, 733, 734, 1733, 1735, 742, 743, 744, 1743 or 1745)";
+                return false;
+            }
+            models[static_cast<int>(v)] = static_cast<int>(m);
+        }
         axes.push_back(static_cast<int>(v));
         start = comma + 1;
     }
@@ -99,11 +116,15 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
             o.model = static_cast<int>(n);
         } else if (a == "--axes") {
             if (!value(v)) return std::nullopt;
-            if (!ParseAxes(v, o.axes)) {
-                error = "--axes: expected distinct addresses 1..255 separated by commas, got '" +
-                        v + "'";
+            if (!ParseAxes(v, o.axes, o.axisModels, error)) return std::nullopt;
+        } else if (a == "--conflict") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseInt(v, 1, 255, n) ||
+                std::find(o.conflicts.begin(), o.conflicts.end(), static_cast<int>(n)) != o.conflicts.end()) {
+                error = "--conflict: expected an address 1..255 (each once), got '" + v + "'";
                 return std::nullopt;
             }
+            o.conflicts.push_back(static_cast<int>(n));
         } else if (a == "--drop" || a == "--corrupt") {
             if (!value(v)) return std::nullopt;
             double f = 0;
@@ -188,6 +209,12 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
     return o;
 }
 
+int ModelOfAxis(const SimOptions& options, int axis)
+{
+    auto it = options.axisModels.find(axis);
+    return it != options.axisModels.end() ? it->second : options.model;
+}
+
 std::string UsageText()
 {
     return R"(Usage: drivesim [OPTIONS]
@@ -198,7 +225,12 @@ Line (default: the library's simulator channel, COMM700_NAMESPACE selects its na
   --pty                create a pseudo-terminal and print its path on stdout
 Drives:
   --model N            drive model: 732 733 734 1733 1735 742 743 744 1743 1745 (default 733)
-  --axes LIST          axis addresses of the drives, e.g. 1 or 1,2,5 (default 1)
+                       of every drive --axes gives no model
+  --axes LIST          axis addresses of the drives, e.g. 1 or 1,2,5 (default 1), each
+                       with its own model if wanted: 1:733,2:743,5:1735
+  --conflict N         a second drive answers at address N too (added to the line if
+                       --axes lacks N): both act on each request, their replies collide
+                       into one that fails its CRC; repeatable
   --nvfile PATH        non-volatile memory file for NVSave/NVLoad (default: kept in memory)
   --serial-control     a 740-family drive starts under serial control (default: SERCOS)
   --mfglock-stuck      a 740-family drive accepts MfgLock writes but keeps its control where

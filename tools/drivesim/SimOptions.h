@@ -16,6 +16,8 @@ struct SimOptions {
     std::string device;                 // --device PATH
     int model = 733;                    // --model N
     std::vector<int> axes{255};         // --axes LIST (a fresh drive answers at 255)
+    std::map<int, int> axisModels;      // --axes 1:733,2:743: the model of an axis (else --model)
+    std::vector<int> conflicts;         // --conflict N: a second drive also answers at N
     double dropFraction = 0.0;          // --drop F: fraction of reply bytes lost
     double corruptFraction = 0.0;       // --corrupt F: fraction of reply bytes damaged
     std::uint64_t seed = 1;             // --seed N
@@ -43,6 +45,9 @@ struct SimOptions {
 
 // Parses argv (argv[0] is the program). Returns the options, or nullopt with `error` set.
 std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std::string& error);
+
+// The model of the drive at `axis` on the command line: its --axes model, else --model.
+int ModelOfAxis(const SimOptions& options, int axis);
 
 // The --help text.
 std::string UsageText();

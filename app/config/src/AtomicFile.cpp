@@ -1,4 +1,4 @@
-#include "AtomicFile.h"
+#include "tools700/config/AtomicFile.h"
 
 #include "tools700/Error.h"
 

@@ -1,5 +1,5 @@
 // The configuration file: one "name = value" line per variable of the model's list.
-#include "AtomicFile.h"
+#include "tools700/config/AtomicFile.h"
 #include "NumberFormat.h"
 #include "tools700/Error.h"
 #include "tools700/config/Cfg.h"

@@ -18,6 +18,13 @@ void Receiver::StartFrame()
     crc_ = kCrcStart;
 }
 
+void Receiver::CutShort()
+{
+    // The frame being assembled is lost (one that has ended was counted then).
+    if (asm_ != AsmState::DONE)
+        ++counts_.damagedFrames;
+}
+
 bool Receiver::Assemble(uint8_t b)
 {
     crc_ = CrcUpdate(crc_, b);
@@ -32,6 +39,7 @@ bool Receiver::Assemble(uint8_t b)
         cursor_ = 1;
         if (n >= kFrameBufferWords) {  // no room for it: abandon the frame
             asm_ = AsmState::DONE;
+            ++counts_.damagedFrames;
             return true;
         }
         if (n == 0) {
@@ -57,8 +65,12 @@ bool Receiver::Assemble(uint8_t b)
         return false;
     case AsmState::CRC_HI:
         asm_ = AsmState::DONE;
-        if (crc_ == 0)
+        if (crc_ == 0) {
+            ++counts_.frames;
             sink_.OnFrame(frame_);
+        } else {
+            ++counts_.damagedFrames;
+        }
         return true;
     case AsmState::DONE:
         return false;
@@ -68,6 +80,7 @@ bool Receiver::Assemble(uint8_t b)
 
 void Receiver::Feed(uint8_t b)
 {
+    ++counts_.bytes;
     switch (state_) {
     case RxState::HUNT:
         if (b == kSOH) {
@@ -75,10 +88,13 @@ void Receiver::Feed(uint8_t b)
             state_ = RxState::IN_FRAME;
         } else if (b == kSTX) {
             state_ = RxState::HEX1;
+        } else {
+            ++counts_.discardedBytes;
         }
         break;
     case RxState::IN_FRAME:
         if (b == kSOH) {
+            CutShort();
             StartFrame();
         } else if (b == kDLE) {
             state_ = RxState::ESCAPED;
@@ -88,6 +104,7 @@ void Receiver::Feed(uint8_t b)
         break;
     case RxState::ESCAPED:
         if (b == kSOH) {
+            CutShort();
             StartFrame();
             state_ = RxState::IN_FRAME;
         } else {
@@ -109,6 +126,7 @@ void Receiver::Feed(uint8_t b)
     case RxState::HEX4:
         rcal_ = static_cast<uint16_t>(rcal_ | (HexDigit(b) << 12));
         state_ = RxState::HUNT;
+        ++counts_.rcalValues;
         sink_.OnRCalValue(rcal_);
         break;
     }

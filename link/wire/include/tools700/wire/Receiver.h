@@ -34,6 +34,17 @@ constexpr uint16_t HexDigit(uint8_t b)
     return 0;
 }
 
+// What the receiver has seen since it was made: the line's receive statistics. A frame is
+// damaged when its CRC fails, its count is 512 or more, or an SOH cuts it short; a byte is
+// discarded when it arrives between frames and starts neither a frame nor an R-cal value.
+struct ReceiveCounts {
+    uint64_t bytes = 0;
+    uint64_t frames = 0;          // delivered with a good CRC
+    uint64_t damagedFrames = 0;
+    uint64_t discardedBytes = 0;
+    uint64_t rcalValues = 0;
+};
+
 class ReceiverSink {
 public:
     virtual ~ReceiverSink() = default;
@@ -56,6 +67,9 @@ public:
             Feed(data[i]);
     }
 
+    // Counted before the sink hears of the byte's outcome, so a sink may publish them.
+    const ReceiveCounts& counts() const { return counts_; }
+
     // Inspection (tests, fuzzing).
     RxState state() const { return state_; }
     AsmState assembly() const { return asm_; }
@@ -67,6 +81,7 @@ public:
 
 private:
     void StartFrame();
+    void CutShort();  // an SOH inside a frame: the partial one is dropped
     bool Assemble(uint8_t b);  // true when the frame ended (delivered, abandoned or dropped)
 
     ReceiverSink& sink_;
@@ -77,6 +92,7 @@ private:
     uint16_t crc_ = 0xFFFF;
     uint16_t rcal_ = 0;
     uint16_t frame_[kFrameBufferWords] {};
+    ReceiveCounts counts_;
 };
 
 }  // namespace tools700::wire
