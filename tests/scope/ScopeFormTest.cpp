@@ -463,11 +463,12 @@ TEST_F(ScopeFormTest, TheStepResponseIsArmedOnTheVelocitySignalsAndOpensTheAnaly
     EXPECT_DOUBLE_EQ(form->Scope().TriggerLevel(), 1);
     EXPECT_EQ(form->cmbTimebase->currentText(), "0.025 sec / div");
     EXPECT_TRUE(form->ckbSingleSweep->isChecked());
+    ASSERT_TRUE(qttest::WaitFor([&] { return analyses == 1; }));
+    // The drive was asked for the sweep on these signals, trigger and timebase.
     bool armed = false;
     for (const testutil::ScopeCall &c : link.Calls())
         armed = armed || (c.kind == scope::kArmRequest && c.ch1 == 28 && c.ch2 == 1 && c.trigger == 1 && c.timebase == 2);
     EXPECT_TRUE(armed);
-    ASSERT_TRUE(qttest::WaitFor([&] { return analyses == 1; }));
     // A level set for that edge stays.
     Enter(form->edtTriggerLevel, QStringLiteral("250"));
     form->ArmStepResponse();
