@@ -17,6 +17,7 @@
 #include "Status.h"
 #include "Transport.h"
 #include "tools700/platform/EnvSim.h"
+#include "tools700/platform/FairLock.h"
 #include "tools700/platform/NamedLock.h"
 #include "tools700/platform/SerialPort.h"
 #include "tools700/wire/Messages.h"
@@ -86,8 +87,10 @@ public:
     // The transport chosen by the last UseSerialPort700 (the simulator channel before any).
     Transport& transport() { return *transport_.load(); }
 
-    // Takes the lock of the current port (10000 ms, abandoned locks recovered). Fails at once
-    // when the port number is outside 0..4. `which` receives the lock to release.
+    // Takes the lock of the current port (10000 ms in all, abandoned locks recovered). Fails at
+    // once when the port number is outside 0..4. `which` receives the lock to release. The
+    // threads of this process get the port in the order they asked for it (portTurns_), so a
+    // thread that has just finished or failed an exchange queues behind those already waiting.
     bool AcquirePortLock(int* which);
     void ReleasePortLock(int which);
 
@@ -106,6 +109,8 @@ private:
 
     platform::NamedLock libraryLock_;
     platform::NamedLock portLocks_[NPORTS + 1];
+    // In front of each port lock: this process's threads in the order they asked.
+    platform::FairLock portTurns_[NPORTS + 1];
 
     platform::EnvSim envsim_;
     MailboxSet mailboxes_;

@@ -2,7 +2,8 @@
 // receiver assembles, finds the addressed drive, applies --refuse and --silent, records the
 // request in the trace and queues the reply frame until it is due (--delay). Two drives that
 // hold one address (--conflict) both act on its requests, and their replies collide into one
-// frame that fails its CRC at the host.
+// frame that fails its CRC at the host. --silent-after, --silent-on and SIGUSR1/SIGUSR2 make the
+// drives go quiet for some requests or from some moment.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +40,8 @@ public:
     // The drive that answers requests for `axis`: the drive holding that address, or, for
     // the automatic axis 255, the first drive of the line when none holds 255.
     SimDrive* DriveFor(int axis);
+    // The drives stop answering (true) or answer again (false), whatever the options say.
+    void SetQuiet(bool quiet) { quiet_ = quiet ? 1 : 0; }
     // Every drive that acts on a request for `axis` (two or more where addresses conflict).
     std::vector<SimDrive*> DrivesFor(int axis);
     std::vector<std::unique_ptr<SimDrive>>& Drives() { return drives_; }
@@ -51,6 +54,8 @@ private:
 
     void AddDrive(int address, int model, int slot);
     int RefusalFor(const tools700::wire::Request& rq) const;
+    // --silent, --silent-after, --silent-on and the signals: this request goes unanswered.
+    bool Unanswered(const std::string& command) const;
     // One drive's handling of a request: --refuse first, then the drive itself.
     HandledRequest Handle(SimDrive& drive, const tools700::wire::Request& rq, double nowMs);
     void AfterRequest(SimDrive& drive);
@@ -61,6 +66,8 @@ private:
     TraceLog& trace_;
     std::vector<std::unique_ptr<SimDrive>> drives_;
     std::deque<Pending> pending_;
+    long handled_ = 0;        // requests handled so far (for --silent-after)
+    int quiet_ = -1;          // from the signals: -1 as the options say, 1 quiet, 0 answering
     // The drives a request is being handled by: they may all move to one new address together.
     std::vector<SimDrive*> addressed_;
 };
