@@ -75,6 +75,11 @@ int main(int argc, char **argv)
         w.SetOpenDialog(&dialog);
         w.open();
         w.btnOpenFile->click();
+        // The image is read on the window's worker.
+        QElapsedTimer loading;
+        loading.start();
+        while (!w.btnDownload->isEnabled() && loading.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 
         // The event loop's longest pause: a probe timer that wants to run every millisecond.
         QElapsedTimer sinceProbe;

@@ -1,5 +1,6 @@
 #include "Library.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
@@ -129,16 +130,27 @@ bool Library::AcquirePortLock(int* which)
     const int p = port_.load();
     if (p < 0 || p > NPORTS)
         return false;
-    if (!portLocks_[p].AcquireWithRecovery(kLockWaitMs))
+    // Only the thread whose turn it is asks for the system-wide lock, so that lock's own
+    // (unfair) wake-up order never decides between this process's threads.
+    const auto start = std::chrono::steady_clock::now();
+    if (portTurns_[p].Lock(kLockWaitMs) != platform::FairLock::Result::Acquired)
         return false;
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    const int left = kLockWaitMs - static_cast<int>(std::min<long long>(waited.count(), kLockWaitMs));
+    if (!portLocks_[p].AcquireWithRecovery(left)) {
+        portTurns_[p].Unlock();
+        return false;
+    }
     *which = p;
     return true;
 }
 
 void Library::ReleasePortLock(int which)
 {
-    if (which >= 0 && which <= NPORTS)
+    if (which >= 0 && which <= NPORTS) {
         portLocks_[which].Unlock();
+        portTurns_[which].Unlock();
+    }
 }
 
 int Library::SetAxis(int axis)

@@ -16,6 +16,7 @@
 #include "MailboxSet.h"
 #include "RCalSlot.h"
 #include "tools700/platform/EnvSim.h"
+#include "tools700/platform/FairLock.h"
 #include "tools700/platform/LineClaim.h"
 #include "tools700/platform/NamedLock.h"
 #include "tools700/platform/SerialPort.h"
@@ -120,8 +121,10 @@ public:
     uint8_t axis() const { return axis_.load(); }
     bool serialMode() const { return serialMode_.load(); }
 
-    // Takes the lock of the current port (10000 ms, abandoned locks recovered). Fails at once
-    // when the port number is outside 0..4. `which` receives the lock to release.
+    // Takes the lock of the current port (10000 ms in all, abandoned locks recovered). Fails at
+    // once when the port number is outside 0..4. `which` receives the lock to release. The
+    // threads of this process get the port in the order they asked for it (portTurns_), so a
+    // thread that has just finished or failed an exchange queues behind those already waiting.
     bool AcquirePortLock(int* which);
     void ReleasePortLock(int which);
 
@@ -170,6 +173,8 @@ private:
 
     platform::NamedLock libraryLock_;
     platform::NamedLock portLocks_[NPORTS + 1];
+    // In front of each port lock: this process's threads in the order they asked.
+    platform::FairLock portTurns_[NPORTS + 1];
 
     // The serial port; exclusive for open/close, shared for reading and writing.
     std::shared_mutex serialMutex_;

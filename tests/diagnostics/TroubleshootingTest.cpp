@@ -15,6 +15,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <QElapsedTimer>
+
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 using namespace tools700;
@@ -50,6 +54,7 @@ TEST_F(TroubleshootingTest, AFaultedDriveCancelledAtItsFirstFailureThenRunToTheE
     {
         qttest::BoxWatcher watcher({QStringLiteral("Cancel")});
         w.btnStart->click();
+        ASSERT_TRUE(qttest::WaitFor([&] { return !w.Running(); }, 20000));
         ASSERT_EQ(watcher.boxes().size(), 1u);
         EXPECT_EQ(watcher.boxes()[0].buttons, (QStringList{"OK", "Cancel"}));
         EXPECT_EQ(watcher.boxes()[0].icon, QMessageBox::Warning);
@@ -73,6 +78,7 @@ TEST_F(TroubleshootingTest, AFaultedDriveCancelledAtItsFirstFailureThenRunToTheE
     std::size_t failures = diagnostics::RunChecks(w.Values()).failures.size();
     qttest::BoxWatcher watcher;
     w.btnStart->click();
+    ASSERT_TRUE(qttest::WaitFor([&] { return !w.Running(); }, 20000));
     EXPECT_EQ(watcher.boxes().size(), failures);
     lines = Lines(w);
     EXPECT_EQ(lines.size(), static_cast<int>(1 + 3 + failures + 2));
@@ -110,6 +116,7 @@ TEST_F(TroubleshootingTest, ExitDuringARunEndsItAtItsNextStep)
     });
     poll.start();
     w.btnStart->click();
+    ASSERT_TRUE(qttest::WaitFor([&] { return !w.Running(); }, 20000));
     poll.stop();
     EXPECT_EQ(finished, static_cast<int>(diagnostics::RunEnd::Interrupted));
     EXPECT_FALSE(w.isVisible());
@@ -117,6 +124,35 @@ TEST_F(TroubleshootingTest, ExitDuringARunEndsItAtItsNextStep)
     EXPECT_EQ(w.Checklist->toPlainText(), "Press the 'Start' button to begin a diagnostic test")
         << "no summary after Exit";
     EXPECT_TRUE(w.btnStart->isEnabled());
+}
+
+TEST_F(TroubleshootingTest, ExitWhileAReadWaitsForASilentDriveReturnsAtOnce)
+{
+    auto sim = Start({"--model", "733", "--configured", "--silent-after", "4"});
+    ScriptedMessages messages;
+    TTroubleshooting w(messages);
+    w.show();
+    int finished = -1;
+    QObject::connect(&w, &TTroubleshooting::runFinished, [&](int end) { finished = end; });
+    w.btnStart->click();
+    // The window keeps serving its events while the read waits for the drive.
+    QElapsedTimer posted;
+    posted.start();
+    qint64 handledAfter = -1;
+    QTimer::singleShot(0, [&] { handledAfter = posted.elapsed(); });
+    ASSERT_TRUE(qttest::WaitFor([&] { return w.ProgressBar1->value() >= 12 && handledAfter >= 0; }));
+    EXPECT_LT(handledAfter, 250);
+    QElapsedTimer exiting;
+    exiting.start();
+    w.btnCancel->click();
+    EXPECT_LT(exiting.elapsed(), 250) << "Exit does not wait for the drive";
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(w.Running());
+    EXPECT_EQ(finished, static_cast<int>(diagnostics::RunEnd::Interrupted));
+    // Nothing of the dropped read shows later.
+    qttest::WaitFor([] { return false; }, 800);
+    EXPECT_TRUE(messages.texts().empty());
+    EXPECT_EQ(w.Checklist->toPlainText(), "Press the 'Start' button to begin a diagnostic test");
 }
 
 TEST_F(TroubleshootingTest, ADriveThatDoesNotAnswer)
@@ -127,6 +163,7 @@ TEST_F(TroubleshootingTest, ADriveThatDoesNotAnswer)
     TTroubleshooting w(messages);
     w.show();
     w.btnStart->click();
+    ASSERT_TRUE(qttest::WaitFor([&] { return !w.Running(); }, 20000));
     EXPECT_EQ(messages.texts(), std::vector<std::string>{"Can't communicate with drive"});
     EXPECT_EQ(messages.shown()[0].kind, BoxKind::Plain);
     EXPECT_EQ(w.Checklist->toPlainText(), "Failed to upload from drive");

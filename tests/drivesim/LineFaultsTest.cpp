@@ -2,6 +2,8 @@
 // and unsolicited R-cal values between the frames.
 #include "SimFixture.h"
 
+#include <csignal>
+
 namespace drivesim_test {
 namespace {
 
@@ -24,6 +26,35 @@ TEST_F(LineFaults, LateAnswerMissesTheReplyTimeout)
     StopSim();
     StartSim({"--axes", "1", "--delay", "100"});
     EXPECT_EQ(Get("Model"), 733);
+}
+
+TEST_F(LineFaults, ADriveGoesQuietMidwayForSomeKindsOrOnASignal)
+{
+    StartSim({"--axes", "1", "--silent-after", "2"});
+    double v = 0;
+    EXPECT_EQ(GetVar700("Model", &v), COMM_OK);
+    EXPECT_EQ(GetVar700("Model", &v), COMM_OK);
+    EXPECT_EQ(GetVar700("Model", &v), NO_RESPONSE);
+    StopSim();
+    EXPECT_EQ(Trace().back(), "1 GET_INT Model 733 unanswered");
+
+    // Only the scope's reads go unanswered; SIGUSR1 quiets every request, SIGUSR2 ends that.
+    StartSim({"--axes", "1", "--silent-on", "read_scope"});
+    double ch1[100], ch2[100];
+    uint16_t n = 0;
+    EXPECT_EQ(ReadScopeData700(0, 0, 1, 0, 0, 1, 2, ch1, ch2, &n), NO_RESPONSE);
+    EXPECT_EQ(Get("Model"), 733);
+    kill(sim_.Pid(), SIGUSR1);
+    int tries = 0;
+    while (GetVar700("Model", &v) == COMM_OK && ++tries < 100) {
+    }
+    EXPECT_LT(tries, 100) << "SIGUSR1 makes the drive quiet";
+    kill(sim_.Pid(), SIGUSR2);
+    tries = 0;
+    while (GetVar700("Model", &v) != COMM_OK && ++tries < 10) {
+    }
+    EXPECT_EQ(v, 733) << "SIGUSR2 makes it answer again";
+    EXPECT_EQ(ReadScopeData700(0, 0, 1, 0, 0, 1, 2, ch1, ch2, &n), COMM_OK) << "the signal's choice holds for every kind";
 }
 
 // Reads until the drive answers, at most `tries` times; the count of failed tries goes to `failed`.

@@ -40,6 +40,8 @@ protected:
         dialog.file = file;
         w.SetOpenDialog(&dialog);
         w.btnOpenFile->click();
+        // The file is read on the window's worker.
+        ASSERT_TRUE(qttest::Settle([&] { return w.DriveBusy(); }));
     }
 
     Session session;

@@ -403,6 +403,41 @@ TEST_F(LinkPty, ThreeThreadsWithRepliesInAnyOrder)
     drive().Flush();
 }
 
+TEST_F(LinkPty, AThreadThatFailsAgainAndAgainLetsAWaitingThreadGoFirst)
+{
+    // The drive never answers scope reads; a scope read holds the port for its whole 2 s
+    // time-out. One thread fetches in a loop, as the scope's data thread does; another reads a
+    // variable now and then, as the windows do. Each read waits for the fetch in flight at most:
+    // the fetching thread, back at once after its failure, queues behind the waiting read.
+    drive().SetHook([](const wire::Request& rq) -> std::optional<std::vector<uint8_t>> {
+        if (rq.command == wire::CMD_READ_SCOPE)
+            return std::vector<uint8_t>{};
+        return std::nullopt;
+    });
+    std::atomic<bool> stop {false};
+    std::atomic<int> fetches {0};
+    std::thread pump([&] {
+        double ch1[100], ch2[100];
+        uint16_t n = 0;
+        while (!stop) {
+            EXPECT_EQ(ReadScopeData700(0, 0, 1, 0, 0, 1, 2, ch1, ch2, &n), NO_RESPONSE);
+            ++fetches;
+        }
+    });
+    while (fetches == 0 && drive().RequestWithCommand(wire::CMD_READ_SCOPE).empty())
+        std::this_thread::sleep_for(1ms);
+    int last = fetches;
+    for (int i = 0; i < 2; ++i) {
+        double v = 0;
+        EXPECT_EQ(GetVar700("Model", &v), COMM_OK);
+        EXPECT_LE(fetches - last, 1) << "read " << i << " waited behind more than the fetch in flight";
+        last = fetches;
+    }
+    stop = true;
+    pump.join();
+    drive().SetHook({});
+}
+
 TEST_F(LinkPty, PortSelectionFailures)
 {
     setenv("COMM700_COM2", "/nonexistent/tty", 1);

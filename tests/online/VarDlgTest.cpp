@@ -7,6 +7,7 @@
 #include "OnlineSim.h"
 
 #include "tools700/ScriptedMessages.h"
+#include "tools700/config/DriveState.h"
 #include "tools700/Session.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/Enums.h"
@@ -96,6 +97,10 @@ protected:
         dlg->show();
         ASSERT_TRUE(qttest::WaitFor([&] { return !dlg->RefreshPending(); }, 10000));
     }
+    // The window's drive work, and what it hands back, have ended.
+    void Settle() { ASSERT_TRUE(qttest::Settle([&] { return dlg->DriveBusy(); })); }
+    // The change dialog's write has ended (it closed, or stayed with a message).
+    void Written() { ASSERT_TRUE(qttest::WaitFor([&] { return !change->Writing(); })); }
     bool WaitPolls(int n, int timeoutMs = 6000)
     {
         const int target = polls + n;
@@ -195,6 +200,7 @@ TEST_F(VarDlgTest, RowsComeFromTheStoredIndexesAndGoBackOnHide)
     dlg->cmbName[3]->lineEdit()->selectAll();
     QTest::keyClicks(dlg->cmbName[3], QStringLiteral("kvP"));
     QTest::keyClick(dlg->cmbName[3], Qt::Key_Return);
+    Settle();
     EXPECT_EQ(dlg->cmbName[3]->currentText(), "Kvp");
     EXPECT_EQ(dlg->cmbName[3]->currentIndex(), kvp);
     EXPECT_FALSE(dlg->cmbName[3]->lineEdit()->hasSelectedText());
@@ -202,6 +208,7 @@ TEST_F(VarDlgTest, RowsComeFromTheStoredIndexesAndGoBackOnHide)
     // A name that is no variable.
     dlg->cmbName[4]->setEditText(QStringLiteral("NoSuchThing"));
     dlg->RefreshRow(4);
+    Settle();
     EXPECT_EQ(dlg->lblShow[4]->text(), "--- no such symbol  ---");
     EXPECT_FALSE(dlg->btnChange[4]->isEnabled());
     EXPECT_EQ(dlg->edtShowNum[4]->text(), "");
@@ -235,6 +242,7 @@ TEST_F(VarDlgTest, ATypedNameRefreshesItsRowWithoutEnter)
     dlg->cmbName[0]->setFocus();
     dlg->cmbName[0]->lineEdit()->selectAll();
     QTest::keyClicks(dlg->cmbName[0], QStringLiteral("kvp"));
+    Settle(); // the row is read on the window's worker
     EXPECT_EQ(dlg->cmbName[0]->currentText(), "Kvp");
     EXPECT_EQ(dlg->cmbName[0]->lineEdit()->cursorPosition(), 3);
     EXPECT_EQ(dlg->lblShow[0]->text(), Q(Dictionary().HelpText("Kvp")));
@@ -350,7 +358,8 @@ TEST_F(VarDlgTest, AFaultedDriveShowsTheFaultAndResetsItAroundAMappedInput)
     sim->ClearTrace();
     messages.Queue(Answer::Yes);
     dlg->btnResetFault->click();
-    EXPECT_TRUE(dlg->btnResetFault->isEnabled());
+    EXPECT_FALSE(dlg->btnResetFault->isEnabled()) << "while the reset runs";
+    ASSERT_TRUE(qttest::WaitFor([&] { return dlg->btnResetFault->isEnabled(); }));
     ASSERT_EQ(messages.texts().size(), 1u);
     EXPECT_EQ(messages.texts()[0],
               "Whoops!  FaultReset is currently mapped to Inp3!\n\nDo you want to temporarily override this mapping?");
@@ -374,6 +383,7 @@ TEST_F(VarDlgTest, CommandsShowTheirOutcomeWhileThePollsGoOn)
         session.DriveModel = 0;
         dlg->show();
         dlg->btnUserNVSave->click();
+        Settle();
         ASSERT_EQ(messages.shown().size(), 1u);
         EXPECT_EQ(messages.shown()[0].kind, BoxKind::Warning);
         EXPECT_EQ(messages.texts()[0], "Unable to communicate with drive!");
@@ -387,6 +397,7 @@ TEST_F(VarDlgTest, CommandsShowTheirOutcomeWhileThePollsGoOn)
     QString during;
     QTimer::singleShot(700, [&] { during = dlg->btnUserNVSave->text(); });
     dlg->btnUserNVSave->click();
+    ASSERT_TRUE(qttest::WaitFor([&] { return monitor.size() == 2; }, 5000));
     EXPECT_EQ(during, "Ok!");
     EXPECT_EQ(dlg->btnUserNVSave->text(), "NV&Save") << "the caption comes back";
     EXPECT_EQ(monitor, (std::vector<bool>{false, true}));
@@ -430,13 +441,13 @@ TEST_F(VarDlgTest, SercosControlHidesChangeAndNvCommandsAndTheMainWindowHidesUnc
     QTemporaryDir folder;
     TMainForm main(session, messages, folder.filePath(QStringLiteral("Tools700")), {});
     QObject::connect(&main, &TMainForm::userUnconfigureVisibleChanged, dlg.get(), &Tvardlg::SetUnconfigureVisible);
-    main.UpdateStatus("Status: Axis 1  Disabled");
+    main.UpdateStatus("Status: Axis 1  Disabled", ReadStatus(true));
     EXPECT_EQ(session.DriveModel, 743);
     EXPECT_TRUE(dlg->btnUserUnconfigure->isHidden());
     EXPECT_TRUE(session.ControlSwitchShown);
     sim.reset();
     sim = Start({"--model", "733"});
-    main.UpdateStatus("Status: Axis 1  Disabled");
+    main.UpdateStatus("Status: Axis 1  Disabled", ReadStatus(true));
     EXPECT_EQ(session.DriveModel, 733);
     EXPECT_FALSE(dlg->btnUserUnconfigure->isHidden());
 }
@@ -476,6 +487,7 @@ TEST_F(VarDlgTest, TheChangeDialogWritesNumbersAndKeepsItselfOpenOnErrors)
     ASSERT_TRUE(qttest::WaitFor([&] { return change->edtNum->hasFocus(); }));
     QTest::keyClicks(change->edtNum, QStringLiteral("3.5"));
     QTest::keyClick(change->edtNum, Qt::Key_Return);  // Enter presses OK
+    Written();
     EXPECT_FALSE(change->isVisible());
     EXPECT_EQ(change->result(), QDialog::Accepted);
     EXPECT_FLOAT_EQ(static_cast<float>(Read("Kvp")), 3.5f);
@@ -486,6 +498,7 @@ TEST_F(VarDlgTest, TheChangeDialogWritesNumbersAndKeepsItselfOpenOnErrors)
     change->show();
     change->edtNum->setText(QStringLiteral("70000"));
     change->btnOk->click();
+    Written();
     EXPECT_TRUE(change->isVisible());
     EXPECT_NE(change->result(), QDialog::Accepted);
     ASSERT_FALSE(messages.texts().empty());
@@ -493,6 +506,7 @@ TEST_F(VarDlgTest, TheChangeDialogWritesNumbersAndKeepsItselfOpenOnErrors)
     EXPECT_EQ(messages.shown().back().kind, BoxKind::Plain);
     change->edtNum->setText(QStringLiteral("many"));
     change->btnOk->click();
+    Written();
     EXPECT_EQ(messages.texts().back(), "'many' is not a valid floating point value");
     EXPECT_TRUE(change->isVisible());
     change->btnCancel->click();
@@ -513,6 +527,7 @@ TEST_F(VarDlgTest, TheChangeDialogPicksEnumeratedValuesUnderTheFeedbackRules)
     EXPECT_EQ(change->edtText->currentText(), Q(EnumText("CommSrc", 0)));
     change->edtText->setCurrentIndex(EnumIndex("CommSrc", 1));
     change->btnOk->click();
+    Written();
     EXPECT_EQ(change->result(), QDialog::Accepted);
     EXPECT_EQ(Read("CommSrc"), 1);
     EXPECT_EQ(Read("RemoteFB"), 2) << "encoder feedback";
@@ -523,6 +538,7 @@ TEST_F(VarDlgTest, TheChangeDialogPicksEnumeratedValuesUnderTheFeedbackRules)
     change->show();
     change->edtText->setCurrentIndex(EnumIndex("RemoteFB", 1));
     change->btnOk->click();
+    Written();
     EXPECT_EQ(change->result(), QDialog::Accepted);
     EXPECT_EQ(messages.texts().back(), "This value can't be changed, because it is related with CommSrc");
     EXPECT_EQ(Read("RemoteFB"), 2);
@@ -553,7 +569,7 @@ TEST_F(VarDlgTest, ChangeInARowWritesRefreshesAndRestartsTheWindow)
     EXPECT_FLOAT_EQ(static_cast<float>(Read("Kvp")), 4.25f);
     ASSERT_TRUE(qttest::WaitFor([&] { return !dlg->RefreshPending(); }));
     EXPECT_EQ(dlg->edtShowNum[0]->text(), Q("4.250 " + UnitText("Kvp")));
-    EXPECT_EQ(dlg->Model().RowAt(0).valueText, "4.250");
+    EXPECT_EQ(dlg->RowValueText(0), "4.250");
     EXPECT_TRUE(dlg->Timer2->isActive());
     EXPECT_EQ(Stored(0), kvp);
     dlg->hide();

@@ -94,6 +94,7 @@ TEST_F(ProgramFlowTest, UploadOpensTheEditorOnTheDrivesConfiguration)
         w->btnBackClick();
     });
     program.mainForm->Upload();
+    ASSERT_TRUE(qttest::Settle([&] { return program.mainForm->DriveBusy(); }));
     EXPECT_TRUE(shown);
 }
 
@@ -120,6 +121,7 @@ TEST_F(ProgramFlowTest, DiagnosticsAndTheTuningWizardOpenFromTheMainWindow)
     auto *trouble = program.Find<TTroubleshooting>();
     ASSERT_NE(trouble, nullptr);
     main->Diagnostics();
+    ASSERT_TRUE(qttest::Settle([&] { return main->DriveBusy(); }));
     EXPECT_TRUE(trouble->isVisible());
     EXPECT_FALSE(trouble->isModal());
     RequestHelp(trouble);
@@ -146,6 +148,7 @@ TEST_F(ProgramFlowTest, DiagnosticsAndTheTuningWizardOpenFromTheMainWindow)
         dlg->btnCancelClick();
     });
     main->TuningWizard();
+    ASSERT_TRUE(qttest::Settle([&] { return main->DriveBusy(); }));
     EXPECT_EQ(purpose, TInertiaRDlg::kOnlineTuning);
     EXPECT_FALSE(program.Find<TTuning>()->isVisible()) << "Cancel starts nothing";
     RequestHelp(program.Find<TTuning>());

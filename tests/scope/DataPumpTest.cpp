@@ -123,6 +123,37 @@ TEST_F(DataPumpTest, NoFetchGoesOutBeforeTheArmRequestHasBeenAnswered)
     ASSERT_TRUE(ServeUntil(pump, [&] { return pump.State() == SweepState::Waiting; }));
 }
 
+TEST_F(DataPumpTest, AnArmRequestedByTheWindowIsMadeOnThePumpsThread)
+{
+    testutil::ScriptedScopeLink link(ScopeReply{0, 100, 4});
+    TScope scope(chart, nullptr, Dir());
+    DataPump pump(scope, nullptr, link.Reader());
+    pump.SetSingleSweep(true);
+    pump.Resume();
+    pump.Start();
+    const std::thread::id caller = std::this_thread::get_id();
+    std::atomic<bool> onCaller{true};
+    std::atomic<int> fetchesDuringArm{-1};
+    link.DuringArm([&] {
+        onCaller = std::this_thread::get_id() == caller;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        fetchesDuringArm = link.Fetches();
+    });
+    pump.RequestArm();
+    // The sweep counts as not done from the request on, and the caller never waits for the drive.
+    EXPECT_FALSE(pump.SweepDone());
+    ASSERT_TRUE(ServeUntil(pump, [&] { return pump.State() == SweepState::Waiting && pump.SweepDone(); }));
+    EXPECT_FALSE(onCaller.load());
+    EXPECT_EQ(fetchesDuringArm.load(), 0) << "no fetch before the arm request has been answered";
+    const std::vector<testutil::ScopeCall> calls = link.Calls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[0].kind, kArmRequest);
+    // Only while Waiting.
+    pump.SetSingleSweep(false);
+    pump.RequestArm();
+    EXPECT_EQ(pump.State(), SweepState::Continuous);
+}
+
 TEST_F(DataPumpTest, SingleSweepTurnedOffDuringTheLastFetchKeepsTheScopeRunning)
 {
     testutil::ScriptedScopeLink link(ScopeReply{0, 100, 1});

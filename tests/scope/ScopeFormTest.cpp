@@ -6,6 +6,7 @@
 
 #include "ListingText.h"
 #include "ScriptedScopeLink.h"
+#include "tools700/Line.h"
 #include "SimProcess.h"
 
 #include "tools700/ScriptedMessages.h"
@@ -33,6 +34,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <QElapsedTimer>
+#include <thread>
+#include <atomic>
 #include <gtest/gtest.h>
 
 using namespace tools700;
@@ -410,6 +414,76 @@ TEST_F(ScopeFormSimTest, RunsWhileItsSettingsChangeAndShowsALostDriveWithinAQuar
     EXPECT_LE(shown.elapsed(), 1000) << "the panel follows the pump's flag at the next slow tick";
     sim = testutil::StartTraced({"--model", "733"}, dir.File("trace.txt"));
     ASSERT_TRUE(qttest::WaitFor([&] { return !form->pnlNoComm->isVisible(); }, 10000));
+}
+
+// The drive answers everything but the scope's reads, each of which then holds the line for its
+// 2 s time-out. The window keeps serving its events, shows "No communications!" within 250 ms of
+// each failed fetch, keeps the source the user chose, and another thread's exchange waits for
+// the fetch in flight only.
+TEST(ScopeFormQuietTest, ADriveThatStopsAnsweringScopeReadsLeavesTheWindowAlive)
+{
+    qttest::App();
+    qttest::SettingsFile settings;
+    testsupport::TempDir dir;
+    auto sim = testutil::StartTraced({"--model", "733", "--silent-on", "READ_SCOPE"}, dir.File("trace.txt"));
+    Session session;
+    session.ProgramDir = dir.Path().string() + "/";
+    ScriptedMessages messages;
+    const long uiCalls = UiThreadLineCalls();
+    auto form = std::make_unique<TScopeForm>(session, messages);
+    form->show();
+    form->activateWindow();
+    form->FormActivate();
+    ASSERT_TRUE(qttest::WaitFor([&] { return form->Pump().FailedFetches() >= 1; }, 5000));
+
+    // An event posted while a fetch waits for the drive is handled long before its time-out.
+    QElapsedTimer posted;
+    posted.start();
+    qint64 handledAfter = -1;
+    QTimer::singleShot(0, [&] { handledAfter = posted.elapsed(); });
+    ASSERT_TRUE(qttest::WaitFor([&] { return handledAfter >= 0; }));
+    EXPECT_LT(handledAfter, 1000);
+
+    // The user picks a source while the fetches fail, and the window is activated again.
+    const int velocity = form->cmbSource1->findText(QStringLiteral("Velocity Feedback"));
+    ASSERT_GE(velocity, 0);
+    form->cmbSource1->setCurrentIndex(velocity);
+    const std::uint64_t failed = form->Pump().FailedFetches();
+    form->FormActivate();
+    // "No communications!" follows each failed fetch within 250 ms.
+    ASSERT_TRUE(qttest::WaitFor([&] { return form->Pump().FailedFetches() > failed; }, 5000));
+    QElapsedTimer sinceFailure;
+    sinceFailure.start();
+    ASSERT_TRUE(qttest::WaitFor([&] { return form->pnlNoComm->isVisible(); }, 2000));
+    EXPECT_LE(sinceFailure.elapsed(), 250 + 100) << "the panel follows the pump's flag at the next slow tick";
+    EXPECT_EQ(form->cmbSource1->count(), 31);
+    EXPECT_EQ(form->cmbSource1->currentText(), "Velocity Feedback");
+    EXPECT_EQ(form->Scope().SourceName(1), "Velocity Feedback");
+
+    // A worker's read waits for the fetch in flight only: the pump, back at once after its
+    // failure, queues behind it.
+    std::atomic<int> status{-1};
+    std::uint64_t fetchesDuringRead = 0;
+    const std::uint64_t before = form->Pump().FailedFetches();
+    std::thread reader([&] {
+        double v = 0;
+        status = line::GetVar700("Model", &v);
+    });
+    while (status.load() < 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    reader.join();
+    fetchesDuringRead = form->Pump().FailedFetches() - before;
+    EXPECT_EQ(status.load(), 0);
+    EXPECT_LE(fetchesDuringRead, 1u);
+    EXPECT_EQ(UiThreadLineCalls(), uiCalls) << LastUiThreadLineCall();
+
+    // Closing while a fetch waits for the drive returns at once; the window goes at once too.
+    QElapsedTimer closing;
+    closing.start();
+    form->close();
+    EXPECT_LT(closing.elapsed(), 500);
+    form.reset();
+    EXPECT_LE(closing.elapsed(), 2000 + 500) << "destruction waits for the fetch in flight at most";
 }
 
 // A source chosen through the accessibility interface is sent as one chosen with the mouse.

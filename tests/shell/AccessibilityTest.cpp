@@ -78,6 +78,7 @@ TEST_F(AccessibilityTest, TheControlModeSwitchReportsItsPositionAndPressesLikeAC
     actions->doAction(QAccessibleActionInterface::toggleAction());
     actions->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(clicks, 2);
+    ASSERT_TRUE(qttest::Settle([&] { return form.DriveBusy(); }));
     ASSERT_EQ(messages.texts().size(), 2u);
     EXPECT_EQ(messages.texts()[0], "There are some communication problems, so we can't switch the control mode now");
     EXPECT_TRUE(sw->IsOn());
@@ -101,6 +102,7 @@ TEST_F(AccessibilityTest, ThePortDialogIsNamedAndItsToggleActionOpensThePort)
     QAccessibleActionInterface *actions = Iface(dlg.rdiPort(2))->actionInterface();
     ASSERT_NE(actions, nullptr);
     actions->doAction(QAccessibleActionInterface::toggleAction());
+    ASSERT_TRUE(qttest::Settle([&] { return dlg.DriveBusy(); }));
     EXPECT_TRUE(dlg.rdiPort(2)->isChecked());
     EXPECT_EQ(dlg.Port(), 2);
     double axis = 0;

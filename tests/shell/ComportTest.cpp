@@ -23,6 +23,10 @@ using namespace tools700;
 
 namespace {
 
+// The dialog's drive work, and what it hands back, have ended.
+void Settle(const tools700::TComportDlg &dlg) { ASSERT_TRUE(qttest::Settle([&] { return dlg.DriveBusy(); })); }
+
+
 // A pseudo-terminal whose far end the test holds, so the device opens like a real port.
 struct Pty {
     Pty()
@@ -112,6 +116,7 @@ TEST_F(ComportTest, StoredPortAndAxisAreSelectedAndReachTheLink)
     EXPECT_EQ(dlg.edtAddress()->text(), "5");
     ASSERT_TRUE(sim.Ready());
     dlg.btnTestClick();
+    Settle(dlg);
     ASSERT_EQ(messages.texts().size(), 1u);
     EXPECT_EQ(messages.texts()[0], "You are currently connected to axis 5");
     EXPECT_EQ(messages.shown()[0].kind, BoxKind::Plain);
@@ -119,11 +124,15 @@ TEST_F(ComportTest, StoredPortAndAxisAreSelectedAndReachTheLink)
     // The other drive of the line, then no drive at that address.
     dlg.edtAddress()->setText(QStringLiteral("7"));
     EXPECT_TRUE(dlg.btnOkClick());
+    Settle(dlg);
     dlg.btnTestClick();
+    Settle(dlg);
     EXPECT_EQ(messages.texts().back(), "You are currently connected to axis 7");
     dlg.edtAddress()->setText(QStringLiteral("9"));
     EXPECT_TRUE(dlg.btnOkClick());
+    Settle(dlg);
     dlg.btnTestClick();
+    Settle(dlg);
     EXPECT_EQ(messages.texts().back(), "No connection!");
 }
 
@@ -162,6 +171,7 @@ TEST_F(ComportTest, AddressChecksKeepTheDialogOpenAndTheAxisUnchanged)
     EXPECT_EQ(dlg.Axis(), 1);
     dlg.edtAddress()->setText(QStringLiteral("42"));
     ASSERT_TRUE(dlg.btnOkClick());
+    Settle(dlg);
 
     const std::pair<const char *, const char *> bad[] = {{"0", "Must be from 1 to 255"},
                                                          {"256", "Must be from 1 to 255"},
@@ -178,6 +188,7 @@ TEST_F(ComportTest, AddressChecksKeepTheDialogOpenAndTheAxisUnchanged)
     }
     dlg.edtAddress()->setText(QStringLiteral("255"));
     dlg.btnOk()->click();
+    Settle(dlg);
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.Axis(), 255);
     EXPECT_EQ(messages.texts().size(), std::size(bad));
@@ -198,6 +209,7 @@ TEST_F(ComportTest, ClosingAnyWayStoresPortAndAxis)
         dlg.rdiSelectClick();
         dlg.edtAddress()->setText(QStringLiteral("12"));
         dlg.btnOkClick();
+        Settle(dlg);
         dlg.close();  // the title bar's close button
     }
     EXPECT_EQ(Stored("Comport"), 4);
@@ -251,7 +263,8 @@ TEST_F(ComportTest, APortThatDoesNotOpenIsReportedAndNeitherSelectedNorStored)
         HeldElsewhere other(pty4.path);
         ASSERT_TRUE(other.held);
         dlg.show();
-        EXPECT_FALSE(dlg.rdiPortClick(4));
+        dlg.rdiPortClick(4);
+        Settle(dlg);
         ASSERT_FALSE(messages.texts().empty());
         EXPECT_EQ(messages.texts().back(), "NO PORT\nPort COM4 (" + pty4.path +
                                                ") is in use by another program (process " +
@@ -264,7 +277,8 @@ TEST_F(ComportTest, APortThatDoesNotOpenIsReportedAndNeitherSelectedNorStored)
 
         // Once the other program has ended, the port opens.
         other.End();
-        EXPECT_TRUE(dlg.rdiPortClick(4));
+        dlg.rdiPortClick(4);
+        Settle(dlg);
         EXPECT_EQ(dlg.Port(), 4);
         dlg.show();
         dlg.close();
@@ -277,10 +291,12 @@ TEST_F(ComportTest, TestButtonOnTheSimulatorChannelFindsTheAutomaticAxis)
     Store(std::nullopt, std::nullopt);
     TComportDlg dlg(messages);
     dlg.btnTestClick();
+    Settle(dlg);
     EXPECT_EQ(messages.texts().back(), "No connection!");
     qttest::DriveSim sim({"--model", "742", "--axes", "3"});
     ASSERT_TRUE(sim.Ready());
     dlg.btnTestClick();
+    Settle(dlg);
     EXPECT_EQ(messages.texts().back(), "You are currently connected to axis 3");
 }
 

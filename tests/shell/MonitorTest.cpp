@@ -2,6 +2,7 @@
 // and ending at any moment without waiting for a user-interface thread that waits for it.
 #include "QtTestSupport.h"
 
+#include "tools700/Line.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/shell/ConnectionStatus.h"
 
@@ -54,9 +55,12 @@ TEST_F(MonitorTest, ReportsReachTheUserInterfaceThreadWhileTheMonitorWaits)
     DriveSim sim({"--model", "733", "--axes", "4", "--fault", "2,5"});
     ASSERT_TRUE(sim.Ready());
     std::atomic<bool> onUiThread{true};
-    TConnectionStatus monitor([&](const std::string &t) {
+    StatusReading read;
+    const long uiCalls = UiThreadLineCalls();
+    TConnectionStatus monitor([&](const std::string &t, const StatusReading &reading) {
         onUiThread = onUiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
         texts.push_back(t);
+        read = reading;
     });
     EXPECT_FALSE(monitor.Running());  // created suspended
     monitor.StartPolling();
@@ -67,6 +71,14 @@ TEST_F(MonitorTest, ReportsReachTheUserInterfaceThreadWhileTheMonitorWaits)
     ASSERT_EQ(GetVar700("DriveStatus", &status), 0);
     EXPECT_EQ(texts[0], "Status: Axis 4  " + EnumText("DriveStatus", static_cast<int>(status)) + " (Cause: " + EnumText("FaultCode", 2) + " (" +
                             EnumText("ExtFault", 5) + "))");
+    // What the status update shows besides was read by the monitor too, none of it here.
+    EXPECT_TRUE(read.connected);
+    EXPECT_EQ(read.model, 733);
+    double blk = 0, enc = 0;
+    ASSERT_EQ(GetVar700("BlkType", &blk), 0);
+    ASSERT_EQ(GetVar700("EncMode", &enc), 0);
+    EXPECT_EQ(read.opMode, OperatingMode(static_cast<int>(blk), static_cast<int>(enc)));
+    EXPECT_EQ(UiThreadLineCalls(), uiCalls) << LastUiThreadLineCall();
     monitor.WaitFor();
     EXPECT_FALSE(monitor.Running());
 }
@@ -75,7 +87,7 @@ TEST_F(MonitorTest, StoppedPollingAsksNothingAndDropsALateReport)
 {
     DriveSim sim({"--model", "733", "--axes", "1"});
     ASSERT_TRUE(sim.Ready());
-    TConnectionStatus monitor([&](const std::string &t) { texts.push_back(t); });
+    TConnectionStatus monitor([&](const std::string &t, const StatusReading &) { texts.push_back(t); });
     monitor.Resume();  // running, but not polling
     QThread::msleep(1300);  // longer than one poll interval: the point is that nothing happens
     QCoreApplication::processEvents();
@@ -95,7 +107,7 @@ TEST_F(MonitorTest, StoppedPollingAsksNothingAndDropsALateReport)
 TEST_F(MonitorTest, FailedPollsFollowEachOtherWithoutThePause)
 {
     // No drive on the line: each poll spends the link's reply time-out, then the next one starts.
-    TConnectionStatus monitor([&](const std::string &t) { texts.push_back(t); });
+    TConnectionStatus monitor([&](const std::string &t, const StatusReading &) { texts.push_back(t); });
     monitor.StartPolling();
     monitor.Resume();
     ASSERT_TRUE(qttest::WaitFor([&] { return texts.size() >= 3; }, 15000));
@@ -110,7 +122,7 @@ TEST_F(MonitorTest, EndsWhileItsReportIsQueuedAndTheUserInterfaceDoesNotServeIt)
     ASSERT_TRUE(sim.Ready());
     int updates = 0;
     {
-        TConnectionStatus monitor([&](const std::string &) { ++updates; });
+        TConnectionStatus monitor([&](const std::string &, const StatusReading &) { ++updates; });
         monitor.StartPolling();
         monitor.Resume();
         // Without running the event loop: the monitor polls and then waits for its report.
@@ -128,7 +140,7 @@ TEST_F(MonitorTest, EndsWhileItsReportIsQueuedAndTheUserInterfaceDoesNotServeIt)
 TEST_F(MonitorTest, EndsWhilePollingADriveThatDoesNotAnswer)
 {
     DriveSim sim({"--model", "733", "--axes", "1", "--silent"});
-    auto monitor = std::make_unique<TConnectionStatus>([&](const std::string &t) { texts.push_back(t); });
+    auto monitor = std::make_unique<TConnectionStatus>([&](const std::string &t, const StatusReading &) { texts.push_back(t); });
     monitor->StartPolling();
     monitor->Resume();
     ASSERT_TRUE(qttest::WaitFor([&] { return monitor->Polls() >= 1; }, 8000));
@@ -142,7 +154,7 @@ TEST_F(MonitorTest, EndsWhilePollingADriveThatDoesNotAnswer)
 
 TEST_F(MonitorTest, ASuspendedMonitorEndsAtOnce)
 {
-    TConnectionStatus monitor([&](const std::string &t) { texts.push_back(t); });
+    TConnectionStatus monitor([&](const std::string &t, const StatusReading &) { texts.push_back(t); });
     monitor.WaitFor();
     EXPECT_FALSE(monitor.Running());
     monitor.Resume();  // after the end it does not start again

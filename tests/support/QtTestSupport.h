@@ -60,6 +60,21 @@ inline bool WaitFor(const std::function<bool()> &done, int timeoutMs = 5000)
     return true;
 }
 
+// Runs the event loop until `busy` has returned false in three turns of it in a row (a window's
+// drive work and what it hands back have ended), or `timeoutMs` passes; true when it settled.
+inline bool Settle(const std::function<bool()> &busy, int timeoutMs = 15000)
+{
+    QElapsedTimer t;
+    t.start();
+    for (int quiet = 0; quiet < 3;) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        quiet = busy() ? 0 : quiet + 1;
+    }
+    return true;
+}
+
 // Runs `step` once, as soon as a window of type T is the active modal window: inside the modal
 // loop of the call that showed it, which returns when `step` closes the window.
 template <class T> void WhenModal(std::function<void(T *)> step)

@@ -225,7 +225,7 @@ TEST_F(TuningWindowTest, OnlineFromTheRatioDialogToApplyAndTheNvSave)
     dlg.edtInertiaR->setText("2");
     EXPECT_TRUE(dlg.btnOKClick());
     EXPECT_FALSE(dlg.isVisible());
-    ASSERT_TRUE(tuning.isVisible());
+    ASSERT_TRUE(qttest::WaitFor([&] { return tuning.isVisible(); }));
     EXPECT_EQ(session.InertiaRatio, 2);
 
     EXPECT_EQ(tuning.edtDrive->text(), "SV733");
@@ -247,6 +247,7 @@ TEST_F(TuningWindowTest, OnlineFromTheRatioDialogToApplyAndTheNvSave)
     {
         qttest::BoxWatcher watcher({QStringLiteral("&Yes")});
         tuning.btnApply->click();
+        ASSERT_TRUE(qttest::Settle([&] { return tuning.DriveBusy(); }));
         ASSERT_EQ(watcher.boxes().size(), 1u);
         EXPECT_TRUE(watcher.boxes()[0].text.startsWith("Applying the your adjustment will change the parameters in drive."));
         EXPECT_TRUE(watcher.boxes()[0].text.contains("Kvp  0.1-->0.12\n"));
@@ -272,6 +273,8 @@ TEST_F(TuningWindowTest, OnlineFromTheRatioDialogToApplyAndTheNvSave)
     {
         qttest::BoxWatcher watcher({QStringLiteral("&No"), QStringLiteral("&Yes"), QStringLiteral("OK")});
         tuning.btnClose->click();
+        // The save, then the second the drive needs to write its memory.
+        ASSERT_TRUE(qttest::WaitFor([&] { return !tuning.isVisible(); }, 8000));
         ASSERT_EQ(watcher.boxes().size(), 3u);
         EXPECT_EQ(watcher.boxes()[0].text, "Would you like to apply the last change?");
         EXPECT_EQ(watcher.boxes()[1].text, "Would you like to save the change in NVRAM?");
@@ -301,6 +304,7 @@ TEST_F(TuningWindowTest, AnOnlineStartThatCannotReadTheDriveLeavesTheWizardHidde
     dlg.SetPurpose(TInertiaRDlg::kOnlineTuning);
     dlg.show();
     EXPECT_TRUE(dlg.btnOKClick());
+    ASSERT_TRUE(qttest::Settle([&] { return tuning.DriveBusy(); }));
     EXPECT_EQ(messages.texts().size(), 1u);
     EXPECT_FALSE(tuning.isVisible());
 }

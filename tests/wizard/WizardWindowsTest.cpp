@@ -194,6 +194,7 @@ TEST_F(WizardWindowsTest, ANewConfigurationGoesFromTheFirstPageToAFileADownloadA
         sawSaved = !s->lblDoneSave->isHidden();
         sim->ClearTrace();
         s->btnDownloadClick();
+        EXPECT_TRUE(qttest::WaitFor([&] { return !s->Downloading(); }, 20000));
         sawDone = !s->lblDoneDownload->isHidden();
         sawNv = !s->lblSavedToNV->isHidden();
         EXPECT_TRUE(s->btnDownload->isEnabled());
@@ -250,6 +251,7 @@ TEST_F(WizardWindowsTest, A740DriveDownloadsInSerialControlAndNotInSercosControl
     WhenModal<TSaveForm>([&](TSaveForm *s) {
         EXPECT_TRUE(s->btnDownload->isEnabled());
         s->btnDownloadClick();
+        EXPECT_TRUE(qttest::WaitFor([&] { return !s->Downloading(); }, 20000));
         done = !s->lblDoneDownload->isHidden() && !s->lblSavedToNV->isHidden();
         // Finishing without a file asks; No finishes.
         s->btnFinishClick();

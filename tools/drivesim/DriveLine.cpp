@@ -105,6 +105,14 @@ std::vector<SimDrive*> DriveLine::DrivesFor(int axis)
     return found;
 }
 
+bool DriveLine::Unanswered(const std::string& command) const
+{
+    if (quiet_ >= 0) return quiet_ == 1;
+    if (options_.silent) return true;
+    if (options_.silentAfter >= 0 && handled_ >= options_.silentAfter) return true;
+    return std::find(options_.silentOn.begin(), options_.silentOn.end(), command) != options_.silentOn.end();
+}
+
 int DriveLine::RefusalFor(const wire::Request& rq) const
 {
     if (options_.refusals.empty()) return 0;
@@ -157,8 +165,10 @@ void DriveLine::HandleFrame(const std::uint16_t* frame, double nowMs)
     addressed_.clear();
     const HandledRequest& h = handled.front();
     const bool collided = handled.size() > 1;
+    const bool unanswered = Unanswered(command);
+    ++handled_;
     char result[16];
-    if (options_.silent)
+    if (unanswered)
         std::snprintf(result, sizeof result, "unanswered");
     else if (collided)
         std::snprintf(result, sizeof result, "collided");
@@ -167,7 +177,7 @@ void DriveLine::HandleFrame(const std::uint16_t* frame, double nowMs)
     else
         std::snprintf(result, sizeof result, "ok");
     trace_.Request(rq.axis, command, h.name, h.value, result);
-    if (options_.silent) return;
+    if (unanswered) return;
     std::vector<std::uint8_t> bytes;
     if (collided) {
         std::vector<const wire::ReplyBuilder*> replies;

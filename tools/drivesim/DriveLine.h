@@ -2,7 +2,8 @@
 // receiver assembles, finds the addressed drive, applies --refuse and --silent, records the
 // request in the trace and queues the reply frame until it is due (--delay). Two drives that
 // hold one address (--conflict) both act on its requests, and their replies collide into one
-// frame that fails its CRC at the host.
+// frame that fails its CRC at the host. --silent-after, --silent-on and SIGUSR1/SIGUSR2 make the
+// drives go quiet for some requests or from some moment.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +42,8 @@ public:
     SimDrive* DriveFor(int axis);
     // Every drive that acts on a request for `axis` (two or more where addresses conflict).
     std::vector<SimDrive*> DrivesFor(int axis);
+    // The drives stop answering (true) or answer again (false), whatever the options say.
+    void SetQuiet(bool quiet) { quiet_ = quiet ? 1 : 0; }
     std::vector<std::unique_ptr<SimDrive>>& Drives() { return drives_; }
 
 private:
@@ -53,6 +56,8 @@ private:
     int RefusalFor(const tools700::wire::Request& rq) const;
     // One drive's handling of a request: --refuse first, then the drive itself.
     HandledRequest Handle(SimDrive& drive, const tools700::wire::Request& rq, double nowMs);
+    // --silent, --silent-after, --silent-on and the signals: this request goes unanswered.
+    bool Unanswered(const std::string& command) const;
     void AfterRequest(SimDrive& drive);
 
     const SimOptions& options_;
@@ -63,6 +68,8 @@ private:
     std::deque<Pending> pending_;
     // The drives a request is being handled by: they may all move to one new address together.
     std::vector<SimDrive*> addressed_;
+    long handled_ = 0;        // requests handled so far (for --silent-after)
+    int quiet_ = -1;          // from the signals: -1 as the options say, 1 quiet, 0 answering
 };
 
 }  // namespace drivesim

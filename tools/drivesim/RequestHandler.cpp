@@ -248,6 +248,13 @@ std::string CommandName(std::uint8_t command)
     }
 }
 
+bool IsRequestKind(const std::string& kind)
+{
+    for (int command = 0; command < 256; ++command)
+        if (CommandName(static_cast<std::uint8_t>(command)) == kind && kind.rfind("CMD_", 0) != 0) return true;
+    return false;
+}
+
 std::string ScopeRequestName(const wire::Request& rq)
 {
     const int operation = rq.word(3);

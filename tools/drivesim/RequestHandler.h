@@ -22,6 +22,8 @@ struct HandledRequest {
 
 // The command's name as the trace shows it ("GET_INT", ...; "CMD_<n>" for an unknown code).
 std::string CommandName(std::uint8_t command);
+// True when `kind` is the trace name of a request kind (GET_INT, READ_SCOPE, ...).
+bool IsRequestKind(const std::string& kind);
 
 // The variables and commands a request names, as (kind, id) pairs: used to apply --refuse.
 std::vector<std::pair<int, int>> NamedItems(const tools700::wire::Request& rq);

@@ -151,6 +151,15 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
             o.refusals[tools700::names::Lower(v.substr(0, eq))] = static_cast<int>(n);
         } else if (a == "--silent") {
             o.silent = true;
+        } else if (a == "--silent-after") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseInt(v, 0, (1LL << 40), n)) { error = "--silent-after: expected a number of requests"; return std::nullopt; }
+            o.silentAfter = static_cast<long>(n);
+        } else if (a == "--silent-on") {
+            if (!value(v)) return std::nullopt;
+            std::string upper;
+            for (char c : v) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            o.silentOn.push_back(upper);
         } else if (a == "--pace") {
             o.pace = true;
         } else if (a == "--nvfile") {
@@ -239,6 +248,9 @@ Fault injection:
   --refuse NAME=CODE   refuse every request for NAME with the refusal code CODE (1..127); repeatable;
                        "arm" and "fetch" name the scope's single-sweep arm and capture requests
   --silent             read requests but never answer
+  --silent-after N     answer the first N requests, then none (a drive that goes quiet midway)
+  --silent-on KIND     never answer requests of this kind of the trace (READ_SCOPE, GET_VARS, ...);
+                       repeatable
   --pace               send reply bytes no faster than 19200 bit/s
 Observation:
   --log                print every request and reply on stderr
@@ -246,6 +258,7 @@ Observation:
   --trace-time         end each trace line with the time it was received (ms since start)
   --help               this text
   --version            the release of 700Tools and of the link library
+SIGUSR1 makes the drives stop answering, SIGUSR2 makes them answer again.
 SIGTERM or SIGINT ends the simulator cleanly.
 )";
 }

@@ -24,6 +24,8 @@ struct SimOptions {
     int delayMs = 0;                    // --delay MS: answer this late
     std::map<std::string, int> refusals;// --refuse NAME=CODE, names folded to lower case
     bool silent = false;                // --silent: never answer
+    long silentAfter = -1;              // --silent-after N: answer N requests, then none (-1: off)
+    std::vector<std::string> silentOn;  // --silent-on COMMAND: never answer requests of these kinds
     bool pace = false;                  // --pace: 19200 bit/s on the reply side
     std::string nvFile;                 // --nvfile PATH
     bool log = false;                   // --log: requests and replies on stderr

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DriveLine.h"
+#include "RequestHandler.h"
 #include "LineWriter.h"
 #include "NvMemory.h"
 #include "SimClock.h"
@@ -22,8 +23,11 @@
 namespace {
 
 volatile std::sig_atomic_t gStop = 0;
+// SIGUSR1: the drives stop answering; SIGUSR2: they answer again (0 nothing asked, 1 quiet, 2 answer).
+volatile std::sig_atomic_t gQuiet = 0;
 
 extern "C" void OnStopSignal(int) { gStop = 1; }
+extern "C" void OnQuietSignal(int signal) { gQuiet = signal == SIGUSR1 ? 1 : 2; }
 
 void InstallSignalHandlers()
 {
@@ -32,6 +36,11 @@ void InstallSignalHandlers()
     sigemptyset(&sa.sa_mask);
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
+    struct sigaction quiet {};
+    quiet.sa_handler = OnQuietSignal;
+    sigemptyset(&quiet.sa_mask);
+    sigaction(SIGUSR1, &quiet, nullptr);
+    sigaction(SIGUSR2, &quiet, nullptr);
     signal(SIGPIPE, SIG_IGN);
 }
 
@@ -62,6 +71,12 @@ int main(int argc, char** argv)
     for (const auto& [name, code] : options.refusals)
         if (!names.Find(name) && name != "arm" && name != "fetch") {
             std::fprintf(stderr, "drivesim: --refuse: no variable or command is named '%s'\n", name.c_str());
+            return 2;
+        }
+    for (const std::string& kind : options.silentOn)
+        if (!IsRequestKind(kind)) {
+            std::fprintf(stderr, "drivesim: --silent-on: no request kind is named '%s' (GET_INT, READ_SCOPE, ...)\n",
+                         kind.c_str());
             return 2;
         }
     InstallSignalHandlers();
@@ -105,6 +120,10 @@ int main(int argc, char** argv)
     std::uint16_t rcalValue = 0;
     std::vector<std::uint8_t> reply;
     while (!gStop) {
+        if (gQuiet != 0) {
+            line.SetQuiet(gQuiet == 1);
+            gQuiet = 0;
+        }
         bool busy = false;
         readInto();
         while (!inbox.empty()) {

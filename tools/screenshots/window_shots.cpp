@@ -264,9 +264,13 @@ bool FirmwareShots(Program &program, const QString &dir)
     w.SetOpenDialog(&chosen);
     w.open();
     w.btnOpenFile->click();
-    w.btnDownload->click();
     QElapsedTimer t;
     t.start();
+    // The image is read on the window's worker.
+    while (!w.btnDownload->isEnabled() && t.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    w.btnDownload->click();
+    t.restart();
     while (w.pgbFWLoad->value() < w.pgbFWLoad->maximum() / 3 && w.Procedure().Running() && t.elapsed() < 60000)
         QCoreApplication::processEvents();
     const bool ok = w.Procedure().Running() && Save(&w, dir, "firmware-programming");

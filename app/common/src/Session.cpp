@@ -78,7 +78,10 @@ bool Session::Open(Window window) const
         return false;
     // A copy: the window may re-register while it runs.
     const Opener open = openers_[Index(window)];
-    open();
+    if (runner_)
+        runner_(open);
+    else
+        open();
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "tools700/config/Comparison.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"
@@ -130,7 +131,7 @@ bool ReadDriveConfiguration(DriveReadings &out, const ProgressFn &progress, cons
 {
     out = {};
     double model = 0;
-    if (GetVar700("Model", &model) != 0)
+    if (line::GetVar700("Model", &model) != 0)
         return false;
     return ReadFamily(TruncToInt(model), out, progress, cancelled);
 }
@@ -212,7 +213,7 @@ CompareResult CompareWithDrive(const Cfg &configuration, const std::vector<std::
 {
     CompareResult result;
     double model = 0;
-    if (GetVar700("Model", &model) != 0)
+    if (line::GetVar700("Model", &model) != 0)
         return result;
     const int driveModel = TruncToInt(model);
     const int mine = TruncToInt(configuration.Get("Model"));

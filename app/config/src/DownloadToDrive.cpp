@@ -1,6 +1,7 @@
 #include "tools700/config/DownloadToDrive.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/Messages.h"
 #include "tools700/Session.h"
 #include "tools700/config/DriveState.h"
@@ -25,7 +26,7 @@ bool DriveAnswers(Session &session, Messages &messages, const DownloadOptions &o
 {
     for (;;) {
         double axis = 0;
-        if (GetVar700("AxisAddr", &axis) == 0)
+        if (line::GetVar700("AxisAddr", &axis) == 0)
             return true;
         if (!messages.Confirm(kRetry))
             return false;
@@ -43,7 +44,7 @@ bool DriveAnswers(Session &session, Messages &messages, const DownloadOptions &o
 bool UnderSercosControl()
 {
     double model = 0, lock = 0;
-    return GetVar700("Model", &model) == 0 && Is740Family(TruncToInt(model)) && GetVar700("MfgLock", &lock) == 0 &&
+    return line::GetVar700("Model", &model) == 0 && Is740Family(TruncToInt(model)) && line::GetVar700("MfgLock", &lock) == 0 &&
            lock == 0;
 }
 
@@ -55,7 +56,9 @@ DownloadOutcome DownloadToDrive(Session &session, Messages &messages, const Valu
     DownloadOutcome result;
     if (options.only && options.only->empty())
         return result;
-    if (session.ControlSwitchShown && !session.SerialControl) {
+    const bool underSercos =
+        options.underSercos ? *options.underSercos : session.ControlSwitchShown && !session.SerialControl;
+    if (underSercos) {
         messages.Message(kSercosRefusal);
         return result;
     }
@@ -91,7 +94,7 @@ DownloadOutcome DownloadToDrive(Session &session, Messages &messages, const Valu
         return result;
     }
     if (options.saveToNv ? *options.saveToNv : messages.Confirm(kNvQuestion)) {
-        if (ExeCmd700("NVSave") != 0)
+        if (line::ExeCmd700("NVSave") != 0)
             messages.Message("Unable to complete NVSAVE operation");
         else
             result.savedToNv = true;

@@ -1,5 +1,6 @@
 // Upload and download of a configuration through the link library, at the current axis.
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/Symtab.h"
@@ -11,7 +12,7 @@ namespace tools700 {
 bool Cfg::Upload(Messages &messages, const ProgressFn &progress)
 {
     double model = 0;
-    if (GetVar700("Model", &model) != 0) {
+    if (line::GetVar700("Model", &model) != 0) {
         messages.Message("Comm error?");
         return false;
     }
@@ -20,7 +21,7 @@ bool Cfg::Upload(Messages &messages, const ProgressFn &progress)
     size_t i = 0;
     for (TQX *t : list) {
         double v = 0;
-        if (GetVar700(t->VarName().c_str(), &v) != 0) {
+        if (line::GetVar700(t->VarName().c_str(), &v) != 0) {
             messages.Message("Upload failed, trying to read " + t->VarName());
             return false;
         }
@@ -50,7 +51,7 @@ bool Selected(const std::vector<std::string> *only, const std::string &name)
 bool ValueSet::Download(Messages &messages, const ProgressFn &progress, const std::vector<std::string> *only) const
 {
     double model = 0;
-    if (GetVar700("Model", &model) != 0) {
+    if (line::GetVar700("Model", &model) != 0) {
         messages.Message("Comm error?");
         return false;
     }
@@ -58,13 +59,13 @@ bool ValueSet::Download(Messages &messages, const ProgressFn &progress, const st
         messages.Message("Drive Model number mismatch");
         return false;
     }
-    if (PutVar700("Enable", 0) != 0)
+    if (line::PutVar700("Enable", 0) != 0)
         return false;
 
     // The variables whose values other variables' bounds depend on go first. Their refusals are
     // ignored (a value may only become valid once others are written), a failed line is not.
     for (const char *name : kVariablesWrittenFirst)
-        if (Selected(only, name) && IsLineFailure(PutVar700(name, Get(name))))
+        if (Selected(only, name) && IsLineFailure(line::PutVar700(name, Get(name))))
             return false;
 
     const std::vector<TQX *> &list = ListForModel(TruncToInt(model));
@@ -79,7 +80,7 @@ bool ValueSet::Download(Messages &messages, const ProgressFn &progress, const st
     for (TQX *t : list) {
         if (t->Matches("Model") || !Selected(only, t->VarName()))
             continue;
-        const int status = PutVar700(t->VarName().c_str(), t->Val());
+        const int status = line::PutVar700(t->VarName().c_str(), t->Val());
         if (status != 0) {
             const std::string text =
                 "Warning: " + t->VarName() + " " + StatusText(status) + "\n Continue?";
@@ -93,12 +94,12 @@ bool ValueSet::Download(Messages &messages, const ProgressFn &progress, const st
     // The drive's refusals of these two are ignored as always. A failed line is a failed
     // download: the drive may be left disabled and without regenerated tables. The command
     // reports every failure alike, so a failed TableGen is told apart by asking the drive once.
-    const int tableGen = ExeCmd700("TableGen");
-    if (IsLineFailure(PutVar700("Enable", 1)))
+    const int tableGen = line::ExeCmd700("TableGen");
+    if (IsLineFailure(line::PutVar700("Enable", 1)))
         return false;
     if (tableGen != 0) {
         double again = 0;
-        if (IsLineFailure(GetVar700("Model", &again)))
+        if (IsLineFailure(line::GetVar700("Model", &again)))
             return false;
     }
     return true;

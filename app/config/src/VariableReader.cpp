@@ -1,6 +1,7 @@
 #include "tools700/config/VariableReader.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/config/StatusText.h"
 
 #include <algorithm>
@@ -29,7 +30,7 @@ std::vector<VariableReading> ReadVariables(const std::vector<std::string> &names
             batch[i] = out[first + i].name.c_str();
         double values[kNamesPerExchange] = {};
         int mask = 0;
-        const int status = GetVars700(batch, values, &mask);
+        const int status = line::GetVars700(batch, values, &mask);
         const unsigned valid = status == 0 ? static_cast<unsigned>(mask) : 0u;
         for (std::size_t i = 0; i < count; ++i)
             if ((valid >> i) & 1u) {
@@ -45,7 +46,7 @@ std::vector<VariableReading> ReadVariables(const std::vector<std::string> &names
             if (cancelled && cancelled())
                 return out;
             double value = 0;
-            r.status = GetVar700(r.name.c_str(), &value);
+            r.status = line::GetVar700(r.name.c_str(), &value);
             if (r.status == 0)
                 r.value = value;
             ++settled;

@@ -1,6 +1,7 @@
 #include "tools700/diagnostics/Troubleshooting.h"
 
 #include "tools700/Messages.h"
+#include "tools700/widgets/WindowWorker.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/Dial.h"
 
@@ -55,7 +56,7 @@ private:
 };
 
 TTroubleshooting::TTroubleshooting(Messages &messages, QWidget *parent)
-    : QDialog(parent), messages_(messages)
+    : QDialog(parent), messages_(messages), worker_(std::make_unique<WindowWorker>(this, messages))
 {
     setObjectName(QStringLiteral("Troubleshooting"));
     setWindowTitle(QStringLiteral("Diagnostics"));
@@ -119,6 +120,8 @@ TTroubleshooting::TTroubleshooting(Messages &messages, QWidget *parent)
     connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
 }
 
+TTroubleshooting::~TTroubleshooting() { worker_.reset(); }
+
 void TTroubleshooting::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
@@ -159,6 +162,7 @@ void TTroubleshooting::btnStartClick()
     if (running_)
         return;
     running_ = true;
+    uploading_ = true;
     exitRequested_ = false;
     setResult(QDialog::Accepted);
     btnStart->setEnabled(false);
@@ -167,10 +171,44 @@ void TTroubleshooting::btnStartClick()
     ProgressBar1->setValue(0);
     ProgressBar1->show();
 
-    View view(*this);
-    // The upload first: its failure replaces the list's text.
-    const diagnostics::RunEnd upload = diagnostics::UploadValues(values_, view);
+    // The upload first, on the worker: its failure replaces the list's text.
+    struct Upload {
+        diagnostics::DiagnosticValues values;
+        diagnostics::RunEnd end = diagnostics::RunEnd::Interrupted;
+    };
+    const ProgressFn progress = worker_->Progress([this](double percent) { ProgressBar1->setValue(static_cast<int>(percent)); });
+    worker_->Run<Upload>(
+        [progress] {
+            // Only the progress is shown while the values are read.
+            class ReadView : public diagnostics::RunView {
+            public:
+                explicit ReadView(const ProgressFn &p) : progress_(p) {}
+                bool Progress(int percent) override
+                {
+                    progress_(percent);
+                    return !DriveWorker::CurrentJobCancelled();
+                }
+                void AddLine(const std::string &) override {}
+                bool Failed(const diagnostics::FailedCheck &) override { return true; }
+                bool Dial(int) override { return true; }
+                void UploadFailed() override {}
+
+            private:
+                const ProgressFn &progress_;
+            } view(progress);
+            Upload u;
+            u.end = diagnostics::UploadValues(u.values, view);
+            return u;
+        },
+        [this](const Upload &u) { Uploaded(u.end, u.values); });
+}
+
+void TTroubleshooting::Uploaded(diagnostics::RunEnd upload, const diagnostics::DiagnosticValues &values)
+{
+    uploading_ = false;
+    values_ = values;
     ProgressBar1->hide();
+    View view(*this);
     diagnostics::RunEnd end = upload;
     if (upload == diagnostics::RunEnd::UploadFailed) {
         view.UploadFailed();
@@ -179,6 +217,11 @@ void TTroubleshooting::btnStartClick()
     } else if (upload == diagnostics::RunEnd::Completed) {
         end = diagnostics::RunChecksOn(values_, view);
     }
+    EndRun(end);
+}
+
+void TTroubleshooting::EndRun(diagnostics::RunEnd end)
+{
     btnStart->setEnabled(true);
     running_ = false;
     emit runFinished(static_cast<int>(end));
@@ -187,6 +230,13 @@ void TTroubleshooting::btnStartClick()
 void TTroubleshooting::btnCancelClick()
 {
     exitRequested_ = true;
+    if (uploading_) {
+        // The read in flight ends on the worker; nothing of it is shown.
+        worker_->Cancel();
+        uploading_ = false;
+        ProgressBar1->hide();
+        EndRun(diagnostics::RunEnd::Interrupted);
+    }
     setResult(QDialog::Rejected);
     Checklist->clear();
     Checklist->setPlainText(prompt_);

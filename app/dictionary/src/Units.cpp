@@ -10,6 +10,7 @@
 
 #ifdef TOOLS700_DICTIONARY_WITH_LINK
 #include "comm700.h"
+#include "tools700/Line.h"
 #endif
 
 namespace tools700 {
@@ -130,7 +131,7 @@ const UnitRuleRegistration kUnitRules[] = {
 #ifdef TOOLS700_DICTIONARY_WITH_LINK
 int ReadThroughLink(const char *name, double *value)
 {
-    return GetVar700(name, value);
+    return line::GetVar700(name, value);
 }
 #else
 // Built without the link library: there is no drive to read.

@@ -4,6 +4,7 @@
 #include "tools700/Messages.h"
 #include "tools700/Session.h"
 #include "tools700/config/FileDialog.h"
+#include "tools700/widgets/WindowWorker.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -125,14 +126,18 @@ TFWUpgrade::TFWUpgrade(Session &session, Messages &messages, QWidget *parent)
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
+    worker_ = std::make_unique<WindowWorker>(this, messages_);
     ResetControls();
 }
 
 TFWUpgrade::~TFWUpgrade()
 {
+    worker_.reset();
     upgrade_.Stop();
     EndPolling();
 }
+
+bool TFWUpgrade::DriveBusy() const { return worker_->Busy(); }
 
 int TFWUpgrade::Upgrade()
 {
@@ -154,24 +159,39 @@ void TFWUpgrade::btnOpenFileClick()
         messages_.Information(kNoFileSelected);
         return;
     }
-    std::uint32_t sum = 0;
-    try {
-        sum = image_.LoadImage(file);
-    } catch (const Error &e) {
-        messages_.Show(BoxKind::Error, ErrorBoxText(e.what()), BtnOk);
-        return;
-    }
-    lblMsg->setText(QStringLiteral("Openning File is"));
-    lblMsg1->setText(QString::fromStdString(file));
-    btnDownload->setEnabled(true);
-    lblMsg2->setText(QStringLiteral("with ChkSum"));
-    lblMsg3->setText(QString::number(sum));
-    chkEraseNV->show();
+    // The file is read on the worker, after any step or clean-up still queued there.
+    struct Loaded {
+        std::uint32_t sum = 0;
+        std::string error;
+    };
+    worker_->Run<Loaded>(
+        [this, file] {
+            Loaded l;
+            try {
+                l.sum = image_.LoadImage(file);
+            } catch (const Error &e) {
+                l.error = e.what();
+            }
+            return l;
+        },
+        [this, file](const Loaded &l) {
+            if (!l.error.empty()) {
+                messages_.Show(BoxKind::Error, ErrorBoxText(l.error), BtnOk);
+                return;
+            }
+            imageLoaded_ = true;
+            lblMsg->setText(QStringLiteral("Openning File is"));
+            lblMsg1->setText(QString::fromStdString(file));
+            btnDownload->setEnabled(true);
+            lblMsg2->setText(QStringLiteral("with ChkSum"));
+            lblMsg3->setText(QString::number(l.sum));
+            chkEraseNV->show();
+        });
 }
 
 void TFWUpgrade::btnDownloadClick()
 {
-    if (!image_.Loaded())
+    if (!imageLoaded_ || procedure_.Running() || stepInFlight_)
         return;
     if (!messages_.WarnYesNo(kSwitchesQuestion)) {
         reject();
@@ -186,13 +206,16 @@ void TFWUpgrade::btnDownloadClick()
         session_.SuspendStatusPolling();
         pollingSuspended_ = true;
     }
-    upgrade_.Start(chkEraseNV->isChecked());
+    const bool eraseNv = chkEraseNV->isChecked();
+    worker_->Run([this, eraseNv] { upgrade_.Start(eraseNv); });
+    procedure_ = ProcedureView{};
+    procedure_.phase = firmware::Phase::Erasing;
     Timer1->start();
 }
 
 void TFWUpgrade::ShowView()
 {
-    const firmware::UpgradeView &v = upgrade_.View();
+    const firmware::UpgradeView &v = procedure_.view;
     lblMsg2->setText(QString::fromStdString(v.phaseText));
     lblMsg3->setText(QString::fromStdString(v.numberText));
     if (pgbFWLoad->maximum() != v.progressMax)
@@ -205,39 +228,54 @@ void TFWUpgrade::Failed()
     Timer1->stop();
     Timer2->stop();
     EndPolling();
-    messages_.Information(upgrade_.Failure());
+    messages_.Information(procedure_.Failure());
     btnDownload->setEnabled(true);
 }
 
-void TFWUpgrade::Timer1Timer()
+void TFWUpgrade::Timer1Timer() { StepOnWorker(Timer1); }
+
+void TFWUpgrade::Timer2Timer() { StepOnWorker(Timer2); }
+
+void TFWUpgrade::StepOnWorker(QTimer *timer)
 {
-    const firmware::Phase phase = upgrade_.Step();
-    ShowView();
-    if (phase == firmware::Phase::Failed) {
-        Failed();
-    } else if (phase == firmware::Phase::Programming) {
-        Timer1->stop();
-        Timer2->start();
-    } else if (phase != firmware::Phase::Erasing) {
-        Timer1->stop();
-    }
-    emit stepShown();
+    if (stepInFlight_)
+        return;
+    // The timer rests until the step is shown: the next tick follows at once then.
+    timer->stop();
+    stepInFlight_ = true;
+    worker_->Run<ProcedureView>(
+        [this] {
+            ProcedureView p;
+            p.phase = upgrade_.Step();
+            p.failure = upgrade_.Failure();
+            p.exchanges = upgrade_.Exchanges();
+            p.segments = upgrade_.Segments();
+            p.view = upgrade_.View();
+            return p;
+        },
+        [this, timer](const ProcedureView &p) {
+            stepInFlight_ = false;
+            procedure_ = p;
+            StepShown(timer);
+        },
+        [this] { stepInFlight_ = false; });
 }
 
-void TFWUpgrade::Timer2Timer()
+void TFWUpgrade::StepShown(QTimer *timer)
 {
-    const firmware::Phase phase = upgrade_.Step();
     ShowView();
+    const firmware::Phase phase = procedure_.GetPhase();
     if (phase == firmware::Phase::Failed) {
         Failed();
     } else if (phase == firmware::Phase::Finished) {
-        Timer2->stop();
         EndPolling();
         emit stepShown();
         done(kResultYes);
         return;
-    } else if (phase != firmware::Phase::Programming) {
-        Timer2->stop();
+    } else if (phase == firmware::Phase::Programming) {
+        Timer2->start();
+    } else if (phase == firmware::Phase::Erasing && timer == Timer1) {
+        Timer1->start();
     }
     emit stepShown();
 }
@@ -268,11 +306,18 @@ void TFWUpgrade::ResetControls()
 void TFWUpgrade::done(int result)
 {
     // Closing stops the procedure between two exchanges and forgets the image, so nothing of a
-    // half-sent image can be sent by a later Download.
+    // half-sent image can be sent by a later Download. The step in flight ends on the worker; the
+    // clean-up follows it there.
     Timer1->stop();
     Timer2->stop();
-    upgrade_.Stop();
-    image_.Clear();
+    worker_->Cancel();
+    worker_->Run([this] {
+        upgrade_.Stop();
+        image_.Clear();
+    });
+    stepInFlight_ = false;
+    imageLoaded_ = false;
+    procedure_ = ProcedureView{};
     EndPolling();
     ResetControls();
     QDialog::done(result);

@@ -6,6 +6,7 @@
 #include "tools700/online/VarDlg.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/BoundControls.h"
+#include "tools700/widgets/WindowWorker.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -77,9 +78,18 @@ TVarChange::TVarChange(Messages &messages, QWidget *parent) : QDialog(parent), m
     btnCancel->setGeometry(190, 160, 80, 28);
     connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    worker_ = std::make_unique<WindowWorker>(this, messages_);
 }
 
-TVarChange::~TVarChange() = default;
+TVarChange::~TVarChange() { worker_.reset(); }
+
+void TVarChange::done(int result)
+{
+    // Closed while a write waits for the drive: the write ends on the worker, unreported.
+    worker_->Cancel();
+    writing_ = false;
+    QDialog::done(result);
+}
 
 void TVarChange::Prepare(const QString &name, const QString &currentText)
 {
@@ -121,23 +131,41 @@ void TVarChange::showEvent(QShowEvent *event)
 
 void TVarChange::btnOkClick()
 {
-    const std::string name = changedName_.toStdString();
-    try {
-        if (!edtNum->isHidden()) {
-            const QString point = QLocale().decimalPoint();
-            online::WriteNumber(name, edtNum->text().toStdString(), point.size() == 1 ? point.front().toLatin1() : '.');
-        } else {
-            const EnumTable *table = HasEnum(name);
-            const int index = edtText->currentIndex();
-            const int key = table && index >= 0 && index < table->count ? table->entries[index].value : 0;
-            online::WriteEnumerated(name, key, messages_);
-        }
-    } catch (const std::exception &e) {
-        // The user corrects the value or cancels.
-        messages_.Message(e.what());
+    if (writing_)
         return;
+    const std::string name = changedName_.toStdString();
+    std::function<void(Messages &)> write;
+    if (!edtNum->isHidden()) {
+        const QString point = QLocale().decimalPoint();
+        write = [name, text = edtNum->text().toStdString(), p = point.size() == 1 ? point.front().toLatin1() : '.'](
+                    Messages &) { online::WriteNumber(name, text, p); };
+    } else {
+        const EnumTable *table = HasEnum(name);
+        const int index = edtText->currentIndex();
+        const int key = table && index >= 0 && index < table->count ? table->entries[index].value : 0;
+        write = [name, key](Messages &messages) { online::WriteEnumerated(name, key, messages); };
     }
-    accept();
+    writing_ = true;
+    // The error's text, or nothing when the value was written (or the write was refused with a
+    // message of its own).
+    worker_->Run<std::string>(
+        [this, write] {
+            try {
+                write(worker_->Questions());
+            } catch (const std::exception &e) {
+                return std::string(e.what());
+            }
+            return std::string();
+        },
+        [this](const std::string &error) {
+            writing_ = false;
+            if (!error.empty()) {
+                // The user corrects the value or cancels.
+                messages_.Message(error);
+                return;
+            }
+            accept();
+        });
 }
 
 } // namespace tools700

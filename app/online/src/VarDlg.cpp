@@ -10,6 +10,7 @@
 #include "tools700/widgets/HelpViewer.h"
 #include "tools700/widgets/IndicatorLamp.h"
 #include "tools700/widgets/Settings.h"
+#include "tools700/widgets/WindowWorker.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -72,9 +73,17 @@ Tvardlg::Tvardlg(Session &session, Messages &messages, QWidget *parent)
     setModal(false);
     BuildControls();
     SetKeywordHelpWindow(this, [this] { return FocusedName(); });
+    entries_ = std::make_shared<const std::vector<std::string>>();
+    worker_ = std::make_unique<WindowWorker>(this, messages_);
 }
 
-Tvardlg::~Tvardlg() { SetKeywordHelpWindow(nullptr, nullptr); }
+Tvardlg::~Tvardlg()
+{
+    worker_.reset();
+    SetKeywordHelpWindow(nullptr, nullptr);
+}
+
+bool Tvardlg::DriveBusy() const { return worker_->Busy(); }
 
 void Tvardlg::BuildControls()
 {
@@ -237,7 +246,10 @@ QString Tvardlg::FocusedName() const
     return QString();
 }
 
-void Tvardlg::UpdateGainUnits(const QString &gainName) { model_.UpdateGainUnits(gainName.toStdString()); }
+void Tvardlg::UpdateGainUnits(const QString &gainName)
+{
+    worker_->Run([this, name = gainName.toStdString()] { model_.UpdateGainUnits(name); });
+}
 
 void Tvardlg::showEvent(QShowEvent *event)
 {
@@ -287,11 +299,14 @@ bool Tvardlg::eventFilter(QObject *watched, QEvent *event)
 
 void Tvardlg::FormShow()
 {
-    model_.ResetRows();
-    Dictionary().FillVariableList(entries_, session_.InHouse, session_.DriveModel);
+    worker_->Run([this] { model_.ResetRows(); });
+    valueText_.fill("0");
+    std::vector<std::string> entries;
+    Dictionary().FillVariableList(entries, session_.InHouse, session_.DriveModel);
     QStringList items;
-    for (const std::string &name : entries_)
+    for (const std::string &name : entries)
         items << Q(name);
+    entries_ = std::make_shared<const std::vector<std::string>>(std::move(entries));
     for (QComboBox *box : cmbName) {
         const QSignalBlocker block(box);
         box->clear();
@@ -308,9 +323,8 @@ void Tvardlg::FormShow()
             cmbName[i]->setCurrentIndex(*index >= 0 && *index < cmbName[i]->count() ? *index : -1);
         }
     }
-    pending_.clear();
     for (int i = 0; i < online::kRows; ++i)
-        Queue([this, i] { RefreshRow(i); });
+        RefreshRow(i);
     btnSwitch->setEnabled(session_.Available(Window::Oscilloscope));
     btnSwitch->setAccessibleDescription(
         btnSwitch->isEnabled() ? QString()
@@ -322,7 +336,14 @@ void Tvardlg::FormShow()
 void Tvardlg::FormHide()
 {
     Timer2->stop();
-    pending_.clear();
+    // The exchange in flight finishes on the worker; nothing of it is shown.
+    worker_->Cancel();
+    refreshes_ = 0;
+    pollInFlight_ = false;
+    // A command dropped with the cancelled work gives its button and the cursor back.
+    EndCommand();
+    commandRunning_ = false;
+    btnResetFault->setEnabled(true);
     // A row whose list does not hold its choice (a typed name that is no entry, or no list at all
     // while the drive's model is unknown) keeps what was stored for it, so the user's choice
     // comes back with the next drive; a row with nothing stored yet gets -1, so the rows after it
@@ -350,16 +371,38 @@ void Tvardlg::FormActivate()
 
 void Tvardlg::SetUnconfigureVisible(bool visible) { btnUserUnconfigure->setVisible(visible); }
 
-void Tvardlg::SyncNames()
+std::array<std::string, online::kRows> Tvardlg::Names() const
 {
+    std::array<std::string, online::kRows> names;
     for (int i = 0; i < online::kRows; ++i)
-        model_.SetName(i, cmbName[i]->currentText().toStdString());
+        names[static_cast<std::size_t>(i)] = cmbName[i]->currentText().toStdString();
+    return names;
 }
 
 void Tvardlg::RefreshRow(int row)
 {
-    model_.SetName(row, cmbName[row]->currentText().toStdString());
-    ApplyRow(row, model_.RefreshRow(row, entries_));
+    ++refreshes_;
+    struct Refreshed {
+        online::RowView view;
+        std::string valueText;
+    };
+    worker_->Run<Refreshed>(
+        [this, row, name = cmbName[row]->currentText().toStdString(), entries = entries_] {
+            model_.SetName(row, name);
+            Refreshed r;
+            r.view = model_.RefreshRow(row, *entries);
+            r.valueText = model_.RowAt(row).valueText;
+            return r;
+        },
+        [this, row, name = cmbName[row]->currentText().toStdString()](const Refreshed &r) {
+            --refreshes_;
+            // The user typed on meanwhile: the refresh of the newer name follows; this one would
+            // put an older text back into the box.
+            if (CompareNames(cmbName[row]->currentText().toStdString(), name) != 0)
+                return;
+            valueText_[static_cast<std::size_t>(row)] = r.valueText;
+            ApplyRow(row, r.view);
+        });
 }
 
 void Tvardlg::ApplyRow(int row, const online::RowView &view)
@@ -389,10 +432,33 @@ void Tvardlg::ApplyRow(int row, const online::RowView &view)
 
 void Tvardlg::Timer2Timer()
 {
-    SyncNames();
-    ApplyPoll(model_.Poll({session_.ControlSwitchShown, session_.SerialControl}));
-    pnlFault->setVisible(!model_.CommOk());
-    emit polled();
+    // A poll still waiting for a slow drive is not joined by another one.
+    if (pollInFlight_)
+        return;
+    pollInFlight_ = true;
+    struct Polled {
+        online::DriveView view;
+        std::array<std::string, online::kRows> valueText;
+    };
+    const online::DriveContext context{session_.ControlSwitchShown, session_.SerialControl};
+    worker_->Run<Polled>(
+        [this, names = Names(), context] {
+            for (int i = 0; i < online::kRows; ++i)
+                model_.SetName(i, names[static_cast<std::size_t>(i)]);
+            Polled p;
+            p.view = model_.Poll(context);
+            for (int i = 0; i < online::kRows; ++i)
+                p.valueText[static_cast<std::size_t>(i)] = model_.RowAt(i).valueText;
+            return p;
+        },
+        [this](const Polled &p) {
+            pollInFlight_ = false;
+            valueText_ = p.valueText;
+            commOk_ = p.view.commOk;
+            ApplyPoll(p.view);
+            pnlFault->setVisible(!commOk_);
+            emit polled();
+        });
 }
 
 void Tvardlg::ApplyPoll(const online::DriveView &view)
@@ -420,7 +486,7 @@ void Tvardlg::ChangeRow(int row)
 {
     if (!changeDialog_)
         return;
-    const int result = changeDialog_->ChangeValue(cmbName[row]->currentText(), Q(model_.RowAt(row).valueText));
+    const int result = changeDialog_->ChangeValue(cmbName[row]->currentText(), Q(RowValueText(row)));
     if (result == QDialog::Accepted)
         RefreshRow(row);
     btnChange[row]->setFocus();
@@ -428,94 +494,86 @@ void Tvardlg::ChangeRow(int row)
     FormShow();
 }
 
-void Tvardlg::RunWithFeedback(const std::string &command, QPushButton *button)
+void Tvardlg::RunWithFeedback(const std::string &command, QPushButton *button, std::function<void()> ended)
 {
-    // The caption and the cursor come back however the command ends.
-    struct Restore {
-        QPointer<QPushButton> button;
-        QString caption;
-        bool cursor = true;
-        void Cursor()
-        {
-            if (cursor)
-                QApplication::restoreOverrideCursor();
-            cursor = false;
-        }
-        ~Restore()
-        {
-            Cursor();
-            if (button)
-                button->setText(caption);
-        }
-    } restore{button, button->text()};
+    commandRunning_ = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    cursorOverridden_ = true;
+    const QString caption = button->text();
     button->setText(QString::fromLatin1(online::kWorkingCaption));
-    button->repaint();
-    const std::string shown = online::RunCommand(command);
-    restore.Cursor();
-    if (restore.button) {
-        button->setText(Q(shown));
-        button->repaint();
-    }
-    // The user waits for the second, but the polls go on meanwhile.
-    QEventLoop wait;
-    QTimer::singleShot(1000, &wait, &QEventLoop::quit);
-    wait.exec(QEventLoop::ExcludeUserInputEvents);
+    const unsigned long command_id = ++commandId_;
+    // The caption comes back after the second, or at once when the window hides meanwhile.
+    endCommand_ = [this, button, caption, ended = std::move(ended)] {
+        RestoreCursor();
+        button->setText(caption);
+        commandRunning_ = false;
+        if (ended)
+            ended();
+    };
+    worker_->Run<std::string>([command] { return online::RunCommand(command); },
+                              [this, button, command_id](const std::string &shown) {
+                                  RestoreCursor();
+                                  button->setText(Q(shown));
+                                  // The user sees the outcome for a second; the polls go on meanwhile.
+                                  QTimer::singleShot(1000, this, [this, command_id] {
+                                      if (command_id == commandId_)
+                                          EndCommand();
+                                  });
+                              });
+}
+
+void Tvardlg::EndCommand()
+{
+    if (!endCommand_)
+        return;
+    const std::function<void()> end = std::move(endCommand_);
+    endCommand_ = nullptr;
+    end();
+}
+
+void Tvardlg::RestoreCursor()
+{
+    if (cursorOverridden_)
+        QApplication::restoreOverrideCursor();
+    cursorOverridden_ = false;
 }
 
 void Tvardlg::btnUserNVLoadClick()
 {
+    if (commandRunning_)
+        return;
     if (online::ConfirmNvLoad(session_.DriveModel, messages_))
         RunWithFeedback("NVLoad", btnUserNVLoad);
 }
 
 void Tvardlg::btnUserNVSaveClick()
 {
-    if (!online::CheckCommunication(messages_))
+    if (commandRunning_)
         return;
-    const online::PollingSuspended suspended(session_);
-    RunWithFeedback("NVSave", btnUserNVSave);
+    commandRunning_ = true;
+    worker_->Run<bool>([this] { return online::CheckCommunication(worker_->Questions()); },
+                       [this](const bool &answered) {
+                           commandRunning_ = false;
+                           if (!answered)
+                               return;
+                           // The monitor stays out of the save and the second after it.
+                           session_.SuspendStatusPolling();
+                           RunWithFeedback("NVSave", btnUserNVSave, [this] { session_.ResumeStatusPolling(); });
+                       });
 }
 
-void Tvardlg::btnUserUnconfigureClick() { RunWithFeedback("Unconfigure", btnUserUnconfigure); }
+void Tvardlg::btnUserUnconfigureClick()
+{
+    if (!commandRunning_)
+        RunWithFeedback("Unconfigure", btnUserUnconfigure);
+}
 
 void Tvardlg::btnResetFaultClick()
 {
     btnResetFault->setEnabled(false);
-    struct Enable {
-        QPointer<QPushButton> button;
-        ~Enable()
-        {
-            if (button)
-                button->setEnabled(true);
-        }
-    } enable{btnResetFault};
-    online::ResetFault(messages_);
+    worker_->Run([this] { online::ResetFault(worker_->Questions()); }, [this] { btnResetFault->setEnabled(true); });
 }
 
 void Tvardlg::btnSwitchClick() { session_.Open(Window::Oscilloscope); }
-
-void Tvardlg::Queue(std::function<void()> step)
-{
-    pending_.push_back(std::move(step));
-    if (!pendingScheduled_) {
-        pendingScheduled_ = true;
-        QTimer::singleShot(0, this, [this] { RunPending(); });
-    }
-}
-
-void Tvardlg::RunPending()
-{
-    pendingScheduled_ = false;
-    if (pending_.empty())
-        return;
-    std::function<void()> step = std::move(pending_.front());
-    pending_.pop_front();
-    if (!pending_.empty()) {
-        pendingScheduled_ = true;
-        QTimer::singleShot(0, this, [this] { RunPending(); });
-    }
-    step();
-}
 
 } // namespace tools700

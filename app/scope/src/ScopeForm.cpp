@@ -335,10 +335,19 @@ void TScopeForm::FormActivate()
     std::vector<std::string> texts;
     for (auto [box, map] : {std::pair{cmbSource1, "dm1map"}, std::pair{cmbSource2, "dm2map"}}) {
         FillEnumList(texts, map);
+        QStringList items;
+        for (const std::string &t : texts)
+            items << Q(t);
+        // A list that already holds these texts stays as it is: emptied and filled again while its
+        // drop-down is open (an activation that comes with the choice), it would lose the choice.
+        QStringList held;
+        for (int i = 0; i < box->count(); ++i)
+            held << box->itemText(i);
+        if (held == items)
+            continue;
         const QSignalBlocker block(box);
         box->clear();
-        for (const std::string &t : texts)
-            box->addItem(Q(t));
+        box->addItems(items);
     }
     RefreshControls();
     cmbTriggerChange();
@@ -559,7 +568,8 @@ void TScopeForm::ckbSingleSweepClick()
 void TScopeForm::btnResetClick()
 {
     btnReset->setEnabled(false);
-    pump_->Arm();
+    // The pump's thread makes the request: this window never waits for the drive.
+    pump_->RequestArm();
 }
 
 void TScopeForm::Timer1Timer()

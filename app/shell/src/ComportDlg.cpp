@@ -1,6 +1,7 @@
 #include "tools700/shell/ComportDlg.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/Messages.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/config/StatusText.h"
@@ -8,6 +9,7 @@
 #include "tools700/platform/SerialPort.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/HelpViewer.h"
+#include "tools700/widgets/WindowWorker.h"
 #include "tools700/widgets/Settings.h"
 
 #include <QApplication>
@@ -20,6 +22,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <optional>
 
 #include <exception>
 
@@ -42,7 +46,8 @@ bool ParseInteger(const QString &text, int &out)
 
 } // namespace
 
-TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent), messages_(messages)
+TComportDlg::TComportDlg(Messages &messages, QWidget *parent)
+    : QDialog(parent), messages_(messages), worker_(std::make_unique<WindowWorker>(this, messages))
 {
     setObjectName(QStringLiteral("ComportDlg"));
     setWindowTitle(QStringLiteral("Comm Port and Axis Selection"));
@@ -105,8 +110,9 @@ TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent),
     btnHelp_ = new QPushButton(QStringLiteral("&Help"), this);
     btnHelp_->setObjectName(QStringLiteral("btnHelp"));
     connect(btnOk_, &QPushButton::clicked, this, [this] {
+        // Closed once the link has the axis (an empty job after the one that tells it).
         if (btnOkClick())
-            accept();
+            worker_->Run([] {}, [this] { accept(); });
     });
     connect(btnTest_, &QPushButton::clicked, this, [this] { btnTestClick(); });
     connect(btnHelp_, &QPushButton::clicked, this, [this] { btnHelpClick(); });
@@ -128,8 +134,8 @@ TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent),
 
     // 1. Probe the ports; only those that open can be chosen in this run.
     for (int n = 1; n <= 4; ++n)
-        rdiPort_[n - 1]->setEnabled(UseSerialPort(n) == 1);
-    UseSerialPort(0);
+        rdiPort_[n - 1]->setEnabled(line::UseSerialPort(n) == 1);
+    line::UseSerialPort(0);
 
     // 2. Stored choices; reading stops at the first missing value.
     if (auto comport = ReadInt(*store, CommValue("Comport"))) {
@@ -142,7 +148,7 @@ TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent),
         axis_ = 255;
 
     // 3., 4.
-    SetAxis700(axis_);
+    line::SetAxis700(axis_);
     if (axis_ == 255) {
         rdiAutoClick();
     } else {
@@ -157,23 +163,49 @@ TComportDlg::TComportDlg(Messages &messages, QWidget *parent) : QDialog(parent),
     const int stored = port_;
     port_ = 0;
     if (stored >= 1 && stored <= 4 && rdiPort_[stored - 1]->isEnabled())
-        rdiPortClick(stored, false);  // at start-up a lost port shows in the status bar
+        OpenPort(stored, false);  // at start-up a lost port shows in the status bar
 }
 
-bool TComportDlg::rdiPortClick(int n, bool report)
+TComportDlg::~TComportDlg() { worker_.reset(); }
+
+bool TComportDlg::DriveBusy() const { return worker_->Busy(); }
+
+bool TComportDlg::OpenPort(int n, bool report)
 {
     if (n < 1 || n > 4)
         return false;
-    const bool opened = UseSerialPort(n) == 1;
-    if (!opened) {
-        // Tell why (another program may hold it), keep the previous choice, and put the link
-        // back where it was rather than leave it on a port that is not open.
+    const bool opened = line::UseSerialPort(n) == 1;
+    if (!opened)
+        line::UseSerialPort(port_ >= 1 && port_ <= 4 ? port_ : 0);
+    PortOpened(n, opened, report);
+    return opened;
+}
+
+void TComportDlg::rdiPortClick(int n, bool report)
+{
+    if (n < 1 || n > 4)
+        return;
+    const int previous = port_;
+    worker_->Run<bool>(
+        [n, previous] {
+            const bool opened = line::UseSerialPort(n) == 1;
+            // Not opened: the link goes back where it was rather than stay on a port that is
+            // not open.
+            if (!opened)
+                line::UseSerialPort(previous >= 1 && previous <= 4 ? previous : 0);
+            return opened;
+        },
+        [this, n, report](const bool &opened) { PortOpened(n, opened, report); });
+}
+
+void TComportDlg::PortOpened(int n, bool opened, bool report)
+{
+    if (!opened && report) {
+        // Tell why (another program may hold it) and keep the previous choice.
         std::string why = platform::LineInUseText(n);
         if (why.empty())
             why = "COM" + std::to_string(n) + " (" + platform::ComPortDevice(n) + ") cannot be opened";
-        UseSerialPort(port_ >= 1 && port_ <= 4 ? port_ : 0);
-        if (report)
-            messages_.Message(StatusText(NO_PORT) + "\n" + why);
+        messages_.Message(StatusText(NO_PORT) + "\n" + why);
     }
     const int selected = opened ? n : port_;
     for (int i = 1; i <= 4; ++i) {
@@ -181,7 +213,6 @@ bool TComportDlg::rdiPortClick(int n, bool report)
         rdiPort_[i - 1]->setChecked(i == selected);
     }
     port_ = selected;
-    return opened;
 }
 
 void TComportDlg::SelectAutoControls()
@@ -214,7 +245,7 @@ bool TComportDlg::btnOkClick()
 {
     if (rdiAuto_->isChecked()) {
         axis_ = 255;
-        SetAxis700(255);
+        worker_->Run([] { line::SetAxis700(255); });
         return true;
     }
     int value = 0;
@@ -227,7 +258,7 @@ bool TComportDlg::btnOkClick()
         return false;
     }
     axis_ = value;
-    SetAxis700(axis_);
+    worker_->Run([value] { line::SetAxis700(value); });
     return true;
 }
 
@@ -257,17 +288,19 @@ bool TComportDlg::eventFilter(QObject *watched, QEvent *event)
 
 void TComportDlg::btnTestClick()
 {
-    std::string text = "You are currently connected to axis ";
-    try {
-        double value = 0;
-        const int status = GetVar700("AxisAddr", &value);
-        if (status != 0)
-            messages_.Message("No connection!");
-        else
-            messages_.Message(text + std::to_string(TruncToInt(value)));
-    } catch (const std::exception &e) {
-        messages_.Message(e.what());
-    }
+    worker_->Run<std::optional<double>>(
+        []() -> std::optional<double> {
+            double value = 0;
+            if (line::GetVar700("AxisAddr", &value) != 0)
+                return std::nullopt;
+            return value;
+        },
+        [this](const std::optional<double> &axis) {
+            if (!axis)
+                messages_.Message("No connection!");
+            else
+                messages_.Message("You are currently connected to axis " + std::to_string(TruncToInt(*axis)));
+        });
 }
 
 void TComportDlg::btnHelpClick() { AppHelp().ShowContext(kHelpComportDlg); }

@@ -1,6 +1,7 @@
 #include "tools700/shell/ConnectionStatus.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/widgets/HandOver.h"
 
@@ -16,11 +17,13 @@ std::string StatusLine(int result, const double values[4], int validMask)
     return ConnectionStatusText(result, values, validMask);
 }
 
-TConnectionStatus::TConnectionStatus(UpdateFn update, PollFn poll, QObject *parent)
-    : QObject(parent), update_(std::move(update)), poll_(std::move(poll))
+TConnectionStatus::TConnectionStatus(UpdateFn update, PollFn poll, ReadFn read, QObject *parent)
+    : QObject(parent), update_(std::move(update)), poll_(std::move(poll)), read_(std::move(read))
 {
     if (!poll_)
-        poll_ = [](const char *const *names, double *values, int *mask) { return GetVars700(names, values, mask); };
+        poll_ = [](const char *const *names, double *values, int *mask) { return line::GetVars700(names, values, mask); };
+    if (!read_)
+        read_ = [](const std::string &text) { return ReadStatus(text != "No connection"); };
 }
 
 TConnectionStatus::~TConnectionStatus() { WaitFor(); }
@@ -37,8 +40,10 @@ void TConnectionStatus::Terminate()
     {
         std::lock_guard<std::mutex> lock(mutex_);
         terminated_ = true;
+        stopLine_.store(true);
     }
     wake_.notify_all();
+    WakeLineWaiters();
 }
 
 void TConnectionStatus::WaitFor()
@@ -51,6 +56,8 @@ void TConnectionStatus::WaitFor()
 void TConnectionStatus::Execute()
 {
     using namespace std::chrono;
+    // Told to end, the thread stops waiting for its turn on the line and makes no more exchanges.
+    const LineStopWhen stop([this] { return stopLine_.load(); });
     std::unique_lock<std::mutex> lock(mutex_);
     while (!terminated_) {
         if (!polling_.load() || lastResult_ == 0) {
@@ -71,15 +78,22 @@ void TConnectionStatus::Execute()
         const int result = poll_(kNames, values, &mask);
         lastPollTook_ = duration_cast<milliseconds>(steady_clock::now() - started);
         polls_.fetch_add(1);
+        for (int i = 0; i < 4; ++i) {
+            if (mask & (1 << i))
+                shown_[i] = values[i];
+        }
+        const std::string text = StatusLine(result, shown_, mask);
+        // The status update's reads, here rather than on the user-interface thread; none when
+        // the report would be dropped anyway.
+        StatusReading reading;
+        if (polling_.load())
+            reading = read_(text);
         lock.lock();
         if (terminated_)
             break;
         lastResult_ = result;
-        validMask_ = mask;
-        for (int i = 0; i < 4; ++i) {
-            if (mask & (1 << i))
-                values_[i] = values[i];
-        }
+        text_ = text;
+        reading_ = reading;
         reportDone_ = false;
         const unsigned long long ticket = ++ticket_;
         PostToObjectThread(this, [this, ticket] { RunReport(ticket); });
@@ -113,9 +127,8 @@ void TConnectionStatus::Report()
     if (!polling_.load())
         return;
     reports_.fetch_add(1);
-    const std::string text = StatusLine(lastResult_, values_, validMask_);
     if (update_)
-        update_(text);
+        update_(text_, reading_);
 }
 
 } // namespace tools700

@@ -1,7 +1,9 @@
 #include "tools700/shell/MainForm.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "mdb700.h"
+#include "tools700/ControlModeSwitch.h"
 #include "tools700/Error.h"
 #include "tools700/Messages.h"
 #include "tools700/config/Cfg.h"
@@ -20,6 +22,7 @@
 #include "tools700/widgets/CfgFileDialog.h"
 #include "tools700/widgets/HelpViewer.h"
 #include "tools700/widgets/RockerSwitch.h"
+#include "tools700/widgets/WindowWorker.h"
 #include "tools700/shell/Splash.h"
 
 #include <QAction>
@@ -96,14 +99,20 @@ TMainForm::TMainForm(Session &session, Messages &messages, const QString &progra
     openCfgDlg_ = MakeCfgFileDialog(false, "Open Existing Configuration File", session_.CfgDir, this);
     saveCfgDlg_ = MakeCfgFileDialog(true, "Save Configuration to File", session_.CfgDir, this);
     session_.SaveCfgDlg = saveCfgDlg_.get();
-    StatusMonitor = std::make_unique<TConnectionStatus>([this](const std::string &text) { MonitorReport(text); });
+    StatusMonitor = std::make_unique<TConnectionStatus>(
+        [this](const std::string &text, const StatusReading &reading) { MonitorReport(text, reading); });
     session_.SetStatusPolling([this](bool on) { on ? ResumeStatusPolling() : SuspendStatusPolling(); });
+    worker_ = std::make_unique<WindowWorker>(this, messages_);
+    // A worker that opens a window (a download's retry opens the port dialog) does it here.
+    session_.SetWindowThreadRunner([this](const std::function<void()> &call) { RunOnObjectThread(this, call); });
     session_.SetRegistrationListener([this] { ApplyAvailability(); });
     ApplyAvailability();
 }
 
 TMainForm::~TMainForm()
 {
+    worker_.reset();
+    session_.SetWindowThreadRunner({});
     session_.SetStatusPolling({});
     session_.SetRegistrationListener({});
     if (session_.SaveCfgDlg == saveCfgDlg_.get())
@@ -326,20 +335,24 @@ void TMainForm::SetUploadEnabled(bool enabled)
 
 void TMainForm::RaiseStatus(int status) { throw Error(StatusText(status)); }
 
-bool TMainForm::CheckConnection()
+void TMainForm::CheckConnection(std::function<void()> connected)
 {
-    double value = 0;
-    if (GetVar700("AxisAddr", &value) == 0)
-        return true;
-    messages_.Warning(kCommWarning, BtnOk);
-    return false;
+    worker_->Run<bool>(
+        [] {
+            double value = 0;
+            return line::GetVar700("AxisAddr", &value) == 0;
+        },
+        [this, connected = std::move(connected)](const bool &answered) {
+            if (!answered)
+                messages_.Warning(kCommWarning, BtnOk);
+            else if (connected)
+                connected();
+        });
 }
 
-int TMainForm::ReadDriveModel() { return tools700::ReadDriveModel(); }
-int TMainForm::ReadEnableState() { return tools700::ReadEnableState(); }
-int TMainForm::ReadOpMode() { return tools700::ReadOpMode(); }
+bool TMainForm::DriveBusy() const { return worker_->Busy(); }
 
-void TMainForm::UpdateStatus(const std::string &text)
+void TMainForm::UpdateStatus(const std::string &text, const StatusReading &reading)
 {
     if (text == "No connection") {
         session_.DriveModel = 0;
@@ -349,22 +362,20 @@ void TMainForm::UpdateStatus(const std::string &text)
         stbPanel[0]->setText(QStringLiteral("Drive"));
         stbPanel[1]->setText(QStringLiteral("Mode"));
     } else {
-        session_.DriveModel = ReadDriveModel();
+        session_.DriveModel = reading.model;
         stbPanel[0]->setText(QString::fromStdString("Drive: " + ModelText(session_.DriveModel)));
         if (Is740Family(session_.DriveModel)) {
             Show740(true);
             firmwareAllowed_ = true;
             ApplyAvailability();
             emit userUnconfigureVisibleChanged(false);
-            double lock = 0;
-            const int status = GetVar700("MfgLock", &lock);
-            if (status != 0)
-                RaiseStatus(status);
-            if (lock != 0) {
+            if (reading.mfgLockStatus != 0)
+                RaiseStatus(reading.mfgLockStatus);
+            if (reading.mfgLock != 0) {
                 stbPanel[1]->setText(QStringLiteral("Serial Control Mode"));
                 swt740Mode->SetOn(true);
                 session_.SerialControl = true;
-                OpMode = ReadOpMode();
+                OpMode = reading.opMode;
                 tuningAllowed_ = OpMode != 0 && OpMode != 6;
                 SetUploadEnabled(true);
             } else {
@@ -378,7 +389,7 @@ void TMainForm::UpdateStatus(const std::string &text)
             Show740(false);
             firmwareAllowed_ = false;
             emit userUnconfigureVisibleChanged(true);
-            OpMode = ReadOpMode();
+            OpMode = reading.opMode;
             stbPanel[1]->setText(QString::fromStdString(EnumText("OpMode730", OpMode)));
             tuningAllowed_ = OpMode != 0 && OpMode != 6;
             SetUploadEnabled(true);
@@ -395,10 +406,10 @@ void TMainForm::UpdateStatus(const std::string &text)
     emit statusUpdated(stbPanel[2]->text());
 }
 
-void TMainForm::MonitorReport(const std::string &text)
+void TMainForm::MonitorReport(const std::string &text, const StatusReading &reading)
 {
     try {
-        UpdateStatus(text);
+        UpdateStatus(text, reading);
         statusErrorShown_ = false;
     } catch (const std::exception &e) {
         // The drive could not be asked for its control mode. The mode panel says so at every
@@ -432,43 +443,59 @@ void TMainForm::ResumeStatusPolling()
 void TMainForm::UploadProgress(double fraction)
 {
     pgbLoad->setValue(static_cast<int>(pgbLoad->maximum() * fraction));
-    // Repaint while the upload runs; no user input, so no workflow starts inside this one.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TMainForm::Upload()
 {
-    if (!CheckConnection())
+    // One upload at a time (the button is pressed again while the drive is read).
+    if (uploading_)
         return;
-    const int model = ReadDriveModel();
-    std::unique_ptr<Cfg> cfg = Is740Family(model) ? std::make_unique<Cfg>(740) : std::make_unique<Cfg>();
-    // Centre the progress bar over the Upload button.
-    const QRect b = bbtnUpload->geometry();
-    pgbLoad->move(b.left() + (b.width() - pgbLoad->width()) / 2, b.top() + (b.height() - pgbLoad->height()) / 2);
-    pgbLoad->setValue(0);
-    pgbLoad->show();
-    pgbLoad->raise();
-    struct HideBar {
-        QProgressBar *bar;
-        ~HideBar() { bar->hide(); }
-    } hide{pgbLoad};
-    // The monitor stays out of the transfer: its report would make drive reads of its own
-    // inside the progress callback.
-    struct PausePolling {
-        TConnectionStatus *monitor;
-        bool was;
-        ~PausePolling()
-        {
-            if (monitor && was)
-                monitor->StartPolling();
-        }
-    } pause{StatusMonitor.get(), StatusMonitor && StatusMonitor->Polling()};
+    uploading_ = true;
+    struct Uploaded {
+        bool connected = false;
+        bool read = false;
+        std::unique_ptr<Cfg> cfg;
+    };
+    auto result = std::make_shared<Uploaded>();
+    // The monitor stays out of the upload from the click on (a report in between would update the
+    // status bar under the transfer); it polls again afterwards if it did before.
+    const bool wasPolling = StatusMonitor && StatusMonitor->Polling();
     if (StatusMonitor)
         StatusMonitor->StopPolling();
-    if (!cfg->Upload(messages_, [this](double f) { UploadProgress(f); }))
-        return;
-    pgbLoad->hide();
-    session_.EditConfiguration(3, *cfg, "<no name assigned -- uploaded from drive>");
+    worker_->Run(
+        [this, result] {
+            double axis = 0;
+            if (line::GetVar700("AxisAddr", &axis) != 0)
+                return;
+            result->connected = true;
+            const int model = ReadDriveModel();
+            result->cfg = Is740Family(model) ? std::make_unique<Cfg>(740) : std::make_unique<Cfg>();
+            worker_->Post([this] {
+                // Centre the progress bar over the Upload button.
+                const QRect b = bbtnUpload->geometry();
+                pgbLoad->move(b.left() + (b.width() - pgbLoad->width()) / 2,
+                              b.top() + (b.height() - pgbLoad->height()) / 2);
+                pgbLoad->setValue(0);
+                pgbLoad->show();
+                pgbLoad->raise();
+            });
+            result->read = result->cfg->Upload(worker_->Questions(), worker_->Progress([this](double f) { UploadProgress(f); }));
+        },
+        [this, result] {
+            if (!result->connected) {
+                messages_.Warning(kCommWarning, BtnOk);
+                return;
+            }
+            pgbLoad->hide();
+            if (result->read)
+                session_.EditConfiguration(3, *result->cfg, "<no name assigned -- uploaded from drive>");
+        },
+        [this, wasPolling] {
+            uploading_ = false;
+            pgbLoad->hide();
+            if (wasPolling && StatusMonitor)
+                StatusMonitor->StartPolling();
+        });
 }
 
 void TMainForm::EditFile()
@@ -498,20 +525,17 @@ void TMainForm::CompareFile()
 
 void TMainForm::EditOnline()
 {
-    if (CheckConnection())
-        session_.Open(Window::OnlineDrive);
+    CheckConnection([this] { session_.Open(Window::OnlineDrive); });
 }
 
 void TMainForm::Oscilloscope()
 {
-    if (CheckConnection())
-        session_.Open(Window::Oscilloscope);
+    CheckConnection([this] { session_.Open(Window::Oscilloscope); });
 }
 
 void TMainForm::Diagnostics()
 {
-    if (CheckConnection())
-        session_.Open(Window::Diagnostics);
+    CheckConnection([this] { session_.Open(Window::Diagnostics); });
 }
 
 void TMainForm::NewConfiguration() { session_.Open(Window::NewConfiguration); }
@@ -533,8 +557,7 @@ void TMainForm::TuningWizard()
         session_.Open(Window::TuningOffline);
         return;
     }
-    if (CheckConnection())
-        session_.Open(Window::TuningOnline);
+    CheckConnection([this] { session_.Open(Window::TuningOnline); });
 }
 
 void TMainForm::PortAxis() { session_.Open(Window::PortAxis); }
@@ -553,9 +576,20 @@ void TMainForm::Exit()
     if (Is740Family(session_.DriveModel) && session_.SerialControl &&
         messages_.WarnYesNo("Your drive is in Serial Control Mode, would you like to switch to SERCOS control before "
                             "this software terminates?")) {
-        PutVar700("MfgLock", 1);
-        PutVar700("Enable", 0);
+        // Their results are not looked at; the program ends once they are made.
+        worker_->Run(
+            [] {
+                line::PutVar700("MfgLock", 1);
+                line::PutVar700("Enable", 0);
+            },
+            [this] { EndProgram(); });
+        return;
     }
+    EndProgram();
+}
+
+void TMainForm::EndProgram()
+{
     if (StatusMonitor)
         StatusMonitor->WaitFor();
     exit_(0);
@@ -563,72 +597,59 @@ void TMainForm::Exit()
 
 void TMainForm::swt740ModeClick()
 {
-    const int enabled = ReadEnableState();
-    if (enabled == 1) {
-        messages_.Message("The drive is enabled, so we can't switch the control mode now");
+    // A click while the switch runs is handled once it has ended, from the state it left.
+    if (switching_) {
+        ++pendingSwitchClicks_;
         return;
     }
-    if (enabled == 2) {
-        messages_.Message("There are some communication problems, so we can't switch the control mode now");
-        return;
-    }
-    auto put = [this](const char *name, double value) {
-        const int status = PutVar700(name, value);
-        if (status != 0)
-            RaiseStatus(status);
-    };
-    auto readLock = [this] {
-        double value = 0;
-        const int status = GetVar700("MfgLock", &value);
-        if (status != 0)
-            RaiseStatus(status);
-        return value;
-    };
-    if (session_.SerialControl) {
-        if (!messages_.Confirm(" Switching to SERCOS Control will disable the Serial Control. Are you sure to do it? "))
-            return;
-        put("Enable", 0);
-        put("MfgLock", 1);
-        if (readLock() != 0) {
-            messages_.Information("Drive is still controlled by 700tools. The action is failed");
-            swt740Mode->SetOn(true);
-            return;
-        }
-        swt740Mode->SetOn(false);
-        session_.SerialControl = false;
-        stbPanel[1]->setText(QStringLiteral(" SERCOS Control Mode"));
-    } else {
-        if (!messages_.Confirm(" Switching to Serial Control will disable the SERCOS Control. Are you sure to do it? "))
-            return;
-        put("MfgLock", 584219637);
-        if (readLock() == 0) {
-            messages_.Information(" Drive is still controlled by SERCOS. The action is failed");
-            swt740Mode->SetOn(false);
-            return;
-        }
-        put("Enable", 0);
-        put("BlkType", 8);
-        swt740Mode->SetOn(true);
-        session_.SerialControl = true;
-        stbPanel[1]->setText(QStringLiteral("Serial Control Mode"));
-    }
+    switching_ = true;
+    const bool serial = session_.SerialControl;
+    worker_->Run<SwitchOutcome>([serial, this] { return SwitchControlMode(serial, worker_->Questions()); },
+                                [this](const SwitchOutcome &out) {
+                                    switch (out.end) {
+                                    case SwitchOutcome::End::Refused:
+                                    case SwitchOutcome::End::NotConfirmed:
+                                        return;
+                                    case SwitchOutcome::End::ModeKept:
+                                        swt740Mode->SetOn(out.switchOn);
+                                        return;
+                                    case SwitchOutcome::End::Switched:
+                                        swt740Mode->SetOn(out.switchOn);
+                                        session_.SerialControl = out.serialControl;
+                                        stbPanel[1]->setText(QString::fromStdString(out.modePanel));
+                                        return;
+                                    }
+                                },
+                                [this] {
+                                    switching_ = false;
+                                    if (pendingSwitchClicks_ > 0) {
+                                        --pendingSwitchClicks_;
+                                        swt740ModeClick();
+                                    }
+                                });
 }
 
 void TMainForm::FormActivate()
 {
     if (closing_)
         return;
-    session_.DriveModel = ReadDriveModel();
-    // A window that paused the polling for an exchange still under way keeps it paused; its
-    // resume turns it on.
-    if (!session_.StatusPollingPaused())
-        StatusMonitor->StartPolling();
-    StatusMonitor->Resume();
+    worker_->Run<int>([] { return ReadDriveModel(); },
+                      [this](const int &model) {
+                          if (closing_)
+                              return;
+                          session_.DriveModel = model;
+                          // A window that paused the polling for an exchange still under way
+                          // keeps it paused; its resume turns it on.
+                          if (!session_.StatusPollingPaused())
+                              StatusMonitor->StartPolling();
+                          StatusMonitor->Resume();
+                      });
 }
 
 void TMainForm::FormClose()
 {
     closing_ = true;
+    worker_->Cancel();
     if (StatusMonitor)
         StatusMonitor->WaitFor();
 }

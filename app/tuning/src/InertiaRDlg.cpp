@@ -99,11 +99,8 @@ bool TInertiaRDlg::btnOKClick()
         return false;
     session_.InertiaRatio = ratio;
     accept();
-    if (purpose_ == kOnlineTuning && tuning_) {
-        tuning_->Prepare(tuning::kOnline);
-        if (tuning_->LoadTuningData() == 0)
-            tuning_->ShowWizard();
-    }
+    if (purpose_ == kOnlineTuning && tuning_)
+        tuning_->StartOnline();
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "tools700/Session.h"
 #include "tools700/tuning/InertiaRDlg.h"
 #include "tools700/widgets/Accessibility.h"
+#include "tools700/widgets/WindowWorker.h"
 #include "tools700/widgets/Application.h"
 #include "tools700/widgets/HelpViewer.h"
 #include "tools700/widgets/Slider.h"
@@ -12,6 +13,7 @@
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFrame>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -104,7 +106,8 @@ QLabel *Reader(const QString &text, const QColor &background, QWidget *parent, c
 } // namespace
 
 TTuning::TTuning(Session &session, Messages &messages, QWidget *parent)
-    : QDialog(parent), session_(session), messages_(messages), core_(messages)
+    : QDialog(parent), session_(session), messages_(messages),
+      worker_(std::make_unique<WindowWorker>(this, messages)), core_(worker_->Questions())
 {
     setObjectName(QStringLiteral("Tuning"));
     setWindowTitle(QStringLiteral("Tuning Wizard"));
@@ -201,6 +204,26 @@ void TTuning::BuildControls()
     connect(btnClose, &QPushButton::clicked, this, [this] { RunAction([this] { btnCloseClick(); }); });
 }
 
+TTuning::~TTuning() { worker_.reset(); }
+
+bool TTuning::DriveBusy() const { return worker_->Busy(); }
+
+void TTuning::StartOnline()
+{
+    if (worker_->Busy())
+        return;
+    Prepare(kOnline);
+    // The wizard's rules stay still while the drive is read (a start while it is shown).
+    Timer2->stop();
+    setEnabled(false);
+    worker_->Run<DriveTuningData>([] { return ReadDriveTuningData(); },
+                                  [this](const DriveTuningData &read) {
+                                      setEnabled(true);
+                                      if (core_.TakeTuningData(read) == 0)
+                                          ShowWizard();
+                                  });
+}
+
 QLineEdit *TTuning::Edit(EditField field) const
 {
     QLineEdit *const edits[kFieldCount] = {edtInertiaR, edtKvp, edtKvi, edtARF0, edtARF1};
@@ -241,6 +264,16 @@ void TTuning::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormActivate();
+}
+
+void TTuning::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    if (event->spontaneous() || !worker_->Busy())
+        return;
+    worker_->Cancel();
+    closing_ = false;
+    setEnabled(true);
 }
 
 void TTuning::FormActivate()
@@ -358,30 +391,94 @@ void TTuning::btnDefaultClick()
 
 void TTuning::btnApplyClick()
 {
-    Shown([this] { core_.Apply(EditTexts()); });
+    if (worker_->Busy())
+        return;
+    std::optional<tuning::Gains> wanted;
+    Shown([&] { wanted = core_.CheckedGains(EditTexts()); });
+    if (!wanted)
+        return;
+    btnApply->setEnabled(false);
+    worker_->Run<bool>(
+        [this, gains = *wanted, point = core_.DecimalPoint] { return ApplyGains(gains, worker_->Questions(), point); },
+        [this](const bool &written) {
+            if (written)
+                core_.MarkApplied();
+        },
+        // What the rules decided is shown, also after a refused write's error.
+        [this] { Refresh(); });
 }
 
 void TTuning::btnHelpClick() { AppHelp().ShowContext(kHelpTuning); }
 
 void TTuning::btnCloseClick()
 {
-    if (closing_)
+    if (closing_ || worker_->Busy())
         return;
     closing_ = true;
-    struct Reset {
-        bool &flag;
-        ~Reset() { flag = false; }
-    } reset{closing_};
     Timer2->stop();
-    core_.Close(EditTexts(), session_, [this](int ms) {
-        QElapsedTimer t;
-        t.start();
-        do {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, ms);
-            if (t.elapsed() < ms)
-                QThread::msleep(5);
-        } while (t.elapsed() < ms);
+    // The last change first, when the user wants it applied.
+    if (core_.OffersLastChange() && messages_.Confirm(tuning::kApplyLastChange)) {
+        std::optional<tuning::Gains> wanted;
+        try {
+            wanted = core_.CheckedGains(EditTexts());
+        } catch (...) {
+            closing_ = false;
+            Refresh();
+            throw;
+        }
+        if (wanted) {
+            auto applied = std::make_shared<bool>(false);
+            worker_->Run<bool>(
+                [this, gains = *wanted, point = core_.DecimalPoint] { return ApplyGains(gains, worker_->Questions(), point); },
+                [this, applied](const bool &written) {
+                    *applied = true;
+                    if (written)
+                        core_.MarkApplied();
+                },
+                [this, applied] {
+                    // A refused write ends Close with its error: the window stays, Close can be
+                    // pressed again.
+                    if (*applied) {
+                        CloseAfterApply();
+                    } else {
+                        closing_ = false;
+                        Refresh();
+                    }
+                });
+            return;
+        }
+    }
+    CloseAfterApply();
+}
+
+void TTuning::CloseAfterApply()
+{
+    if (!core_.OffersNvSave() || !messages_.Confirm(tuning::kSaveInNvram)) {
+        CloseEnd();
+        return;
+    }
+    worker_->Run<bool>([] { return DriveAnswers(); }, [this](const bool &answers) {
+        if (!answers) {
+            messages_.Warning(tuning::kNoCommunication, BtnOk);
+            CloseEnd();
+            return;
+        }
+        session_.SuspendStatusPolling();
+        worker_->Run<int>([] { return SaveInNvram(); }, [this](const int &status) {
+            messages_.Warning(status == 0 ? tuning::kNvSaveDone : tuning::kNvSaveFailed, BtnOk);
+            // The drive is busy writing its memory for a while after it answers.
+            QTimer::singleShot(1000, this, [this] {
+                session_.ResumeStatusPolling();
+                CloseEnd();
+            });
+        });
     });
+}
+
+void TTuning::CloseEnd()
+{
+    closing_ = false;
+    core_.FinishClose(session_);
     Refresh();
     hide();
 }

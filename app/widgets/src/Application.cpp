@@ -1,5 +1,6 @@
 #include "tools700/widgets/Application.h"
 
+#include "tools700/Line.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/HelpViewer.h"
 #include "tools700/widgets/QtMessages.h"
@@ -12,6 +13,7 @@
 
 #include <exception>
 #include <new>
+#include <thread>
 
 namespace tools700 {
 
@@ -39,6 +41,8 @@ Application::Application(int &argc, char **argv) : QApplication(argc, argv)
     // Ties the running windows to the desktop entry (its icon and name in task bars).
     setDesktopFileName(QStringLiteral("com.korvane.tools700"));
     InstallAccessibleWidgets();
+    // This thread runs the windows: it must never wait for the drive.
+    SetUiThread(std::this_thread::get_id());
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

@@ -3,6 +3,7 @@
 #include "tools700/Session.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/HelpViewer.h"
+#include "tools700/widgets/WindowWorker.h"
 #include "tools700/wizard/PrintCfgDialog.h"
 
 #include <QApplication>
@@ -18,7 +19,8 @@
 namespace tools700 {
 
 TSaveForm::TSaveForm(Session &session, Messages &messages, TPrintCfgDialog &printDialog, QWidget *parent)
-    : QDialog(parent), session_(session), messages_(messages), printDialog_(printDialog), workflow_(session, messages)
+    : QDialog(parent), session_(session), messages_(messages), printDialog_(printDialog),
+      worker_(std::make_unique<WindowWorker>(this, messages)), workflow_(session, worker_->Questions())
 {
     setObjectName(QStringLiteral("SaveForm"));
     setProperty("helpContext", kHelpSaveWindow);
@@ -164,34 +166,55 @@ void TSaveForm::btnSaveClick()
     }
 }
 
+TSaveForm::~TSaveForm() { worker_.reset(); }
+
 void TSaveForm::btnDownloadClick()
 {
+    if (downloading_)
+        return;
     btnDownload->setEnabled(false);
     downloading_ = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    struct Restore {
-        TSaveForm *form;
-        ~Restore()
-        {
-            form->downloading_ = false;
-            QApplication::restoreOverrideCursor();
-            form->btnDownload->setEnabled(true);
-            form->ProgressBar1->hide();
-        }
-    } restore{this};
-    const SaveWorkflow::DownloadResult result = workflow_.Download(
-        [this](double fraction) {
-            ProgressBar1->setValue(static_cast<int>(ProgressBar1->maximum() * fraction));
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const ProgressFn progress =
+        worker_->Progress([this](double fraction) { ProgressBar1->setValue(static_cast<int>(ProgressBar1->maximum() * fraction)); });
+    // What the session says of the drive is read here, on the window's thread.
+    const bool allowed = workflow_.DownloadAllowed();
+    worker_->Run<SaveWorkflow::DownloadResult>(
+        [this, progress, allowed] {
+            return workflow_.Download(
+                progress,
+                [this](bool visible) {
+                    worker_->Post([this, visible] {
+                        ProgressBar1->setValue(0);
+                        ProgressBar1->setVisible(visible);
+                    });
+                },
+                allowed);
         },
-        [this](bool visible) {
-            ProgressBar1->setValue(0);
-            ProgressBar1->setVisible(visible);
-        });
-    if (result.downloaded)
-        lblDoneDownload->show();
-    if (result.savedToNv)
-        lblSavedToNV->show();
+        [this](const SaveWorkflow::DownloadResult &result) {
+            if (result.downloaded)
+                lblDoneDownload->show();
+            if (result.savedToNv)
+                lblSavedToNV->show();
+        },
+        [this] { DownloadEnded(); });
+}
+
+void TSaveForm::DownloadEnded()
+{
+    if (!downloading_)
+        return;
+    downloading_ = false;
+    QApplication::restoreOverrideCursor();
+    btnDownload->setEnabled(true);
+    ProgressBar1->hide();
+}
+
+void TSaveForm::done(int result)
+{
+    worker_->Cancel();
+    DownloadEnded();
+    QDialog::done(result);
 }
 
 void TSaveForm::btnCompareClick() { workflow_.Compare(); }

@@ -77,6 +77,12 @@ public:
     // A pause is held: the main window does not turn the polling on when it becomes active.
     bool StatusPollingPaused() const;
 
+    // How Open() reaches the windows' thread when a worker calls it (a download's retry opens the
+    // port dialog): `runner` runs the call there and waits for it, and runs it at once on that
+    // thread. Without one, the call runs on the caller's thread.
+    using ThreadRunner = std::function<void(const std::function<void()> &call)>;
+    void SetWindowThreadRunner(ThreadRunner runner) { runner_ = std::move(runner); }
+
     // Typed registration of the windows.
     void Register(Window window, Opener open);
     bool Available(Window window) const;
@@ -104,6 +110,7 @@ private:
     mutable std::mutex pollingMutex_;
     int pauses_ = 0;
     std::function<void()> listener_;
+    ThreadRunner runner_;
 };
 
 } // namespace tools700

@@ -1,6 +1,7 @@
 #include "tools700/diagnostics/Checklist.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
 
@@ -203,7 +204,7 @@ RunEnd UploadValues(DiagnosticValues &values, RunView &view)
         if (!view.Progress(static_cast<int>(4 * i)))
             return RunEnd::Interrupted;
         double value = 0;
-        if (GetVar700(kValueNames[i], &value) != 0)
+        if (line::GetVar700(kValueNames[i], &value) != 0)
             return RunEnd::UploadFailed;
         values.At(i) = value;
     }

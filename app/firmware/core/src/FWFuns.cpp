@@ -1,6 +1,7 @@
 #include "tools700/firmware/FWFuns.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/Error.h"
 
 #include <algorithm>
@@ -50,7 +51,7 @@ SegmentReply FWFuns::SendSegment(std::uint16_t segment)
     const std::uint16_t *data = words.data() + (total - remaining);
     remaining -= r.count;
     r.control = remaining == 0 ? kLastSegmentControl : kSegmentControl;
-    r.status = ExecLoadSegment(static_cast<std::uint16_t>(r.count), r.control, &r.segmentStatus, segment,
+    r.status = line::ExecLoadSegment(static_cast<std::uint16_t>(r.count), r.control, &r.segmentStatus, segment,
                                &r.word5, data);
     return r;
 }

@@ -1,6 +1,7 @@
 #include "tools700/firmware/FWUpgrade.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 
 namespace tools700::firmware {
 
@@ -40,7 +41,7 @@ void FWUpgrade::StepErase()
     switch (next_) {
     case Next::ReadReady:
         view_.progressPos = 0;
-        if (GetUPCRstatus(&upcr_) != 0) {
+        if (line::GetUPCRstatus(&upcr_) != 0) {
             Fail(kCommunicationError);
             return;
         }
@@ -52,7 +53,7 @@ void FWUpgrade::StepErase()
         return;
     case Next::Enter:
         upcr_ |= UPCR_ENTER;
-        if (PutUPCRstatus(upcr_, &reply) != 0) {
+        if (line::PutUPCRstatus(upcr_, &reply) != 0) {
             Fail(kEnterRefused);
             return;
         }
@@ -62,7 +63,7 @@ void FWUpgrade::StepErase()
         upcr_ |= UPCR_ERASE;
         if (eraseNv_)
             upcr_ |= UPCR_ERASE_NV;
-        if (PutUPCRstatus(upcr_, &reply) != 0) {
+        if (line::PutUPCRstatus(upcr_, &reply) != 0) {
             Fail(kEraseRefused);
             return;
         }
@@ -72,7 +73,7 @@ void FWUpgrade::StepErase()
         return;
     case Next::WaitErased: {
         std::uint16_t s = 0;
-        if (GetUPCRstatus(&s) != 0) {
+        if (line::GetUPCRstatus(&s) != 0) {
             Fail(kCommunicationError);
             return;
         }
@@ -109,7 +110,7 @@ void FWUpgrade::StepProgram()
         return;
     }
     std::uint16_t s = 0;
-    if (GetUPCRstatus(&s) != 0) {
+    if (line::GetUPCRstatus(&s) != 0) {
         Fail(kCommunicationError);
         return;
     }

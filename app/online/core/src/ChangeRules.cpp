@@ -1,6 +1,7 @@
 #include "tools700/online/ChangeRules.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/Error.h"
 #include "tools700/Messages.h"
 #include "tools700/config/StatusText.h"
@@ -18,7 +19,7 @@ bool Is(const std::string &name, const char *variable) { return CompareNames(nam
 
 void Put(const std::string &variable, double value, const std::string &changedName)
 {
-    const int status = PutVar700(variable.c_str(), value);
+    const int status = line::PutVar700(variable.c_str(), value);
     if (status != 0)
         throw Error(VarStatusText(status, changedName));
 }
@@ -53,7 +54,7 @@ void WriteEnumerated(const std::string &name, int key, Messages &messages)
 {
     if (Is(name, "RemoteFB")) {
         double commSrc = 0;
-        const int status = GetVar700("CommSrc", &commSrc);
+        const int status = line::GetVar700("CommSrc", &commSrc);
         if (status != 0)
             throw Error(VarStatusText(status, name));
         if (commSrc != 0) {

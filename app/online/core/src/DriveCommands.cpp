@@ -1,6 +1,7 @@
 #include "tools700/online/DriveCommands.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/Messages.h"
 #include "tools700/Session.h"
 #include "tools700/online/DriveTexts.h"
@@ -11,7 +12,7 @@ namespace tools700::online {
 
 std::string RunCommand(const std::string &command)
 {
-    return ExeCmd700(command.c_str()) == 0 ? kDoneCaption : kFailedCaption;
+    return line::ExeCmd700(command.c_str()) == 0 ? kDoneCaption : kFailedCaption;
 }
 
 bool ConfirmNvLoad(int driveModel, Messages &messages)
@@ -22,7 +23,7 @@ bool ConfirmNvLoad(int driveModel, Messages &messages)
 bool CheckCommunication(Messages &messages)
 {
     double axis = 0;
-    if (GetVar700("AxisAddr", &axis) == 0)
+    if (line::GetVar700("AxisAddr", &axis) == 0)
         return true;
     messages.Warning(kNoCommunication, BtnOk);
     return false;
@@ -44,7 +45,7 @@ void ResetFault(Messages &messages)
     for (int n = 1; n <= 6; ++n) {
         const std::string map = "InpMap" + std::to_string(n);
         double value = 0;
-        if (GetVar700(map.c_str(), &value) != 0) {
+        if (line::GetVar700(map.c_str(), &value) != 0) {
             messages.Message(kCantReadInputMaps);
             pulse = false;
             break;
@@ -56,18 +57,18 @@ void ResetFault(Messages &messages)
         if (messages.WarnYesNo(FaultResetQuestion(n))) {
             // The input's own level would hold the fault reset input: the mapping is lifted for
             // the pulse and put back afterwards.
-            PutVar700(map.c_str(), 0);
-            PutVar700("FaultReset", 1);
-            PutVar700("FaultReset", 0);
-            if (PutVar700(map.c_str(), value) != 0)
+            line::PutVar700(map.c_str(), 0);
+            line::PutVar700("FaultReset", 1);
+            line::PutVar700("FaultReset", 0);
+            if (line::PutVar700(map.c_str(), value) != 0)
                 messages.Message(kCantRemapFaultReset);
             pulse = false;
             break;
         }
     }
     if (pulse) {
-        PutVar700("FaultReset", 1);
-        PutVar700("FaultReset", 0);
+        line::PutVar700("FaultReset", 1);
+        line::PutVar700("FaultReset", 0);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "tools700/online/OnlineDrive.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
@@ -67,7 +68,7 @@ RowView OnlineDrive::RefreshRow(int row, const std::vector<std::string> &entries
     view.changeEnabled = !Dictionary().IsReadOnly(name);
 
     double value = 0;
-    const int status = GetVar700(r.name.c_str(), &value);
+    const int status = line::GetVar700(r.name.c_str(), &value);
     const bool enumerated = HasEnum(name) != nullptr;
     if (status != 0) {
         view.valueBox = StatusText(status);
@@ -114,7 +115,7 @@ const DriveView &OnlineDrive::Poll(const DriveContext &context)
     list[kBatchSize] = nullptr;
     std::array<double, kBatchSize> values{};
     int valid = 0;
-    const int status = GetVars700(list.data(), values.data(), &valid);
+    const int status = line::GetVars700(list.data(), values.data(), &valid);
     return Apply(status, values, valid, context);
 }
 

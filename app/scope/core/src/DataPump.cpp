@@ -1,6 +1,7 @@
 #include "tools700/scope/DataPump.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 
 #include <cerrno>
 #include <chrono>
@@ -39,7 +40,7 @@ ScopeReader LinkScopeReader()
 {
     return [](std::uint16_t kind, std::uint16_t reserved, std::uint16_t timebase, std::uint16_t trigger,
               std::uint32_t level, std::uint16_t ch1, std::uint16_t ch2, double *s1, double *s2, std::uint16_t *n) {
-        return ReadScopeData700(kind, reserved, timebase, trigger, level, ch1, ch2, s1, s2, n);
+        return line::ReadScopeData700(kind, reserved, timebase, trigger, level, ch1, ch2, s1, s2, n);
     };
 }
 
@@ -66,8 +67,12 @@ void DataPump::Terminate()
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         terminated_ = true;
+        stopLine_.store(true);
     }
     changed_.notify_all();
+    // A fetch waiting for its turn on the line gives up: the thread ends after the exchange in
+    // flight at most.
+    WakeLineWaiters();
     if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
         thread_.join();
 }
@@ -107,6 +112,23 @@ int DataPump::Arm()
     if (State() != SweepState::Waiting)
         return 0;
     sweepDone_ = true;
+    return ArmNow();
+}
+
+void DataPump::RequestArm()
+{
+    if (State() != SweepState::Waiting)
+        return;
+    sweepDone_ = false;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        armRequested_ = true;
+    }
+    changed_.notify_all();
+}
+
+int DataPump::ArmNow()
+{
     // The arm request has buffers of its own: the thread's hold a frame that may be being drawn.
     double ch1[kPoints];
     double ch2[kPoints];
@@ -186,11 +208,20 @@ bool DataPump::WaitAndServe(int timeoutMs)
 
 void DataPump::Loop()
 {
+    const LineStopWhen stop([this] { return stopLine_.load(); });
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(mutex_);
             if (terminated_)
                 return;
+            if (armRequested_) {
+                armRequested_ = false;
+                if (State() == SweepState::Waiting) {
+                    lock.unlock();
+                    ArmNow();
+                    continue;
+                }
+            }
             if (!running_) {
                 // A stopped pump looks at its flag once a second, or at once when started.
                 changed_.wait_for(lock, std::chrono::milliseconds(1000), [this] { return terminated_ || running_.load(); });
@@ -200,7 +231,7 @@ void DataPump::Loop()
                 // Nothing to fetch until the sweep is armed, single sweep is turned off or the
                 // pump is stopped: sleep until one of them is told.
                 changed_.wait(lock, [this] {
-                    return terminated_ || !running_ || State() != SweepState::Waiting;
+                    return terminated_ || !running_ || armRequested_ || State() != SweepState::Waiting;
                 });
                 continue;
             }

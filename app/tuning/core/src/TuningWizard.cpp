@@ -1,6 +1,7 @@
 #include "tools700/tuning/TuningWizard.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "mdb700.h"
 #include "tools700/Error.h"
 #include "tools700/Messages.h"
@@ -62,7 +63,7 @@ Gains ReadGains()
 {
     Gains g;
     for (auto [name, value] : {std::pair{"Kvp", &g.Kvp}, {"Kvi", &g.Kvi}, {"ARF0", &g.ARF0}, {"ARF1", &g.ARF1}})
-        if (const int status = GetVar700(name, value); status != 0)
+        if (const int status = line::GetVar700(name, value); status != 0)
             throw DriveError(status);
     return g;
 }
@@ -89,7 +90,7 @@ bool ApplyGains(const Gains &wanted, Messages &messages, char point)
     const std::pair<const char *, double> writes[] = {
         {"Enable", 0}, {"Kvi", wanted.Kvi}, {"Kvp", wanted.Kvp}, {"ARF0", wanted.ARF0}, {"ARF1", wanted.ARF1}};
     for (const auto &[name, value] : writes)
-        if (const int status = PutVar700(name, value); status != 0)
+        if (const int status = line::PutVar700(name, value); status != 0)
             throw DriveError(status);
     return true;
 }
@@ -115,16 +116,39 @@ bool TuningWizard::MotorData()
     return true;
 }
 
-int TuningWizard::LoadTuningData()
+DriveTuningData ReadDriveTuningData()
+{
+    DriveTuningData read;
+    for (int i = 0; i < 10; ++i) {
+        if (const int status = line::GetVar700(kLoadNames[i], &read.values[static_cast<std::size_t>(i)]); status != 0) {
+            read.failedAt = i + 1;
+            read.status = status;
+            break;
+        }
+    }
+    return read;
+}
+
+bool DriveAnswers()
+{
+    double axis = 0;
+    return line::GetVar700("AxisAddr", &axis) == 0;
+}
+
+int SaveInNvram() { return line::ExeCmd700("NVSave"); }
+
+int TuningWizard::LoadTuningData() { return TakeTuningData(TuningMode == kOnline ? ReadDriveTuningData() : DriveTuningData{}); }
+
+int TuningWizard::TakeTuningData(const DriveTuningData &read)
 {
     if (TuningMode == kOnline) {
-        double *const into[] = {&Model, &Motor1, &Motor2, &Kvp, &Kvi, &ARF0, &ARF1, &ARZ0, &ARZ1, &Kip};
-        for (int i = 0; i < 10; ++i) {
-            if (const int status = GetVar700(kLoadNames[i], into[i]); status != 0) {
-                messages_.Message(StatusText(status));
-                return i + 1;
-            }
+        if (read.failedAt != 0) {
+            messages_.Message(StatusText(read.status));
+            return read.failedAt;
         }
+        double *const into[] = {&Model, &Motor1, &Motor2, &Kvp, &Kvi, &ARF0, &ARF1, &ARZ0, &ARZ1, &Kip};
+        for (std::size_t i = 0; i < read.values.size(); ++i)
+            *into[i] = read.values[i];
         MotorName = UnpackMotorName(Motor1, Motor2);
     }
     if (!MotorData()) {
@@ -338,7 +362,7 @@ void TuningWizard::Default()
     PendingEdit = kEditSlider;
 }
 
-bool TuningWizard::Apply(const EditTexts &texts)
+std::optional<Gains> TuningWizard::CheckedGains(const EditTexts &texts)
 {
     TakeTexts(texts);
     double *const into[kFieldCount] = {nullptr, &Kvp, &Kvi, &ARF0, &ARF1};
@@ -346,32 +370,42 @@ bool TuningWizard::Apply(const EditTexts &texts)
         const double v = NumberOf(texts[range.field], DecimalPoint);
         if (!InRange(range, v)) {
             messages_.Warning(range.warning, BtnOk);
-            return false;
+            return std::nullopt;
         }
         // The ratio is only checked: it changes no drive value.
         if (into[range.field])
             *into[range.field] = v;
     }
-    if (!ApplyGains({Kvp, Kvi, ARF0, ARF1}, messages_, DecimalPoint))
-        return false;
+    return Gains{Kvp, Kvi, ARF0, ARF1};
+}
+
+void TuningWizard::MarkApplied()
+{
     Applied = true;
     view_.applyEnabled = false;
+}
+
+bool TuningWizard::Apply(const EditTexts &texts)
+{
+    const std::optional<Gains> wanted = CheckedGains(texts);
+    if (!wanted || !ApplyGains(*wanted, messages_, DecimalPoint))
+        return false;
+    MarkApplied();
     return true;
 }
 
 void TuningWizard::Close(const EditTexts &texts, Session &session, const std::function<void(int ms)> &wait)
 {
-    if (view_.applyVisible && view_.applyEnabled && messages_.Confirm(kApplyLastChange))
+    if (OffersLastChange() && messages_.Confirm(kApplyLastChange))
         Apply(texts);
-    if (Applied && messages_.Confirm(kSaveInNvram)) {
-        double axis = 0;
-        if (GetVar700("AxisAddr", &axis) != 0) {
+    if (OffersNvSave() && messages_.Confirm(kSaveInNvram)) {
+        if (!DriveAnswers()) {
             messages_.Warning(kNoCommunication, BtnOk);
         } else {
             session.SuspendStatusPolling();
             if (wait)
                 wait(0);
-            const int status = ExeCmd700("NVSave");
+            const int status = SaveInNvram();
             messages_.Warning(status == 0 ? kNvSaveDone : kNvSaveFailed, BtnOk);
             // The drive is busy writing its memory for a while after it answers.
             if (wait)
@@ -381,6 +415,11 @@ void TuningWizard::Close(const EditTexts &texts, Session &session, const std::fu
             session.ResumeStatusPolling();
         }
     }
+    FinishClose(session);
+}
+
+void TuningWizard::FinishClose(Session &session)
+{
     session.InertiaRatio = JR;
     view_.outOfSliderRange = false;
     view_.sliderVisible = true;

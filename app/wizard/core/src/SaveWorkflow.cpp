@@ -52,12 +52,15 @@ bool SaveWorkflow::Save(FileDialog &dialog)
 }
 
 SaveWorkflow::DownloadResult SaveWorkflow::Download(const ProgressFn &progress,
-                                                    const std::function<void(bool)> &showProgress)
+                                                    const std::function<void(bool)> &showProgress,
+                                                    std::optional<bool> downloadAllowed)
 {
     if (!configuration_)
         return {};
     DownloadOptions options;
     options.showProgress = showProgress;
+    if (downloadAllowed)
+        options.underSercos = !*downloadAllowed;
     return DownloadToDrive(session_, messages_, *configuration_, options, progress);
 }
 

@@ -28,6 +28,10 @@ struct DownloadOptions {
     // refuses a drive under SERCOS control. Without it the session's view of the connected drive
     // decides, without an exchange: the save window's download keeps its requests as they are.
     bool readControlMode = false;
+    // The session's view of the drive (a 740-family drive under SERCOS control), taken beforehand
+    // on the windows' thread by a caller that runs the download on a worker; without it the
+    // session is read here.
+    std::optional<bool> underSercos;
     // Called when the user asks to change the communication setup; true tries the drive again,
     // false ends the download. By default the session opens the port and axis dialog.
     std::function<bool()> changeCommunication;

@@ -10,4 +10,17 @@ int ReadEnableState();
 // The operating mode of the drive's BlkType and EncMode; 0 when either read fails.
 int ReadOpMode();
 
+// What the main window's status update shows of the drive besides the connection monitor's poll,
+// read in the order the update needs it: Model; for a 740-family drive MfgLock, then under serial
+// control the operating mode; for any other drive the operating mode.
+struct StatusReading {
+    bool connected = false; // the poll reached the drive: the rest was read
+    int model = 0;          // ReadDriveModel()
+    int mfgLockStatus = 0;  // 740 family: link status of the MfgLock read (not 0: nothing more read)
+    double mfgLock = 0;
+    int opMode = 0;         // ReadOpMode() where it was read
+};
+// `connected`: the poll's text was not "No connection" (otherwise nothing is read).
+StatusReading ReadStatus(bool connected);
+
 } // namespace tools700

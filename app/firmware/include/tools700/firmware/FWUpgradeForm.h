@@ -1,7 +1,10 @@
 // TFWUpgrade ("ARM FW Upgrade"): opens a firmware image and programs it into a 740-family
 // drive's control board. The window drives the procedure of FWUpgrade one exchange per turn of
 // the event loop (Timer1 while erasing, Timer2 while programming, both firing as soon as the
-// window is idle), so it repaints and answers Cancel between any two exchanges.
+// window is idle): each tick hands one step to the window's drive worker and the next tick comes
+// once it is shown, so the window repaints and answers Cancel (and the accessibility bus) while
+// an exchange is under way. The image and the procedure belong to the worker: the image is read
+// and forgotten there too.
 //
 // Closing the window in any way stops a running procedure at once (no further request goes to
 // the drive), resets the controls and forgets the image: the next Download needs a file opened
@@ -15,6 +18,7 @@
 #include <QDialog>
 
 #include <memory>
+#include <string>
 
 class QCheckBox;
 class QFrame;
@@ -28,6 +32,23 @@ namespace tools700 {
 class FileDialog;
 class Messages;
 class Session;
+class WindowWorker;
+
+// What the window knows of the procedure: its copy after each step.
+class ProcedureView {
+public:
+    firmware::Phase GetPhase() const { return phase; }
+    bool Running() const { return phase == firmware::Phase::Erasing || phase == firmware::Phase::Programming; }
+    const std::string &Failure() const { return failure; }
+    long Exchanges() const { return exchanges; }
+    long Segments() const { return segments; }
+
+    firmware::Phase phase = firmware::Phase::Idle;
+    std::string failure;
+    long exchanges = 0;
+    long segments = 0;
+    firmware::UpgradeView view;
+};
 
 inline constexpr int kHelpFirmwareUpgrade = 1100;
 
@@ -55,7 +76,9 @@ public:
     void Timer1Timer();
     void Timer2Timer();
 
-    const firmware::FWUpgrade &Procedure() const { return upgrade_; }
+    const ProcedureView &Procedure() const { return procedure_; }
+    // True while the window's drive worker has work (a step, the file being read).
+    bool DriveBusy() const;
 
     QLabel *lblMsg = nullptr, *lblMsg1 = nullptr, *lblMsg2 = nullptr, *lblMsg3 = nullptr;
     QCheckBox *chkEraseNV = nullptr;
@@ -76,14 +99,23 @@ private:
     void Failed();
     void ResetControls();
     void EndPolling();
+    // A tick of Timer1 or Timer2: the next step on the worker; the timer waits for it.
+    void StepOnWorker(QTimer *timer);
+    void StepShown(QTimer *timer);
 
     Session &session_;
     Messages &messages_;
+    // The worker's: touched only by its jobs, one after another.
     firmware::FWFuns image_;
     firmware::FWUpgrade upgrade_{image_};
+    ProcedureView procedure_;
+    bool imageLoaded_ = false;
+    bool stepInFlight_ = false;
     std::unique_ptr<FileDialog> ownDialog_;
     FileDialog *openDialog_ = nullptr;
     bool pollingSuspended_ = false;
+    // Last: it goes first, so no step outlives the image.
+    std::unique_ptr<WindowWorker> worker_;
 };
 
 } // namespace tools700

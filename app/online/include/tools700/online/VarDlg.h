@@ -11,8 +11,9 @@
 #include <QString>
 
 #include <array>
-#include <deque>
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 class QComboBox;
@@ -28,6 +29,7 @@ class Messages;
 class Session;
 class TIndicatorLamp;
 class TVarChange;
+class WindowWorker;
 
 // Context numbers of the window's help pages.
 inline constexpr int kHelpOnlineWindow = 700;
@@ -44,7 +46,7 @@ public:
 
     // The text of the name box that has the keyboard focus, or "" (the help hook's keyword).
     QString FocusedName() const;
-    // Every row showing `gainName` reads its unit text again.
+    // Every row showing `gainName` reads its unit text again (on the window's drive worker).
     void UpdateGainUnits(const QString &gainName);
 
     // Handlers, named after the controls (public for the tests).
@@ -60,9 +62,14 @@ public:
     void btnResetFaultClick();
     void btnSwitchClick();
 
-    // True while row refreshes that FormShow queued are still to run.
-    bool RefreshPending() const { return !pending_.empty(); }
-    const online::OnlineDrive &Model() const { return model_; }
+    // True while row refreshes are still to run or to be shown.
+    bool RefreshPending() const { return refreshes_ > 0; }
+    // The value text of a row as the last read of it found it (what the change dialog starts from).
+    const std::string &RowValueText(int row) const { return valueText_.at(static_cast<std::size_t>(row)); }
+    // The last poll succeeded.
+    bool CommOk() const { return commOk_; }
+    // True while the window's drive worker has work.
+    bool DriveBusy() const;
 
     // Controls.
     QGroupBox *GroupBox1 = nullptr;
@@ -99,25 +106,34 @@ protected:
 
 private:
     void BuildControls();
-    // Runs a drive command with its button showing "<working>", then "Ok!" or "Failed!" for a
-    // second, then its caption again.
-    void RunWithFeedback(const std::string &command, QPushButton *button);
+    // Runs a drive command on the worker with its button showing "<working>", then "Ok!" or
+    // "Failed!" for a second, then its caption again; `ended` runs after that second.
+    void RunWithFeedback(const std::string &command, QPushButton *button, std::function<void()> ended = {});
+    // The end of the command's second (its caption back, `ended` run); at once when the window hides.
+    void EndCommand();
+    void RestoreCursor();
     void ApplyRow(int row, const online::RowView &view);
     void ApplyPoll(const online::DriveView &view);
-    void SyncNames();
-    // Drive reads queued to run one per turn of the event loop, so the window never waits for
-    // more than one exchange at a time.
-    void Queue(std::function<void()> step);
-    void RunPending();
+    std::array<std::string, online::kRows> Names() const;
 
     Session &session_;
     Messages &messages_;
     TVarChange *changeDialog_ = nullptr;
+    // The rows and the poll: touched only by the worker's jobs, one after another.
     online::OnlineDrive model_;
-    std::deque<std::function<void()>> pending_;
-    bool pendingScheduled_ = false;
-    // The entries of every name list.
-    std::vector<std::string> entries_;
+    // The entries of every name list (shared with the worker's row refreshes).
+    std::shared_ptr<const std::vector<std::string>> entries_;
+    // What the window shows of the model.
+    std::array<std::string, online::kRows> valueText_;
+    bool commOk_ = false;
+    int refreshes_ = 0;       // row refreshes queued and not yet shown
+    bool pollInFlight_ = false;
+    bool commandRunning_ = false;
+    bool cursorOverridden_ = false;
+    unsigned long commandId_ = 0;
+    std::function<void()> endCommand_;
+    // Last: it goes first, so no job outlives the model.
+    std::unique_ptr<WindowWorker> worker_;
 };
 
 } // namespace tools700

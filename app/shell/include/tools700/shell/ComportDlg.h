@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -16,6 +17,7 @@ class QRadioButton;
 namespace tools700 {
 
 class Messages;
+class WindowWorker;
 
 class TComportDlg : public QDialog {
     Q_OBJECT
@@ -23,20 +25,24 @@ public:
     // Creation is the program's first link setup: probes the ports, reads the stored choices,
     // applies them to the link.
     explicit TComportDlg(Messages &messages, QWidget *parent = nullptr);
+    ~TComportDlg() override;
 
     int Port() const { return port_; }
     int Axis() const { return axis_; }
 
-    // Handlers (public so that workflows and tests can drive the dialog as a user would).
+    // Handlers (public so that workflows and tests can drive the dialog as a user would). The link
+    // is told on the dialog's drive worker (another window's exchange may hold the line), in the
+    // order the handlers ran.
     // Opens port n. A port that cannot be opened is reported (unless `report` is false), is
     // not selected and not stored, and the link goes back to the port selected before.
-    // Returns true when the port was opened.
-    bool rdiPortClick(int n, bool report = true);
+    void rdiPortClick(int n, bool report = true);
     void rdiAutoClick();
     void rdiSelectClick();
-    // Returns true when no message was shown (the address was accepted).
+    // Returns true when no message was shown (the address was accepted; the link is told).
     bool btnOkClick();
     void btnTestClick();
+    // True while the link is being told (or the drive asked) on the worker.
+    bool DriveBusy() const;
     void btnHelpClick();
     void edtAddressExit();
 
@@ -59,6 +65,11 @@ protected:
 private:
     void ApplyAxisChoice();
     void SelectAutoControls();
+    // Port n opened on the calling thread (the program's start-up, before the event loop runs and
+    // before any other thread uses the line). True when it opened.
+    bool OpenPort(int n, bool report);
+    // Port n chosen: opened or not (`opened`), the buttons follow and a failure is reported.
+    void PortOpened(int n, bool opened, bool report);
 
     Messages &messages_;
     int port_ = 0;
@@ -73,6 +84,8 @@ private:
     QPushButton *btnOk_;
     QPushButton *btnTest_;
     QPushButton *btnHelp_;
+    // Last: it goes first, so no job outlives the dialog.
+    std::unique_ptr<WindowWorker> worker_;
 };
 
 } // namespace tools700

@@ -1,13 +1,17 @@
 // TConnectionStatus: the connection monitor. A background thread asks the drive about once a
-// second for its axis address, state and fault codes (one GetVars700 exchange), and hands the
-// result to the user-interface thread, where Report turns it into one line of status text for
-// the main window; the thread waits until Report has run.
+// second for its axis address, state and fault codes (one GetVars700 exchange), turns the answer
+// into one line of status text, reads what the main window's status update shows besides (the
+// drive's Model, MfgLock and operating mode; no exchange is left for the user-interface thread),
+// and hands both to the user-interface thread, where Report gives them to the main window; the
+// thread waits until Report has run.
 //
 // Ending is safe at any moment, also while a poll is in flight or a report is queued: WaitFor()
-// (user-interface thread) marks the thread terminated and wakes it from any wait; a report that
-// is still queued is then dropped, so the thread never waits for a user-interface thread that
-// waits for it.
+// (user-interface thread) marks the thread terminated and wakes it from any wait, its turn on the
+// line included; a report that is still queued is then dropped, so the thread never waits for a
+// user-interface thread that waits for it, and WaitFor() waits for one exchange at most.
 #pragma once
+
+#include "tools700/config/DriveState.h"
 
 #include <QObject>
 
@@ -28,12 +32,15 @@ std::string StatusLine(int result, const double values[4], int validMask);
 class TConnectionStatus : public QObject {
     Q_OBJECT
 public:
-    using UpdateFn = std::function<void(const std::string &text)>;
+    using UpdateFn = std::function<void(const std::string &text, const StatusReading &reading)>;
     using PollFn = std::function<int(const char *const *names, double *values, int *validMask)>;
+    // What the status update shows besides the text, read after a poll whose text is `text`.
+    using ReadFn = std::function<StatusReading(const std::string &text)>;
 
     // Created suspended: the thread starts with the first Resume(). `update` runs on the
-    // thread that owns this object (the user-interface thread). `poll` defaults to GetVars700.
-    explicit TConnectionStatus(UpdateFn update, PollFn poll = {}, QObject *parent = nullptr);
+    // thread that owns this object (the user-interface thread). `poll` defaults to GetVars700,
+    // `read` to ReadStatus of a text other than "No connection".
+    explicit TConnectionStatus(UpdateFn update, PollFn poll = {}, ReadFn read = {}, QObject *parent = nullptr);
     // Ends the thread (as WaitFor).
     ~TConnectionStatus() override;
 
@@ -64,6 +71,7 @@ private:
 
     UpdateFn update_;
     PollFn poll_;
+    ReadFn read_;
     std::thread thread_;
     std::atomic<bool> polling_{false};
     std::atomic<int> polls_{0};
@@ -72,14 +80,16 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     bool terminated_ = false;
+    std::atomic<bool> stopLine_{false}; // terminated_, for the thread's turn on the line
     bool reportDone_ = false;
     unsigned long long ticket_ = 0;
 
     // Written by the thread before it queues a report, read by Report while the thread waits.
-    double values_[4] = {0, 0, 0, 0};
-    int validMask_ = 0;
+    std::string text_;
+    StatusReading reading_;
     int lastResult_ = 0;
     std::chrono::milliseconds lastPollTook_{0}; // the monitor thread's own
+    double shown_[4] = {0, 0, 0, 0};            // the monitor thread's own: each value last delivered
 };
 
 } // namespace tools700

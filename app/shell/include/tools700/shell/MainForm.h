@@ -4,6 +4,8 @@
 // InertiaRatio, ProgramDir, the monitor's polling) lives in the Session it is given.
 #pragma once
 
+#include "tools700/config/DriveState.h"
+
 #include <QMainWindow>
 
 #include <functional>
@@ -26,6 +28,7 @@ class TComportDlg;
 class TAbout;
 class TConnectionStatus;
 class TRockerSwitch;
+class WindowWorker;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -59,12 +62,13 @@ public:
     // a window manager offers no resize.
     void ShowMaximizedFixed();
 
-    // Operations of the main window.
-    bool CheckConnection();
-    int ReadDriveModel();
-    int ReadEnableState();
-    int ReadOpMode();
-    void UpdateStatus(const std::string &text);
+    // Operations of the main window. The drive is asked on the window's drive worker: what
+    // follows an answer runs afterwards on the window's thread.
+    // Reads AxisAddr; then `connected` when the drive answered, otherwise the communication
+    // warning.
+    void CheckConnection(std::function<void()> connected);
+    // The status update of a poll's text with what the monitor read besides (no exchange).
+    void UpdateStatus(const std::string &text, const StatusReading &reading);
     void SuspendStatusPolling();
     void ResumeStatusPolling();
     void UploadProgress(double fraction);
@@ -89,14 +93,16 @@ public:
     void Exit();
     void swt740ModeClick();
 
-    // Every activation: DriveModel, then polling on and the monitor running.
+    // Every activation: DriveModel (read on the worker), then polling on and the monitor running.
     void FormActivate();
+    // True while the window's drive worker has work.
+    bool DriveBusy() const;
     // Closing through the title bar: the monitor ends and is waited for.
     void FormClose();
 
     // The report of the connection monitor: UpdateStatus, with a failed read shown in the mode
     // panel and once in an error box, and polling going on.
-    void MonitorReport(const std::string &text);
+    void MonitorReport(const std::string &text, const StatusReading &reading);
 
     // Controls (for the windows of the workflows and the tests).
     QPushButton *bbtnNew = nullptr;
@@ -139,6 +145,8 @@ private:
     // are disabled with a tool tip that says why.
     void ApplyAvailability();
     [[noreturn]] void RaiseStatus(int status);
+    // Exit's last step: the monitor ended, the program ends.
+    void EndProgram();
 
     Session &session_;
     Messages &messages_;
@@ -157,6 +165,11 @@ private:
     std::unique_ptr<FileDialog> saveCfgDlg_;
     bool statusErrorShown_ = false;
     bool closing_ = false;
+    bool uploading_ = false;
+    bool switching_ = false;
+    int pendingSwitchClicks_ = 0;
+    // Last: it goes first, so no work of it outlives what it uses.
+    std::unique_ptr<WindowWorker> worker_;
 };
 
 // Context number of the main window's help page.

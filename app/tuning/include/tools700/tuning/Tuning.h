@@ -10,6 +10,8 @@
 
 #include <QDialog>
 
+#include <memory>
+
 #include <functional>
 
 class QFrame;
@@ -23,11 +25,13 @@ namespace tools700 {
 class Messages;
 class Session;
 class TScaleSlider;
+class WindowWorker;
 
 class TTuning : public QDialog {
     Q_OBJECT
 public:
     TTuning(Session &session, Messages &messages, QWidget *parent = nullptr);
+    ~TTuning() override;
 
     tuning::TuningWizard &Core() { return core_; }
 
@@ -36,6 +40,11 @@ public:
     void Prepare(int tuningMode, const std::string &drive = {}, const std::string &motor = {});
     int LoadTuningData() { return core_.LoadTuningData(); }
     void ShowWizard();
+    // The on-line start: the drive's data read on the window's drive worker, then the wizard shown
+    // when they allow it (the problem's message otherwise).
+    void StartOnline();
+    // True while the window's drive worker has work (the window's rules wait for it).
+    bool DriveBusy() const;
 
     // Handlers.
     void FormActivate();
@@ -61,6 +70,8 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Hidden while drive work runs (Escape): the work ends at its next exchange, unreported.
+    void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -74,8 +85,15 @@ private:
     tuning::EditTexts EditTexts() const;
     QLineEdit *Edit(tuning::EditField field) const;
 
+    // Close's steps after the last change's Apply: the NV save offered, then the end.
+    void CloseAfterApply();
+    void CloseEnd();
+
     Session &session_;
     Messages &messages_;
+    // Before the wizard: its questions are asked through the worker, from either thread. The
+    // destructor stops it before anything else goes.
+    std::unique_ptr<WindowWorker> worker_;
     tuning::TuningWizard core_;
     bool closing_ = false;
 };

@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class QLabel;
@@ -19,11 +20,13 @@ namespace tools700 {
 class Messages;
 class Session;
 class TPrintCfgDialog;
+class WindowWorker;
 
 class TSaveForm : public QDialog {
     Q_OBJECT
 public:
     TSaveForm(Session &session, Messages &messages, TPrintCfgDialog &printDialog, QWidget *parent = nullptr);
+    ~TSaveForm() override;
 
     // Shows the window modally for a configuration; returns its caption when it closes (the
     // file name after a save). `finish` tells whether it closed with "&Finish >>"; `activated`
@@ -55,16 +58,28 @@ public:
     QLabel *lblDoneSave = nullptr, *lblDoneDownload = nullptr, *lblSavedToNV = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
 
+    // True while a download runs on the window's drive worker.
+    bool Downloading() const { return downloading_; }
+
+public slots:
+    // Closing drops a download's rest: the exchange in flight ends on the worker, nothing more is
+    // written or asked.
+    void done(int result) override;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     void Prepare(ValueSet &cfg, const std::string &caption, bool modified, std::function<void()> activated);
+    void DownloadEnded();
 
     Session &session_;
     Messages &messages_;
     TPrintCfgDialog &printDialog_;
+    // Before the workflow: its questions are asked through the worker, from either thread. The
+    // destructor stops it before anything else goes.
+    std::unique_ptr<WindowWorker> worker_;
     SaveWorkflow workflow_;
     std::function<void()> activated_;
     bool finishResult_ = false;

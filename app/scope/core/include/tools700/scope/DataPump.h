@@ -52,10 +52,13 @@ public:
     bool Running() const { return running_.load(); }
     // On: Waiting, with the last sweep counted as done. Off: Continuous.
     void SetSingleSweep(bool on);
-    // Only while Waiting: asks the drive for a new sweep and fetches until it is complete. The
-    // link status of the arm request (0 when nothing was asked), so a caller can tell a drive
-    // that refused the sweep from one that did not answer.
+    // Only while Waiting: asks the drive for a new sweep (on the calling thread) and fetches until
+    // it is complete. The link status of the arm request (0 when nothing was asked), so a caller
+    // can tell a drive that refused the sweep from one that did not answer.
     int Arm();
+    // The same, with the request made by the pump's thread (a window's thread never waits for
+    // the drive): the sweep counts as not done from now on.
+    void RequestArm();
     bool SweepDone() const { return sweepDone_.load(); }
     bool ReadOk() const { return readOk_.load(); }
     SweepState State() const { return static_cast<SweepState>(sweepState_.load()); }
@@ -74,6 +77,8 @@ private:
     void Loop();
     // One fetch and its hand-off; false when the thread was told to end meanwhile.
     bool FetchAndHandOver(bool &full);
+    // The arm request and the switch to Acquiring; the request's link status.
+    int ArmNow();
     void Wake();
 
     TScope &scope_;
@@ -93,6 +98,8 @@ private:
     std::condition_variable changed_;
     bool terminated_ = false;
     bool framePending_ = false;
+    bool armRequested_ = false;
+    std::atomic<bool> stopLine_{false}; // terminated_, for the thread's turn on the line
     std::thread thread_;
 };
 

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace tools700 {
@@ -108,6 +109,19 @@ std::string ApplyQuestion(const Gains &drive, const Gains &wanted, char point = 
 // False when the question was answered No.
 bool ApplyGains(const Gains &wanted, Messages &messages, char point = '.');
 
+// What an on-line start reads of the drive: Model, Motor1, Motor2, Kvp, Kvi, ARF0, ARF1, ARZ0,
+// ARZ1, Kip in that order, up to the first read that fails.
+struct DriveTuningData {
+    std::array<double, 10> values{};
+    int failedAt = 0; // 1..10: that read failed (with `status`); 0: all were read
+    int status = 0;
+};
+DriveTuningData ReadDriveTuningData();
+// The NV save of Close: false when the drive does not answer AxisAddr (nothing is saved);
+// otherwise the status of the NVSave command in `status`.
+bool DriveAnswers();
+int SaveInNvram();
+
 class TuningWizard {
 public:
     explicit TuningWizard(Messages &messages) : messages_(messages) {}
@@ -133,6 +147,9 @@ public:
     // first problem: 1..10 the drive read that failed (its StatusText shown), 11 Ke, 12 Inertia,
     // 14 Inductance (the motor database holds 0).
     int LoadTuningData();
+    // The same with the drive's values read beforehand (on line; ignored off line): a window reads
+    // them on its drive worker and hands them over.
+    int TakeTuningData(const DriveTuningData &read);
 
     // The window is shown with the kept ratio; an evaluation is then due (PendingEdit is set).
     void Activate(double inertiaRatio);
@@ -156,10 +173,21 @@ public:
     void Default();
     // Apply: the entries checked and taken, the question, the writes. True when written.
     bool Apply(const EditTexts &texts);
+    // Apply in two steps, for a window that runs the drive's part (ApplyGains) on its worker: the
+    // entries checked and taken (the gains to write, or nothing after a warning), then, once
+    // ApplyGains wrote them, the wizard told so.
+    std::optional<Gains> CheckedGains(const EditTexts &texts);
+    void MarkApplied();
     // Close: the pending change and the NV save offered, the ratio handed back to `session`. During
     // the save the connection monitor is suspended and `wait` lets the window repaint (0 ms) and
     // waits for the drive (1000 ms); without it the thread sleeps.
     void Close(const EditTexts &texts, Session &session, const std::function<void(int ms)> &wait = {});
+    // Close's questions and its end, for a window that runs the drive's part on its worker: Apply's
+    // question comes when the last change is not applied; the NV save is offered after an Apply;
+    // the ratio handed back to `session` and the slider reset last.
+    bool OffersLastChange() const { return view_.applyVisible && view_.applyEnabled; }
+    bool OffersNvSave() const { return Applied; }
+    void FinishClose(Session &session);
 
     const TuningView &View() const { return view_; }
     // The edits' texts as the view has them.

@@ -8,6 +8,7 @@
 #include "tools700/config/ValueSet.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace tools700 {
@@ -39,7 +40,10 @@ public:
     using DownloadResult = DownloadOutcome;
     // "Download To &Drive". `showProgress` is told when the progress bar appears (true) and goes
     // (false, also when the download ends early or with an error).
-    DownloadResult Download(const ProgressFn &progress, const std::function<void(bool)> &showProgress = {});
+    // `downloadAllowed`, when given, is DownloadAllowed() as the caller read it on the windows'
+    // thread (the download itself runs on a worker).
+    DownloadResult Download(const ProgressFn &progress, const std::function<void(bool)> &showProgress = {},
+                            std::optional<bool> downloadAllowed = {});
 
     // "Co&mpare with Drive...": the Compare window on the configuration, when the program has one.
     // Values it takes from the drive change the configuration, which then holds changes that are
