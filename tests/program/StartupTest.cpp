@@ -126,12 +126,14 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
     EXPECT_EQ(program.creationOrder,
               (QStringList{"MainForm", "vardlg", "EditMDBDlg", "FWUpgrade", "PrintCfgDialog", "SaveForm", "ScopeForm",
                            "Troubleshooting", "VarChange", "About", "CfgNewDlg", "IOWizardDlg", "Tuning", "ComportDlg",
-                           "InertiaRDlg", "slTuningBox"}));
+                           "DrivesOnLine", "InertiaRDlg", "slTuningBox"}));
     // The windows built are registered, so their entries are enabled; the others are not.
     EXPECT_TRUE(program.session.Available(Window::NewConfiguration));
     EXPECT_TRUE(program.session.EditorAvailable());
     EXPECT_TRUE(program.session.Available(Window::InertiaRatio));
     EXPECT_TRUE(program.session.Available(Window::PortAxis));
+    EXPECT_TRUE(program.session.Available(Window::DrivesOnLine));
+    EXPECT_TRUE(program.mainForm->mnuDrivesOnLine->isEnabled());
     EXPECT_TRUE(program.session.Available(Window::Oscilloscope));
     EXPECT_TRUE(program.session.Available(Window::Diagnostics));
     EXPECT_TRUE(program.session.Available(Window::TuningOffline));

@@ -18,6 +18,7 @@ constexpr const char *kTitles[] = {
     "the tuning wizard",
     "the inertia ratio dialog",
     "the port and axis dialog",
+    "the Drives on the Line window",
 };
 static_assert(sizeof kTitles / sizeof kTitles[0] == Index(Window::Count));
 
@@ -113,6 +114,14 @@ bool Session::EditConfiguration(int entryMode, Cfg &cfg, const std::string &name
         return false;
     const ConfigurationEditor edit = editor_;
     edit(entryMode, cfg, name);
+    return true;
+}
+
+bool Session::SelectAxis(int axis) const
+{
+    if (!axisSelector_)
+        return false;
+    axisSelector_(axis);
     return true;
 }
 

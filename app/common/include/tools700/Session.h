@@ -31,6 +31,7 @@ enum class Window : std::size_t {
     TuningOnline,     // TInertiaRDlg with its on-line purpose
     InertiaRatio,     // TInertiaRDlg asking the ratio for the configuration wizard
     PortAxis,         // TComportDlg
+    DrivesOnLine,     // TDrivesOnLine
     Count
 };
 
@@ -94,6 +95,12 @@ public:
     // False when no editor is registered.
     bool EditConfiguration(int entryMode, Cfg &cfg, const std::string &name) const;
 
+    // Makes `axis` the current axis as the port dialog's axis choice does (the link is told, the
+    // choice is stored, the status bar follows); lent by the main window. False without one.
+    using AxisSelector = std::function<void(int axis)>;
+    void SetAxisSelector(AxisSelector selector) { axisSelector_ = std::move(selector); }
+    bool SelectAxis(int axis) const;
+
     void RegisterComparer(Comparer comparer);
     bool ComparerAvailable() const { return static_cast<bool>(comparer_); }
     // The Comparer's result; -1 when no Compare window is registered.
@@ -106,6 +113,7 @@ private:
     std::array<Opener, static_cast<std::size_t>(Window::Count)> openers_;
     ConfigurationEditor editor_;
     Comparer comparer_;
+    AxisSelector axisSelector_;
     std::function<void(bool)> polling_;
     mutable std::mutex pollingMutex_;
     int pauses_ = 0;
