@@ -210,5 +210,14 @@ TEST_F(DrivesOnLineTest, AnAddressABackupAndADryRunRestoreFromTheWindow)
     WaitIdle(w);
     EXPECT_EQ(w.lblStatus->text(), "Dry run: 2 unchanged, 0 differ, 0 skipped, 0 failed");
     EXPECT_EQ(AccessibilityProblems(&w), QStringList());
+
+    // With no drive ticked, neither starts.
+    for (int r = 0; r < w.tblDrives->rowCount(); ++r)
+        w.tblDrives->item(r, TDrivesOnLine::colAxis)->setCheckState(Qt::Unchecked);
+    w.btnBackup->click();
+    EXPECT_EQ(messages.texts().back(), "Tick the drives to back up first");
+    w.btnRestore->click();
+    EXPECT_EQ(messages.texts().back(), "Tick the drives to restore first");
+    EXPECT_FALSE(w.Busy());
     w.close();
 }

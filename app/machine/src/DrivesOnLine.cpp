@@ -603,6 +603,10 @@ void TDrivesOnLine::btnRestoreClick()
 {
     if (Busy())
         return;
+    if (tblDrives->rowCount() > 0 && ChosenAxes().empty()) {
+        messages_.Message("Tick the drives to restore first");
+        return;
+    }
     const QString folder = chooseFolder_(QStringLiteral("Restore from backup folder"));
     if (folder.isEmpty())
         return;
