@@ -24,6 +24,9 @@
 #if TOOLS700_WITH_SCOPE
 #include "tools700/scope/ScopeForm.h"
 #endif
+#if TOOLS700_WITH_ANALYSIS
+#include "tools700/analysis/SweepAnalysis.h"
+#endif
 #if TOOLS700_WITH_WIZARD
 #include "tools700/wizard/CfgNewDlg.h"
 #include "tools700/wizard/IOWizardDlg.h"
@@ -217,6 +220,14 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
 #if TOOLS700_WITH_SCOPE
     auto *scopeForm = Keep(program, std::make_unique<TScopeForm>(session, messages, main));
     session.Register(Window::Oscilloscope, [scopeForm] { ShowInFront(scopeForm); });
+    session.Register(Window::StepResponse, [scopeForm] {
+        ShowInFront(scopeForm);
+        scopeForm->ArmStepResponse();
+    });
+#endif
+#if TOOLS700_WITH_ANALYSIS
+    auto *sweepAnalysis = Keep(program, std::make_unique<TSweepAnalysis>(session, messages, main));
+    session.Register(Window::SweepAnalysis, [sweepAnalysis] { sweepAnalysis->ShowScopeSweeps(); });
 #endif
 #if TOOLS700_WITH_DIAGNOSTICS
     auto *trouble = Keep(program, std::make_unique<TTroubleshooting>(messages, main));

@@ -10,6 +10,7 @@ namespace tools700::cli {
 enum ExitCode {
     kOk = 0,
     kDifferences = 1,   // diff: the drive holds other values than the file
+    kNotAStep = 1,      // sweep: the data holds no step
     kUsage = 2,         // bad command line
     kFileError = 3,     // a file cannot be read or written
     kCommError = 4,     // the drive does not answer, or the port cannot be used

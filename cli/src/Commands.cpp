@@ -25,6 +25,7 @@ int RunMotors(Context &);
 int RunDrives(Context &);
 int RunWatch(Context &);
 int RunScope(Context &);
+int RunSweep(Context &);
 int RunFirmware(Context &);
 int RunDiagnose(Context &);
 int RunTune(Context &);
@@ -113,6 +114,19 @@ const Command kCommands[] = {
       {"--level", Number},
       {"--single"},
       {"--frames", Integer}}},
+    {"sweep", RunSweep, "sweep FILE [--channel 1|2] [--command 1|2 | --own-levels]\n      [--frame N]",
+     "the step figures of a sweep saved as CSV (scope,\n"
+     "the scope window or the sweep analysis): rise time,\n"
+     "overshoot, settling times, steady-state error of\n"
+     "channel --channel (default 2) against the other\n"
+     "channel as its command, or against its own start\n"
+     "and end levels; the last frame unless --frame; exit\n"
+     "1 when the data holds no step, 2 when the file\n"
+     "holds no sweep",
+     {{"--channel", Integer, {}, [](double n) { return n == 1 || n == 2; }, "must be 1 or 2"},
+      {"--command", Integer, {}, [](double n) { return n == 1 || n == 2; }, "must be 1 or 2"},
+      {"--own-levels"},
+      {"--frame", Integer, {}, [](double n) { return n >= 1; }, "must be at least 1"}}},
     {"firmware", RunFirmware, "firmware FILE [--erase-nv]",
      "upgrade a 740-family drive's control board with the\n"
      "image FILE (*.bin): asks for the SW5/SW6 switches\n"
@@ -217,7 +231,7 @@ Environment:
   COMM700_NAMESPACE  the link library's namespace (must match the simulator's)
 
 Exit codes:
-  0 success (diff: no differences)    1 diff found differences
+  0 success (diff: no differences)    1 diff found differences, sweep found no step
   2 bad command line                  3 file error
   4 the drive does not answer         5 refused by the drive, download aborted
   6 a question was answered No        7 unknown variable, motor, drive or mode

@@ -241,8 +241,11 @@ TEST_F(TuningWindowTest, OnlineFromTheRatioDialogToApplyAndTheNvSave)
     ASSERT_TRUE(qttest::WaitFor([&] { return !tuning.Timer2->isActive(); }));
     EXPECT_FALSE(tuning.btnApply->isEnabled());
 
+    int stepResponses = 0;
+    session.Register(Window::StepResponse, [&] { ++stepResponses; });
     Type(tuning.edtKvp, "0.12");
     ASSERT_TRUE(qttest::WaitFor([&] { return tuning.btnApply->isEnabled(); }));
+    EXPECT_FALSE(tuning.btnStepResponse->isVisible()) << "nothing applied yet";
     sim->ClearTrace();
     {
         qttest::BoxWatcher watcher({QStringLiteral("&Yes")});
@@ -261,6 +264,13 @@ TEST_F(TuningWindowTest, OnlineFromTheRatioDialogToApplyAndTheNvSave)
     for (std::size_t i = 0; i < writes.size(); ++i)
         EXPECT_TRUE(testutil::SameName(writes[i], order[i])) << writes[i];
     EXPECT_FALSE(tuning.btnApply->isEnabled());
+    // Applied on line: the link to the step response opens the scope armed with the new bandwidth.
+    ASSERT_TRUE(tuning.btnStepResponse->isVisible());
+    EXPECT_EQ(tuning.btnStepResponse->text(), "Look at the step response");
+    tuning.btnStepResponse->click();
+    EXPECT_EQ(stepResponses, 1);
+    EXPECT_DOUBLE_EQ(session.Sweeps.StepBandwidthHz, tuning.Core().BW);
+    EXPECT_GT(session.Sweeps.StepBandwidthHz, 0);
 
     // Undo All brings back the drive's Kvp into the edit (to apply again).
     tuning.btnOrignal->click();

@@ -85,6 +85,7 @@ void DriveLine::AddDrive(int address, int model, int slot)
     setup.extFault = options_.extFault;
     setup.eraseMs = options_.eraseMs;
     setup.nvUnreadable = !nv_.Usable();
+    setup.step = options_.step;
     drives_.push_back(std::make_unique<SimDrive>(names_, setup, nv_));
 }
 

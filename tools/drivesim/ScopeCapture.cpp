@@ -10,12 +10,6 @@ namespace drivesim {
 
 namespace {
 
-float ScaleFor(int code)
-{
-    // Leaves headroom below 32767 so a sample never saturates.
-    return static_cast<float>(30000.0 / SignalPeak(code));
-}
-
 std::int16_t ToSample(double value, float scale)
 {
     double v = std::round(value * scale);
@@ -24,32 +18,44 @@ std::int16_t ToSample(double value, float scale)
 
 }  // namespace
 
-long long ScopeCapture::FindTrigger(const ScopeSettings& s, long long from)
+SignalSource& ScopeCapture::Signals() const
+{
+    static SignalSource fixed;
+    return source_ ? *source_ : fixed;
+}
+
+float ScopeCapture::ScaleFor(int code) const
+{
+    // Leaves headroom below 32767 so a sample never saturates.
+    return static_cast<float>(30000.0 / Signals().Peak(code));
+}
+
+long long ScopeCapture::FindTrigger(const ScopeSettings& s, long long from) const
 {
     if (s.triggerSource == kTriggerNone) return from;
     int code = (s.triggerSource <= kCh1Falling) ? s.ch1 : s.ch2;
     bool rising = s.triggerSource == kCh1Rising || s.triggerSource == kCh2Rising;
     double level = s.triggerLevel;
-    // Every waveform repeats within a second; look a few periods ahead.
-    long long window = std::max<long long>(2000, static_cast<long long>(3000.0 / s.timebaseMs));
-    double prev = SignalValue(code, static_cast<double>(from - 1) * s.timebaseMs);
+    // Every waveform repeats within RepeatMs; look a few periods ahead.
+    long long window = std::max<long long>(2000, static_cast<long long>(3 * Signals().RepeatMs() / s.timebaseMs));
+    double prev = Signals().Value(code, static_cast<double>(from - 1) * s.timebaseMs);
     for (long long k = from; k < from + window; ++k) {
-        double v = SignalValue(code, static_cast<double>(k) * s.timebaseMs);
+        double v = Signals().Value(code, static_cast<double>(k) * s.timebaseMs);
         if (rising ? (prev < level && v >= level) : (prev > level && v <= level)) return k;
         prev = v;
     }
     return -1;
 }
 
-void ScopeCapture::Fill(const ScopeSettings& s, long long first, int count, ScopeFrame& frame)
+void ScopeCapture::Fill(const ScopeSettings& s, long long first, int count, ScopeFrame& frame) const
 {
     frame.count = count;
     frame.scale1 = ScaleFor(s.ch1);
     frame.scale2 = ScaleFor(s.ch2);
     for (int i = 0; i < count; ++i) {
         double t = static_cast<double>(first + i) * s.timebaseMs;
-        frame.ch1[i] = ToSample(SignalValue(s.ch1, t), frame.scale1);
-        frame.ch2[i] = ToSample(SignalValue(s.ch2, t), frame.scale2);
+        frame.ch1[i] = ToSample(Signals().Value(s.ch1, t), frame.scale1);
+        frame.ch2[i] = ToSample(Signals().Value(s.ch2, t), frame.scale2);
     }
 }
 
@@ -61,6 +67,7 @@ std::uint8_t ScopeCapture::Request(const ScopeSettings& s, double nowMs, ScopeFr
         s.triggerSource > kCh2Falling || !IsSignalCode(s.ch1) || !IsSignalCode(s.ch2) ||
         !std::isfinite(s.triggerLevel))
         return kBoundsError;
+    Signals().Prepare();
     frame.scale1 = ScaleFor(s.ch1);
     frame.scale2 = ScaleFor(s.ch2);
 

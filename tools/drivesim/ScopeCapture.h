@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "ScopeSignals.h"
+
 namespace drivesim {
 
 constexpr int kScopeSamples = 100;
@@ -38,13 +40,18 @@ public:
     // trigger source or signal: 0x42; unknown operation: 0x44).
     std::uint8_t Request(const ScopeSettings& s, double nowMs, ScopeFrame& frame);
     bool Armed() const { return armed_; }
+    // Where the samples come from (null: the fixed waveforms); the source outlives the capture.
+    void SetSource(SignalSource* source) { source_ = source; }
 
 private:
+    SignalSource& Signals() const;
     // Sample index of the first trigger edge at or after sample `from`, or -1 when the
     // trigger channel never crosses the level within the search window.
-    static long long FindTrigger(const ScopeSettings& s, long long from);
-    static void Fill(const ScopeSettings& s, long long first, int count, ScopeFrame& frame);
+    long long FindTrigger(const ScopeSettings& s, long long from) const;
+    void Fill(const ScopeSettings& s, long long first, int count, ScopeFrame& frame) const;
+    float ScaleFor(int code) const;
 
+    SignalSource* source_ = nullptr;
     bool armed_ = false;
     double armedAtMs_ = 0.0;
 };

@@ -17,4 +17,17 @@ double SignalPeak(int code);
 // Period of the signal's waveform in milliseconds.
 double SignalPeriodMs(int code);
 
+// Where a capture's samples come from: the fixed waveforms above by default, the velocity loop
+// with --step.
+class SignalSource {
+public:
+    virtual ~SignalSource() = default;
+    // Before each capture: the source takes up the drive's present settings.
+    virtual void Prepare() {}
+    virtual double Value(int code, double ms) const { return SignalValue(code, ms); }
+    virtual double Peak(int code) const { return SignalPeak(code); }
+    // Every signal repeats within this time (a trigger is looked for a few of them ahead).
+    virtual double RepeatMs() const { return 1000.0; }
+};
+
 }  // namespace drivesim

@@ -4,6 +4,10 @@
 #include <cstring>
 #include <limits>
 
+#include "mdb700.h"
+#include "tools700/config/Generator.h"
+#include "tools700/tuning/TuningFormulas.h"
+
 namespace drivesim {
 
 namespace {
@@ -27,6 +31,11 @@ const ModelData& DataOf(int model)
     return kModels[1];
 }
 
+// With --step, a drive without gains starts tuned to this bandwidth with the integrator the
+// tuning wizard's Default gives.
+constexpr double kStepStartBandwidthHz = 25.0;
+constexpr double kStepStartKvi = 5.0;
+
 constexpr int kFaultUnconfigured = 16;
 constexpr int kFaultParameterMemory = 19;
 constexpr int kExtModelMismatch = 13;
@@ -46,8 +55,12 @@ SimDrive::SimDrive(const WireNames& names, const DriveSetup& setup, NvMemory& nv
     : names_(names), nv_(nv), model_(setup.model), address_(setup.address), slot_(setup.slot), nvUnreadable_(setup.nvUnreadable),
       startConfigured_(setup.configured),
       serialControl_(setup.serialControl), mfgLockStuck_(setup.mfgLockStuck), faultCode_(setup.faultCode),
-      extFault_(setup.extFault), firmware_(setup.eraseMs)
+      extFault_(setup.extFault), step_(setup.step), firmware_(setup.eraseMs)
 {
+    if (step_.sizeRpm != 0) {
+        loop_ = std::make_unique<VelocityLoop>(step_, [this] { return LoopSettingsNow(); });
+        scope_.SetSource(loop_.get());
+    }
     for (int kind = 0; kind < 3; ++kind) slots_[kind].resize(names_.IdCount(kind));
     bool f740 = Is740();
     for (const auto& e : names_.All()) {
@@ -152,6 +165,15 @@ void SimDrive::ApplyDefaults()
     SetValue("HwV", 2);
     SetValue("ActualILmtPlus", 100);
     SetValue("ActualILmtMinus", 100);
+    if (loop_) {
+        // A drive playing a loop has a motor and gains that move it from the start.
+        const MotorData motor = MotorOf(step_.motor);
+        SetValue("Motor1", tools700::PackMotorName(step_.motor, 0));
+        SetValue("Motor2", tools700::PackMotorName(step_.motor, 1));
+        SetValue("Kvp", tools700::tuning::KvpFromBandwidth(kStepStartBandwidthHz, motor.ke, motor.inertia,
+                                                           step_.inertiaRatio));
+        SetValue("Kvi", kStepStartKvi);
+    }
     configured_ = false;
 }
 
@@ -228,6 +250,25 @@ void SimDrive::UpdateStatus()
     SetValue("VelCmdA", cmd);
     SetValue("VelFB", cmd);
     SetValue("Velocity", cmd);
+}
+
+LoopSettings SimDrive::LoopSettingsNow()
+{
+    LoopSettings s;
+    s.kvp = Raw("Kvp");
+    s.kvi = Raw("Kvi");
+    s.arf0 = Raw("ARF0");
+    s.arf1 = Raw("ARF1");
+    s.arz0 = Raw("ARZ0");
+    s.arz1 = Raw("ARZ1");
+    s.kip = Raw("Kip");
+    s.ipeak = Raw("Ipeak");
+    // The motor the drive is configured for, when the database knows it; else the --step one.
+    const std::string named = tools700::UnpackMotorName(Raw("Motor1"), Raw("Motor2"));
+    s.motor = !named.empty() && mdb_Ke(named.c_str()) > 0 && mdb_Inertia(named.c_str()) > 0 ? named : step_.motor;
+    for (double* v : {&s.kvp, &s.kvi, &s.arf0, &s.arf1, &s.arz0, &s.arz1, &s.kip, &s.ipeak})
+        if (std::isnan(*v)) *v = 0;
+    return s;
 }
 
 std::uint8_t SimDrive::Read(int kind, int id, std::uint32_t& bits)

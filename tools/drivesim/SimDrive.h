@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "NvMemory.h"
 #include "ScopeCapture.h"
 #include "VariableRules.h"
+#include "VelocityLoop.h"
 #include "WireNames.h"
 
 namespace drivesim {
@@ -43,6 +45,7 @@ struct DriveSetup {
     int extFault = 0;
     int eraseMs = 150;
     bool nvUnreadable = false;  // the memory file could not be read: report it as a fault
+    StepSetup step;             // --step: the velocity loop answers a stepping command
 };
 
 class SimDrive {
@@ -74,6 +77,8 @@ public:
     bool SerialControl() const { return serialControl_; }
 
     ScopeCapture& Scope() { return scope_; }
+    // The velocity loop of --step; null without it.
+    VelocityLoop* Loop() { return loop_.get(); }
     FirmwareLoader& Firmware() { return firmware_; }
     // The message of a failed NVSave or of a saved image the drive could not use, taken once.
     std::string TakeError() { return std::exchange(lastError_, std::string()); }
@@ -100,6 +105,8 @@ private:
     void UpdateStatus();
     std::uint8_t SaveNv();
     std::uint8_t LoadNv();
+    // The loop's gains and motor as the drive holds them now.
+    LoopSettings LoopSettingsNow();
 
     const WireNames& names_;
     NvMemory& nv_;
@@ -117,6 +124,8 @@ private:
     int extFault_ = 0;
     std::string lastError_;
     std::function<bool(int)> addressFree_;
+    StepSetup step_;
+    std::unique_ptr<VelocityLoop> loop_;
     ScopeCapture scope_;
     FirmwareLoader firmware_;
 };

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "mdb700.h"
 #include "tools700/names/Names.h"
 
 namespace drivesim {
@@ -28,6 +29,28 @@ bool ParseFraction(const std::string& text, double& out)
     double v = std::strtod(text.c_str(), &end);
     if (end != text.c_str() + text.size() || !(v >= 0.0 && v <= 1.0)) return false;
     out = v;
+    return true;
+}
+
+bool ParseNumber(const std::string& text, double lo, double hi, double& out)
+{
+    if (text.empty()) return false;
+    char* end = nullptr;
+    double v = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !(v >= lo && v <= hi)) return false;
+    out = v;
+    return true;
+}
+
+// "RPM" or "RPM,MS".
+bool ParseStep(const std::string& text, StepSetup& step)
+{
+    const std::size_t comma = text.find(',');
+    double size = 0, period = step.periodMs;
+    if (!ParseNumber(text.substr(0, comma), -21000, 21000, size) || size == 0) return false;
+    if (comma != std::string::npos && !ParseNumber(text.substr(comma + 1), 10, 10000, period)) return false;
+    step.sizeRpm = size;
+    step.periodMs = period;
     return true;
 }
 
@@ -193,6 +216,26 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
             o.extFault = static_cast<int>(ext);
         } else if (a == "--fwfile") {
             if (!value(o.firmwareFile)) return std::nullopt;
+        } else if (a == "--step") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseStep(v, o.step)) {
+                error = "--step: expected RPM[,MS]: a step of -21000..21000 rpm other than 0, every 10..10000 ms, got '" +
+                        v + "'";
+                return std::nullopt;
+            }
+        } else if (a == "--motor") {
+            if (!value(v)) return std::nullopt;
+            if (!(mdb_Ke(v.c_str()) > 0 && mdb_Inertia(v.c_str()) > 0)) {
+                error = "--motor: the motor database has no motor '" + v + "' with Ke and inertia";
+                return std::nullopt;
+            }
+            o.step.motor = v;
+        } else if (a == "--inertia-ratio") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseNumber(v, 0, 100, o.step.inertiaRatio)) {
+                error = "--inertia-ratio: expected a load-to-motor inertia ratio 0..100, got '" + v + "'";
+                return std::nullopt;
+            }
         } else if (a == "--erase-ms") {
             if (!value(v)) return std::nullopt;
             if (!ParseInt(v, 0, 600000, n)) { error = "--erase-ms: expected milliseconds"; return std::nullopt; }
@@ -240,6 +283,12 @@ Drives:
   --fwfile PATH        write an accepted firmware image to PATH
   --erase-ms MS        duration of a firmware memory erase (default 150)
   --rcal MS            send an R-cal value (STX and four hex digits) every MS milliseconds
+Velocity loop (the scope's Velocity Command and Velocity Feedback; default: fixed waveforms):
+  --step RPM[,MS]      the velocity command steps between 0 and RPM, each level held MS ms
+                       (default 1000); the feedback answers as the loop's gains make it
+  --motor NAME         the motor of the loop when the drive names none the motor database
+                       knows (default KS082A); a drive without gains starts tuned to 25 Hz
+  --inertia-ratio R    the load's inertia over the motor's (default 1)
 Fault injection:
   --drop F             lose this fraction (0..1) of the reply bytes
   --corrupt F          damage this fraction (0..1) of the reply bytes

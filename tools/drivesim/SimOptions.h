@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "VelocityLoop.h"
+
 namespace drivesim {
 
 enum class TransportKind { SimulatorChannel, Device, Pty };
@@ -39,6 +41,7 @@ struct SimOptions {
     int extFault = 0;
     std::string firmwareFile;           // --fwfile PATH: where an accepted firmware image goes
     int eraseMs = 150;                  // --erase-ms MS: how long a memory erase takes
+    StepSetup step;                     // --step RPM[,MS], --motor NAME, --inertia-ratio R
     bool help = false;
     bool version = false;               // --version: the release and the library
 };

@@ -6,7 +6,9 @@
 // rotary and a linear motor), "firmware" (the upgrade window while it programs; needs a
 // 740-family drivesim on the line), "diagnostics" (a run of the checklist on the drive at axis 1
 // of the simulator channel) and "tuning" (the off-line start dialog, the tuning wizard on line
-// with that drive and off line).
+// with that drive and off line) and "analysis" (the sweep analysis of a step response with the
+// reference of a gentler try behind it, and the scope showing that reference; needs drivesim
+// --step on the line).
 // Message boxes are answered at once (TOOLS700_AUTO_ANSWER). Run it under a display (Xvfb).
 #include "Startup.h"
 
@@ -19,6 +21,8 @@
 #include "tools700/tuning/Tuning.h"
 
 #include "tools700/Session.h"
+#include "tools700/analysis/AnalysisGraph.h"
+#include "tools700/analysis/SweepAnalysis.h"
 #include "tools700/shell/MainForm.h"
 #include "tools700/shell/Splash.h"
 #include "tools700/scope/ScopeForm.h"
@@ -358,6 +362,55 @@ bool TuningShots(Program &program, const QString &dir)
     return ok;
 }
 
+// A step response armed as the tuning wizard's link arms it, until the analysis shows it.
+bool StepResponse(Program &program, double bandwidth)
+{
+    TSweepAnalysis &analysis = *program.Find<TSweepAnalysis>();
+    int ended = 0;
+    const int listener = program.session.Sweeps.OnSweepEnded([&] { ++ended; });
+    program.session.Sweeps.StepBandwidthHz = bandwidth;
+    program.session.Open(Window::StepResponse);
+    const bool ok = WaitUntil([&] { return ended > 0 && analysis.isVisible() && analysis.Current().size() == 100; });
+    program.session.Sweeps.Remove(listener);
+    return ok;
+}
+
+bool AnalysisShots(Program &program, const QString &dir)
+{
+    UseSimulatedDrive();
+    TScopeForm &scope = *program.Find<TScopeForm>();
+    TSweepAnalysis &analysis = *program.Find<TSweepAnalysis>();
+    const std::string motor = "KS082A";
+    const double ke = mdb_Ke(motor.c_str()), inertia = mdb_Inertia(motor.c_str());
+    // The step of 500 rpm fills the scope's chart at 100 rpm a division.
+    program.session.Open(Window::Oscilloscope);
+    scope.FormActivate();
+    Choose(scope.cmbSource1, "Velocity Command");
+    Choose(scope.cmbSource2, "Velocity Feedback");
+    Enter(scope.edtCh1Gain, "100", [&] { scope.edtCh1GainExit(); });
+    Enter(scope.edtCh2Gain, "100", [&] { scope.edtCh2GainExit(); });
+    Enter(scope.edtCh1Offset, "-200", [&] { scope.edtCh1OffsetExit(); });
+    Enter(scope.edtCh2Offset, "-200", [&] { scope.edtCh2OffsetExit(); });
+    // A gentle try kept as the reference, then a stiffer one over it.
+    PutVar700("Kvp", tuning::KvpFromBandwidth(15, ke, inertia, 1));
+    bool ok = StepResponse(program, 25);
+    analysis.btnKeepReferenceClick();
+    PutVar700("Kvp", tuning::KvpFromBandwidth(35, ke, inertia, 1));
+    ok &= StepResponse(program, 25);
+    analysis.graph->SetCursor(AnalysisGraph::A, 0);
+    analysis.graph->SetCursor(AnalysisGraph::B, 8);
+    Settle(300);
+    ok &= Save(&analysis, dir, "analysis-step-reference");
+    ok &= Save(&scope, dir, "scope-step-reference");
+    // The data folder keeps no reference of the pictures.
+    analysis.btnClearReferenceClick();
+    analysis.hide();
+    scope.ckbSingleSweep->setChecked(false);
+    scope.ckbSingleSweepClick();
+    scope.hide();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -365,7 +418,8 @@ int main(int argc, char **argv)
     Application app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: window_shots OUTDIR [wizard] [scope] [motoredit] [firmware] [diagnostics] [tuning]\n");
+        std::fprintf(stderr, "usage: window_shots OUTDIR [wizard] [scope] [motoredit] [firmware] [diagnostics] [tuning] "
+                             "[analysis]\n");
         return 2;
     }
     const QString dir = args[1];
@@ -398,6 +452,8 @@ int main(int argc, char **argv)
             ok &= DiagnosticsShots(program, dir);
         } else if (part == QLatin1String("tuning")) {
             ok &= TuningShots(program, dir);
+        } else if (part == QLatin1String("analysis")) {
+            ok &= AnalysisShots(program, dir);
         } else {
             std::fprintf(stderr, "window_shots: unknown part %s\n", qPrintable(part));
             ok = false;

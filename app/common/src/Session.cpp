@@ -18,6 +18,8 @@ constexpr const char *kTitles[] = {
     "the tuning wizard",
     "the inertia ratio dialog",
     "the port and axis dialog",
+    "the sweep analysis",
+    "the oscilloscope",
     "the Drives on the Line window",
 };
 static_assert(sizeof kTitles / sizeof kTitles[0] == Index(Window::Count));

@@ -32,6 +32,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 namespace tools700 {
 
@@ -138,9 +139,18 @@ TScopeForm::TScopeForm(Session &session, Messages &messages, QWidget *parent, sc
         },
         std::move(reader));
     FormCreate();
+    // The sweep analysis reads the history and draws its reference here through the session.
+    session_.Sweeps.SetHistorySource([this] { return HistorySweeps(); });
+    referenceListener_ = session_.Sweeps.OnReferenceChanged([this] { ShowReference(); });
+    ShowReference();
 }
 
-TScopeForm::~TScopeForm() { FormDestroy(); }
+TScopeForm::~TScopeForm()
+{
+    session_.Sweeps.SetHistorySource(nullptr);
+    session_.Sweeps.Remove(referenceListener_);
+    FormDestroy();
+}
 
 QGroupBox *TScopeForm::BuildChannel(int channel, int top)
 {
@@ -287,16 +297,21 @@ void TScopeForm::BuildControls()
     NameControl(cmbTimebase, QStringLiteral("Timebase"));
     connect(cmbTimebase, &QComboBox::currentIndexChanged, this, [this] { cmbTimebaseChange(); });
 
-    btnPrint = Button(QStringLiteral("&Print"), this, QStringLiteral("btnPrint"), {510, 434, 60, 28});
+    btnPrint = Button(QStringLiteral("&Print"), this, QStringLiteral("btnPrint"), {510, 434, 33, 28});
     btnPrint->setToolTip(QStringLiteral("Prints a summary page with the chart"));
     connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(); });
-    btnSaveCsv = Button(QStringLiteral("Save CSV\u2026"), this, QStringLiteral("btnSaveCsv"), {574, 434, 90, 28});
+    btnSaveCsv = Button(QStringLiteral("Save CSV\u2026"), this, QStringLiteral("btnSaveCsv"), {545, 434, 75, 28});
     btnSaveCsv->setToolTip(QStringLiteral("Saves the frames kept in the history as a CSV file"));
     connect(btnSaveCsv, &QPushButton::clicked, this, [this] { btnSaveCsvClick(); });
     btnSavePicture =
-        Button(QStringLiteral("Save Picture\u2026"), this, QStringLiteral("btnSavePicture"), {668, 434, 108, 28});
+        Button(QStringLiteral("Save Picture\u2026"), this, QStringLiteral("btnSavePicture"), {622, 434, 92, 28});
     btnSavePicture->setToolTip(QStringLiteral("Saves the chart as a PNG picture"));
     connect(btnSavePicture, &QPushButton::clicked, this, [this] { btnSavePictureClick(); });
+    // Four buttons share the row under the groups, each as wide as its caption.
+    btnAnalysis = Button(QStringLiteral("&Analysis"), this, QStringLiteral("btnAnalysis"), {716, 434, 60, 28});
+    btnAnalysis->setToolTip(QStringLiteral("Opens the sweep analysis on the newest sweep: cursors, zoom, step "
+                                           "figures and a reference sweep"));
+    connect(btnAnalysis, &QPushButton::clicked, this, [this] { btnAnalysisClick(); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -360,11 +375,12 @@ void TScopeForm::FormActivate()
 
 void TScopeForm::FormShow()
 {
-    btnSwitch->setEnabled(session_.Available(Window::OnlineDrive));
-    btnSwitch->setAccessibleDescription(
-        btnSwitch->isEnabled() ? QString()
-                               : QStringLiteral("Not available: %1 is not part of this build.")
-                                     .arg(QLatin1String(WindowTitle(Window::OnlineDrive))));
+    for (auto [button, window] : {std::pair{btnSwitch, Window::OnlineDrive}, std::pair{btnAnalysis, Window::SweepAnalysis}}) {
+        button->setEnabled(session_.Available(window));
+        button->setAccessibleDescription(button->isEnabled() ? QString()
+                                                             : QStringLiteral("Not available: %1 is not part of this build.")
+                                                                   .arg(QLatin1String(WindowTitle(window))));
+    }
     pump_->Start();
 }
 
@@ -431,6 +447,7 @@ void TScopeForm::RefreshControls()
         c.gain->setText(NumberText(scope_->Scale(ch)));
         c.offset->setText(NumberText(scope_->Offset(ch)));
     }
+    ShowReference();
 }
 
 void TScopeForm::cmbSource1Change()
@@ -526,6 +543,7 @@ void TScopeForm::Exit(QLineEdit *edit)
         edtCh2GainExit();
     else if (edit == edtCh2Offset)
         edtCh2OffsetExit();
+    ShowReference();
 }
 
 bool TScopeForm::eventFilter(QObject *watched, QEvent *event)
@@ -570,11 +588,21 @@ void TScopeForm::btnResetClick()
     btnReset->setEnabled(false);
     // The pump's thread makes the request: this window never waits for the drive.
     pump_->RequestArm();
+    sweepArmed_ = true;
 }
 
 void TScopeForm::Timer1Timer()
 {
     btnReset->setEnabled(pump_->SweepDone() && ckbSingleSweep->isChecked());
+    // The end of an armed sweep: the sweep analysis shows it (and opens for a step response).
+    if (sweepArmed_ && pump_->State() != scope::SweepState::Acquiring) {
+        sweepArmed_ = false;
+        if (pump_->State() == scope::SweepState::Waiting) {
+            session_.Sweeps.SweepEnded();
+            if (std::exchange(analyseAtSweepEnd_, false))
+                session_.Open(Window::SweepAnalysis);
+        }
+    }
     graphCursorMoved();
     if (++ticks_ >= kSlowTicks) {
         ticks_ = 0;
@@ -696,6 +724,79 @@ void TScopeForm::btnSavePictureClick()
 }
 
 void TScopeForm::btnSwitchClick() { session_.Open(Window::OnlineDrive); }
+
+void TScopeForm::btnAnalysisClick() { session_.Open(Window::SweepAnalysis); }
+
+std::optional<double> TScopeForm::StepTimebase(double bandwidthHz)
+{
+    if (!(bandwidthHz > 0))
+        return std::nullopt;
+    for (const scope::TimebaseEntry &entry : scope::kTimebases)
+        if (entry.value >= 50.0 / bandwidthHz)
+            return entry.value;
+    return scope::kTimebases.back().value;
+}
+
+void TScopeForm::ArmStepResponse()
+{
+    scope_->SetSource(1, "Velocity Command");
+    scope_->SetSource(2, "Velocity Feedback");
+    // A level the technician set for this edge stays; else one just above standstill, which a
+    // step up from standstill or from reverse crosses.
+    if (scope_->TriggerSource() != scope::kCh1Rising || !(scope_->TriggerLevel() > 0))
+        scope_->SetTriggerLevel(1.0);
+    scope_->SetTriggerSource(scope::kCh1Rising);
+    if (const auto timebase = StepTimebase(session_.Sweeps.StepBandwidthHz))
+        scope_->SetTimebase(*timebase);
+    graph->SetSubsetLabel(0, Q(scope_->SourceName(1)));
+    graph->SetSubsetLabel(1, Q(scope_->SourceName(2)));
+    RefreshControls();
+    edtTriggerLevel->setEnabled(true);
+    ckbSingleSweep->setChecked(true);
+    ckbSingleSweepClick();
+    pump_->Resume();
+    analyseAtSweepEnd_ = true;
+    btnResetClick();
+}
+
+std::vector<Sweep> TScopeForm::HistorySweeps() const
+{
+    std::vector<Sweep> sweeps;
+    int frame = 0;
+    for (const scope::HistorySample &s : scope_->Samples()) {
+        if (sweeps.empty() || s.frame != frame) {
+            frame = s.frame;
+            Sweep &sweep = sweeps.emplace_back();
+            for (int ch = 1; ch <= 2; ++ch)
+                sweep.channels[static_cast<std::size_t>(ch - 1)] = {scope_->SourceName(ch), scope_->SourceUnits(ch),
+                                                                   scope_->Scale(ch), scope_->Offset(ch), {}};
+            sweep.timebaseMs = scope_->Timebase();
+            sweep.trigger = scope_->TriggerText();
+        }
+        Sweep &sweep = sweeps.back();
+        sweep.seconds.push_back(s.seconds);
+        sweep.channels[0].values.push_back(s.ch1);
+        sweep.channels[1].values.push_back(s.ch2);
+    }
+    for (std::size_t i = 0; i < sweeps.size(); ++i)
+        sweeps[i].origin = "Scope frame " + std::to_string(i + 1) + " of " + std::to_string(sweeps.size());
+    return sweeps;
+}
+
+void TScopeForm::ShowReference()
+{
+    const auto &reference = session_.Sweeps.Reference();
+    for (int ch = 1; ch <= 2; ++ch) {
+        QList<QPointF> points;
+        const SweepChannel *kept = reference ? &reference->Channel(ch) : nullptr;
+        if (kept && kept->signal == scope_->SourceName(ch)) {
+            const double scale = scope_->Scale(ch), offset = scope_->Offset(ch);
+            for (std::size_t i = 0; i < reference->size() && i < kept->values.size(); ++i)
+                points.append(QPointF(reference->seconds[i], (kept->values[i] + offset) / scale));
+        }
+        graph->SetReference(ch - 1, points);
+    }
+}
 
 void TScopeForm::showEvent(QShowEvent *event)
 {

@@ -2,6 +2,7 @@
 
 #include <QChart>
 #include <QKeyEvent>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QPainter>
@@ -39,6 +40,17 @@ ScopeGraph::ScopeGraph(QWidget *parent) : QChartView(new QChart, parent)
     axisY_->setLabelFormat(QStringLiteral("%.0f"));
     chart_->addAxis(axisX_, Qt::AlignBottom);
     chart_->addAxis(axisY_, Qt::AlignLeft);
+    // The reference first, so that the traces are drawn over it; the legend leaves it out.
+    for (int t = 0; t < scope::kTraces; ++t) {
+        reference_[t] = new QLineSeries(chart_);
+        chart_->addSeries(reference_[t]);
+        reference_[t]->attachAxis(axisX_);
+        reference_[t]->attachAxis(axisY_);
+        reference_[t]->setPen(QPen(QColor(t == 0 ? 150 : 105, t == 0 ? 150 : 105, t == 0 ? 150 : 105), 1,
+                                   t == 0 ? Qt::SolidLine : Qt::DashLine));
+        for (QLegendMarker *marker : chart_->legend()->markers(reference_[t]))
+            marker->setVisible(false);
+    }
     for (int t = 0; t < scope::kTraces; ++t) {
         series_[t] = new QLineSeries(chart_);
         series_[t]->setUseOpenGL(false);
@@ -115,6 +127,17 @@ void ScopeGraph::SetSubsetLineType(int trace, int type)
 QColor ScopeGraph::SubsetColor(int trace) const
 {
     return trace >= 0 && trace < scope::kTraces ? series_[trace]->pen().color() : QColor();
+}
+
+void ScopeGraph::SetReference(int trace, const QList<QPointF> &points)
+{
+    if (trace >= 0 && trace < scope::kTraces)
+        reference_[trace]->replace(points);
+}
+
+QList<QPointF> ScopeGraph::Reference(int trace) const
+{
+    return trace >= 0 && trace < scope::kTraces ? reference_[trace]->points() : QList<QPointF>();
 }
 
 void ScopeGraph::SetCursorPoint(int point)

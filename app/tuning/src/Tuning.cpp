@@ -182,6 +182,18 @@ void TTuning::BuildControls()
     btnApply = Button(QStringLiteral("Apply"), this, "btnApply");
     btnApply->setGeometry(182, kButtonsY, 80, 28);
     btnApply->setToolTip(QStringLiteral("Writes Kvp, Kvi, ARF0 and ARF1 to the drive"));
+    // After Apply on line: a link to the scope, armed for one sweep of the new loop's step response.
+    btnStepResponse = Button(QStringLiteral("Look at the step response"), this, "btnStepResponse");
+    btnStepResponse->setGeometry(10, 262, 220, 26);
+    btnStepResponse->setFlat(true);
+    btnStepResponse->setCursor(Qt::PointingHandCursor);
+    btnStepResponse->setStyleSheet(QStringLiteral("QPushButton { color: #0645ad; text-align: left; border: none; }"));
+    QFont underlined = btnStepResponse->font();
+    underlined.setUnderline(true);
+    btnStepResponse->setFont(underlined);
+    btnStepResponse->setToolTip(QStringLiteral("Opens the oscilloscope armed for one sweep of Velocity Command and "
+                                               "Velocity Feedback; the sweep analysis shows its step figures"));
+    btnStepResponse->hide();
     btnHelp = Button(QStringLiteral("Help"), this, "btnHelp");
     btnClose = Button(QStringLiteral("Close"), this, "btnClose");
 
@@ -201,6 +213,7 @@ void TTuning::BuildControls()
     connect(btnDefault, &QPushButton::clicked, this, [this] { btnDefaultClick(); });
     connect(btnApply, &QPushButton::clicked, this, [this] { RunAction([this] { btnApplyClick(); }); });
     connect(btnHelp, &QPushButton::clicked, this, [this] { btnHelpClick(); });
+    connect(btnStepResponse, &QPushButton::clicked, this, [this] { btnStepResponseClick(); });
     connect(btnClose, &QPushButton::clicked, this, [this] { RunAction([this] { btnCloseClick(); }); });
 }
 
@@ -322,6 +335,7 @@ void TTuning::Refresh()
     btnApply->setVisible(v.applyVisible);
     btnOrignal->setVisible(v.applyVisible);
     btnApply->setEnabled(v.applyEnabled);
+    btnStepResponse->setVisible(core_.Applied && session_.Available(Window::StepResponse));
 }
 
 void TTuning::StartTimer()
@@ -409,6 +423,12 @@ void TTuning::btnApplyClick()
 }
 
 void TTuning::btnHelpClick() { AppHelp().ShowContext(kHelpTuning); }
+
+void TTuning::btnStepResponseClick()
+{
+    session_.Sweeps.StepBandwidthHz = core_.BW;
+    session_.Open(Window::StepResponse);
+}
 
 void TTuning::btnCloseClick()
 {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "tools700/ProgramFolders.h"
+#include "tools700/SweepExchange.h"
 
 #include <array>
 #include <cstddef>
@@ -31,6 +32,8 @@ enum class Window : std::size_t {
     TuningOnline,     // TInertiaRDlg with its on-line purpose
     InertiaRatio,     // TInertiaRDlg asking the ratio for the configuration wizard
     PortAxis,         // TComportDlg
+    SweepAnalysis,    // TSweepAnalysis on the scope's newest sweep
+    StepResponse,     // TScopeForm armed for one sweep of Velocity Command and Velocity Feedback
     DrivesOnLine,     // TDrivesOnLine
     Count
 };
@@ -67,6 +70,9 @@ public:
     double InertiaRatio = 1.0;
     // The main window's "Save Configuration to File" dialog; null until the main window exists.
     FileDialog *SaveCfgDlg = nullptr;
+    // The scope's sweeps, the reference sweep and the tuned bandwidth, shared by the scope, the
+    // sweep analysis and the tuning wizard.
+    SweepExchange Sweeps;
 
     // The connection monitor's polling, lent by the main window (nothing happens without one).
     // Pauses nest: a workflow that pauses the polling inside another's pause (a download started

@@ -1,5 +1,6 @@
 #include "tools700/scope/TScope.h"
 
+#include "tools700/CsvField.h"
 #include "tools700/scope/ScopeStore.h"
 
 #include <cmath>
@@ -147,6 +148,19 @@ std::uint16_t TScope::PreTrigger() const
     return preTrigger_;
 }
 
+std::string TScope::TriggerText() const
+{
+    const int trigger = TriggerSource();
+    if (trigger < 0 || trigger >= static_cast<int>(kTriggerTexts.size()))
+        return "unknown (" + std::to_string(trigger) + ")";
+    std::string text = kTriggerTexts[static_cast<std::size_t>(trigger)];
+    if (trigger == kTriggerNone)
+        return text;
+    char level[40];
+    std::snprintf(level, sizeof level, "%.15g", TriggerLevel());
+    return text + ", level " + level + " " + SourceUnits(trigger <= kCh1Falling ? 1 : 2);
+}
+
 void TScope::ProcessFrame(double *ch1, double *ch2, int n)
 {
     if (n <= 0)
@@ -159,8 +173,7 @@ void TScope::ProcessFrame(double *ch1, double *ch2, int n)
     const double timebase = Timebase();
     ++frames_;
     for (int i = 0; i < n; ++i) {
-        Sample &raw = samples_[static_cast<std::size_t>(writePos_)];
-        raw = Sample{ch1[i], ch2[i], timebase * i / 1000.0, frames_};
+        samples_[static_cast<std::size_t>(writePos_)] = HistorySample{ch1[i], ch2[i], timebase * i / 1000.0, frames_};
         ch1[i] = (ch1[i] + offset1) / scale1;
         ch2[i] = (ch2[i] + offset2) / scale2;
         const float x = static_cast<float>(timebase * i / 1000.0);
@@ -232,23 +245,13 @@ std::vector<HistoryEntry> TScope::History() const
     return out;
 }
 
-namespace {
-
-// Text in a CSV field: quoted when it holds a separator, a quote or a line break.
-std::string CsvField(const std::string &text)
+std::vector<HistorySample> TScope::Samples() const
 {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + "\"";
+    std::vector<HistorySample> out;
+    for (int p = readPos_; p != writePos_; p = Next(p))
+        out.push_back(samples_[static_cast<std::size_t>(p)]);
+    return out;
 }
-
-} // namespace
 
 bool TScope::WriteCsv(const std::string &fileName, int lastFrames) const
 {
@@ -256,23 +259,15 @@ bool TScope::WriteCsv(const std::string &fileName, int lastFrames) const
     if (!f)
         return false;
     const double timebase = Timebase();
-    const int trigger = TriggerSource();
-    const std::string triggerText =
-        trigger >= 0 && trigger < static_cast<int>(kTriggerTexts.size()) ? kTriggerTexts[static_cast<std::size_t>(trigger)]
-                                                                        : "unknown (" + std::to_string(trigger) + ")";
-    const std::string triggerUnits = trigger == kTriggerNone ? "" : SourceUnits(trigger <= kCh1Falling ? 1 : 2);
     std::fprintf(f, "# Timebase: %s (%.15g ms per sample)\n", kTimebases[static_cast<std::size_t>(TimebaseIndex(timebase))].text,
                  timebase);
-    if (trigger == kTriggerNone)
-        std::fprintf(f, "# Trigger: %s\n", triggerText.c_str());
-    else
-        std::fprintf(f, "# Trigger: %s, level %.15g %s\n", triggerText.c_str(), TriggerLevel(), triggerUnits.c_str());
+    std::fprintf(f, "# Trigger: %s\n", TriggerText().c_str());
     std::fprintf(f, "Frame,Time (s),%s,%s\n", CsvField(SourceName(1) + " (" + SourceUnits(1) + ")").c_str(),
                  CsvField(SourceName(2) + " (" + SourceUnits(2) + ")").c_str());
     const int newest = readPos_ == writePos_ ? 0 : samples_[static_cast<std::size_t>((writePos_ + kHistorySize - 1) % kHistorySize)].frame;
     int first = -1;
     for (int p = readPos_; p != writePos_; p = Next(p)) {
-        const Sample &s = samples_[static_cast<std::size_t>(p)];
+        const HistorySample &s = samples_[static_cast<std::size_t>(p)];
         if (lastFrames > 0 && s.frame <= newest - lastFrames)
             continue;
         if (first < 0)

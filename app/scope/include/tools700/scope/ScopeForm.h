@@ -1,13 +1,15 @@
 // TScopeForm: the two-channel software oscilloscope. A chart with two traces over time, a source,
 // scale and offset per channel, a trigger, a timebase, single sweeps, a vertical cursor with its
-// read-outs, a printed summary page, the history saved as CSV and the chart as a picture, and a
-// button that brings up the on-line drive window. A thin window over the engine of
+// read-outs, a printed summary page, the history saved as CSV and the chart as a picture, a
+// button that brings up the on-line drive window and one that opens the sweep analysis (whose
+// reference sweep is drawn in grey behind the traces). A thin window over the engine of
 // tools700_scope_core: one TScope feeding the chart and one DataPump fetching from the drive.
 #pragma once
 
 #include "tools700/scope/DataPump.h"
 #include "tools700/scope/ScopeStore.h"
 #include "tools700/scope/TScope.h"
+#include "tools700/Sweep.h"
 
 #include <QDialog>
 #include <QString>
@@ -95,6 +97,17 @@ public:
     void btnSaveCsvClick();
     void btnSavePictureClick();
     void btnSwitchClick();
+    void btnAnalysisClick();
+
+    // One sweep of Velocity Command and Velocity Feedback, triggered by the command's rising edge,
+    // at a timebase that suits the tuned bandwidth: set up and armed; the sweep analysis opens at
+    // the sweep's end.
+    void ArmStepResponse();
+    // The timebase (ms per sample) whose 100 samples span five periods of the bandwidth: the
+    // shortest one at least 50 / bandwidth; none for no bandwidth.
+    static std::optional<double> StepTimebase(double bandwidthHz);
+    // The history as sweeps, one a frame, oldest first.
+    std::vector<Sweep> HistorySweeps() const;
 
     // The summary page onto a printer that has been set up (btnPrintClick after its dialog).
     void PrintSummary(QPrinter &printer);
@@ -125,6 +138,7 @@ public:
     QPushButton *btnReset = nullptr;
     QComboBox *cmbTimebase = nullptr;
     QPushButton *btnPrint = nullptr, *btnSaveCsv = nullptr, *btnSavePicture = nullptr, *btnSwitch = nullptr;
+    QPushButton *btnAnalysis = nullptr;
     QTimer *Timer1 = nullptr;
 
 public slots:
@@ -148,6 +162,9 @@ private:
     std::optional<double> ReadBoundedFloat(QLineEdit *edit, double min, double max);
     void Exit(QLineEdit *edit);
     QString CursorPositionText() const;
+    // The session's reference sweep in grey, in each channel's scale and offset, where the channel
+    // shows the reference's signal.
+    void ShowReference();
 
     Session &session_;
     Messages &messages_;
@@ -157,6 +174,9 @@ private:
     std::unique_ptr<QPrinter> printer_;
     int ticks_ = 0;
     bool reading_ = false; // a refused entry's message is up: the edit's focus loss is not an exit
+    bool sweepArmed_ = false;        // a single sweep was armed and has not ended yet
+    bool analyseAtSweepEnd_ = false; // the step response: the sweep analysis opens at its end
+    int referenceListener_ = 0;
 };
 
 } // namespace tools700

@@ -1,7 +1,8 @@
 // ScopeGraph: the scope's chart on Qt Charts. Two traces of 100 points (channel 1 red, channel
 // 2 blue) over fixed axes, -5..+5 divisions up and 0..the timebase's ten divisions across, and a
 // vertical cursor the user enables by clicking the chart and moves with the arrow keys. Its
-// accessible description tells the cursor's place and the values under it.
+// accessible description tells the cursor's place and the values under it. A reference sweep kept
+// by the sweep analysis is drawn in grey behind the traces.
 #pragma once
 
 #include "tools700/scope/ScopeChart.h"
@@ -47,6 +48,10 @@ public:
 
     QChart *Chart() const { return chart_; }
 
+    // The reference sweep's points of a trace, in seconds and divisions (empty: none shown).
+    void SetReference(int trace, const QList<QPointF> &points);
+    QList<QPointF> Reference(int trace) const;
+
 signals:
     void cursorMoved();
 
@@ -61,6 +66,7 @@ private:
 
     QChart *chart_ = nullptr;
     QLineSeries *series_[scope::kTraces] = {};
+    QLineSeries *reference_[scope::kTraces] = {};
     QValueAxis *axisX_ = nullptr;
     QValueAxis *axisY_ = nullptr;
     QTimer *redraw_ = nullptr;

@@ -57,6 +57,8 @@ public:
     void btnApplyClick();
     void btnHelpClick();
     void btnCloseClick();
+    // The link shown after Apply on line: the scope armed for a step of the applied loop.
+    void btnStepResponseClick();
 
     QLineEdit *edtMotor = nullptr, *edtDrive = nullptr, *edtInertiaR = nullptr;
     TScaleSlider *AbHSlider1 = nullptr;
@@ -66,6 +68,7 @@ public:
     QLabel *lblARF0 = nullptr, *lblARF1 = nullptr;
     QPushButton *btnOrignal = nullptr, *btnDefault = nullptr, *btnApply = nullptr, *btnHelp = nullptr,
                 *btnClose = nullptr;
+    QPushButton *btnStepResponse = nullptr;
     QTimer *Timer2 = nullptr;
 
 protected:

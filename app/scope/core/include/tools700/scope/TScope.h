@@ -63,6 +63,14 @@ struct HistoryEntry {
     double ch2 = 0;
 };
 
+// One pair of the history as fetched: its frame (counted from the first since the start), its
+// time in the frame and both channels in signal units.
+struct HistorySample {
+    double ch1 = 0, ch2 = 0; // signal units
+    double seconds = 0;
+    int frame = 0;
+};
+
 class TScope {
 public:
     // Loads the settings from `store` (none: the defaults). `programDir` ends with a separator;
@@ -91,6 +99,9 @@ public:
     void SetTriggerLevel(double level);
     double TriggerLevel() const;
     std::uint16_t PreTrigger() const;
+    // The trigger as the CSV names it: its list text and, unless free-running, its level and unit
+    // ("Chnl 1, rising edge, level 10 Rpm").
+    std::string TriggerText() const;
 
     // Draws n sample pairs (converted in place to divisions) and keeps them in the history.
     void ProcessFrame(double *ch1, double *ch2, int n);
@@ -111,6 +122,8 @@ public:
 
     // The history from the oldest pair kept to the newest.
     std::vector<HistoryEntry> History() const;
+    // The same pairs in signal units, with their frames and times.
+    std::vector<HistorySample> Samples() const;
     int ReadPosition() const { return readPos_; }
     int WritePosition() const { return writePos_; }
     int FramesDrawn() const { return frames_; }
@@ -118,13 +131,6 @@ public:
 private:
     void Load(ScopeStore &store);
     void SetMaxX(double timebase);
-
-    // What the CSV needs of a pair besides its drawn values.
-    struct Sample {
-        double ch1 = 0, ch2 = 0; // signal units
-        double seconds = 0;
-        int frame = 0;
-    };
 
     mutable CriticalSection lock_;
     std::unique_ptr<TChnl> ch1_, ch2_;
@@ -134,7 +140,7 @@ private:
     double triggerLevel_ = 0.0;
     std::uint16_t preTrigger_ = 0;
     std::array<HistoryEntry, kHistorySize> ring_{};
-    std::array<Sample, kHistorySize> samples_{};
+    std::array<HistorySample, kHistorySize> samples_{};
     int readPos_ = 0;
     int writePos_ = 0;
     int frames_ = 0;
