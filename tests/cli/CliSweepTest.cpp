@@ -62,6 +62,8 @@ TEST_F(CliSweep, TheStepResponseFollowsTheTuningFormulasBandwidth)
     ASSERT_TRUE(slow.isStep) << slow.notAStep;
     ASSERT_TRUE(fast.isStep) << fast.notAStep;
     EXPECT_LT(fast.riseTime, slow.riseTime);
+    // Within 6 % of the formulas' bandwidth: the drive's sampling lags and the current loop, left
+    // in the loop, take a little phase and shorten the rise a little (20.5 Hz and 41.8 Hz measured).
     EXPECT_NEAR(BandwidthOfRise(slow.riseTime), 20, 20 * 0.06) << slow.riseTime;
     EXPECT_NEAR(BandwidthOfRise(fast.riseTime), 40, 40 * 0.06) << fast.riseTime;
     EXPECT_LT(slow.overshootPercent, 1);

@@ -13,7 +13,7 @@ TEST(DrivesimOptions, HelpListsEveryOption)
     for (const char* opt : {"--device", "--pty", "--model", "--axes", "--drop", "--corrupt", "--seed",
                             "--delay", "--refuse", "--silent", "--pace", "--nvfile", "--log", "--trace",
                             "--rcal", "--configured", "--serial-control", "--mfglock-stuck", "--fault",
-                            "--fwfile", "--erase-ms", "--conflict"})
+                            "--fwfile", "--erase-ms", "--conflict", "--step", "--motor", "--inertia-ratio"})
         EXPECT_NE(out.find(opt), std::string::npos) << opt;
 }
 
@@ -38,6 +38,12 @@ TEST(DrivesimOptions, BadOptionsEndWithAMessage)
         {{"--bogus"}, "unknown option"},
         {{"--pty", "--device", "/dev/null"}, "exclude"},
         {{"--trace"}, "needs a value"},
+        {{"--step", "0"}, "--step: expected RPM[,MS]"},
+        {{"--step", "100,5"}, "--step: expected RPM[,MS]"},
+        {{"--step", "100,"}, "--step: expected RPM[,MS]"},
+        {{"--step", "fast"}, "--step: expected RPM[,MS]"},
+        {{"--motor", "NoSuchMotor"}, "--motor: the motor database has no motor 'NoSuchMotor'"},
+        {{"--inertia-ratio", "-1"}, "--inertia-ratio"},
     };
     for (const auto& c : cases) {
         std::string out, err;

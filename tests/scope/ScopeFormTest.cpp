@@ -416,7 +416,11 @@ TEST_F(ScopeFormTest, AnalysisOpensTheSweepAnalysisAndASingleSweepsEndIsTold)
     EXPECT_FALSE(form->btnAnalysis->isEnabled());
     int analyses = 0, ended = 0;
     session.Register(Window::SweepAnalysis, [&] { ++analyses; });
-    session.Sweeps.OnSweepEnded([&] { ++ended; });
+    bool early = false; // told before a frame of the new sweep came
+    session.Sweeps.OnSweepEnded([&] {
+        ++ended;
+        early = early || !link.FetchedSinceArm();
+    });
     form->hide();
     form->show();
     ASSERT_TRUE(form->btnAnalysis->isEnabled());
@@ -428,6 +432,7 @@ TEST_F(ScopeFormTest, AnalysisOpensTheSweepAnalysisAndASingleSweepsEndIsTold)
     form->btnReset->click();
     ASSERT_TRUE(qttest::WaitFor([&] { return ended == 1; }));
     EXPECT_EQ(analyses, 1) << "a sweep armed by Reset does not open the analysis";
+    EXPECT_FALSE(early);
     form->ckbSingleSweep->click();
     qttest::WaitFor([&] { return false; }, 200);
     EXPECT_EQ(ended, 1) << "free running is no sweep's end";
@@ -443,7 +448,11 @@ TEST_F(ScopeFormTest, TheStepResponseIsArmedOnTheVelocitySignalsAndOpensTheAnaly
 
     auto form = Make();
     int analyses = 0;
-    session.Register(Window::SweepAnalysis, [&] { ++analyses; });
+    bool early = false; // the analysis opened before a frame of the new sweep came
+    session.Register(Window::SweepAnalysis, [&] {
+        ++analyses;
+        early = early || !link.FetchedSinceArm();
+    });
     session.Sweeps.StepBandwidthHz = 25;
     link.Queue({0, 0, 0}); // the arm request
     form->ArmStepResponse();
@@ -454,16 +463,18 @@ TEST_F(ScopeFormTest, TheStepResponseIsArmedOnTheVelocitySignalsAndOpensTheAnaly
     EXPECT_DOUBLE_EQ(form->Scope().TriggerLevel(), 1);
     EXPECT_EQ(form->cmbTimebase->currentText(), "0.025 sec / div");
     EXPECT_TRUE(form->ckbSingleSweep->isChecked());
+    ASSERT_TRUE(qttest::WaitFor([&] { return analyses == 1; }));
+    // The drive was asked for the sweep on these signals, trigger and timebase.
     bool armed = false;
     for (const testutil::ScopeCall &c : link.Calls())
         armed = armed || (c.kind == scope::kArmRequest && c.ch1 == 28 && c.ch2 == 1 && c.trigger == 1 && c.timebase == 2);
     EXPECT_TRUE(armed);
-    ASSERT_TRUE(qttest::WaitFor([&] { return analyses == 1; }));
     // A level set for that edge stays.
     Enter(form->edtTriggerLevel, QStringLiteral("250"));
     form->ArmStepResponse();
     EXPECT_DOUBLE_EQ(form->Scope().TriggerLevel(), 250);
     ASSERT_TRUE(qttest::WaitFor([&] { return analyses == 2; }));
+    EXPECT_FALSE(early);
 }
 
 // The window on the real link against the drive simulator.

@@ -53,6 +53,14 @@ public:
         const std::lock_guard<std::mutex> lock(mutex_);
         return calls_;
     }
+    // True when the newest arm request was followed by a fetch (a sweep's frame came after it).
+    bool FetchedSinceArm() const
+    {
+        bool fetched = false;
+        for (const ScopeCall &c : Calls())
+            fetched = c.kind == tools700::scope::kArmRequest ? false : fetched || c.kind == tools700::scope::kFetchRequest;
+        return fetched;
+    }
     int Fetches() const
     {
         int n = 0;

@@ -97,6 +97,14 @@ SimDrive* DriveLine::DriveFor(int axis)
     return nullptr;
 }
 
+bool DriveLine::Unanswered(const std::string& command) const
+{
+    if (quiet_ >= 0) return quiet_ == 1;
+    if (options_.silent) return true;
+    if (options_.silentAfter >= 0 && handled_ >= options_.silentAfter) return true;
+    return std::find(options_.silentOn.begin(), options_.silentOn.end(), command) != options_.silentOn.end();
+}
+
 std::vector<SimDrive*> DriveLine::DrivesFor(int axis)
 {
     std::vector<SimDrive*> found;
@@ -104,14 +112,6 @@ std::vector<SimDrive*> DriveLine::DrivesFor(int axis)
         if (d->Address() == axis) found.push_back(d.get());
     if (found.empty() && axis == 255 && !drives_.empty()) found.push_back(drives_.front().get());
     return found;
-}
-
-bool DriveLine::Unanswered(const std::string& command) const
-{
-    if (quiet_ >= 0) return quiet_ == 1;
-    if (options_.silent) return true;
-    if (options_.silentAfter >= 0 && handled_ >= options_.silentAfter) return true;
-    return std::find(options_.silentOn.begin(), options_.silentOn.end(), command) != options_.silentOn.end();
 }
 
 int DriveLine::RefusalFor(const wire::Request& rq) const

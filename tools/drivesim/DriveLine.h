@@ -40,10 +40,10 @@ public:
     // The drive that answers requests for `axis`: the drive holding that address, or, for
     // the automatic axis 255, the first drive of the line when none holds 255.
     SimDrive* DriveFor(int axis);
-    // Every drive that acts on a request for `axis` (two or more where addresses conflict).
-    std::vector<SimDrive*> DrivesFor(int axis);
     // The drives stop answering (true) or answer again (false), whatever the options say.
     void SetQuiet(bool quiet) { quiet_ = quiet ? 1 : 0; }
+    // Every drive that acts on a request for `axis` (two or more where addresses conflict).
+    std::vector<SimDrive*> DrivesFor(int axis);
     std::vector<std::unique_ptr<SimDrive>>& Drives() { return drives_; }
 
 private:
@@ -54,10 +54,10 @@ private:
 
     void AddDrive(int address, int model, int slot);
     int RefusalFor(const tools700::wire::Request& rq) const;
-    // One drive's handling of a request: --refuse first, then the drive itself.
-    HandledRequest Handle(SimDrive& drive, const tools700::wire::Request& rq, double nowMs);
     // --silent, --silent-after, --silent-on and the signals: this request goes unanswered.
     bool Unanswered(const std::string& command) const;
+    // One drive's handling of a request: --refuse first, then the drive itself.
+    HandledRequest Handle(SimDrive& drive, const tools700::wire::Request& rq, double nowMs);
     void AfterRequest(SimDrive& drive);
 
     const SimOptions& options_;
@@ -66,10 +66,10 @@ private:
     TraceLog& trace_;
     std::vector<std::unique_ptr<SimDrive>> drives_;
     std::deque<Pending> pending_;
-    // The drives a request is being handled by: they may all move to one new address together.
-    std::vector<SimDrive*> addressed_;
     long handled_ = 0;        // requests handled so far (for --silent-after)
     int quiet_ = -1;          // from the signals: -1 as the options say, 1 quiet, 0 answering
+    // The drives a request is being handled by: they may all move to one new address together.
+    std::vector<SimDrive*> addressed_;
 };
 
 }  // namespace drivesim

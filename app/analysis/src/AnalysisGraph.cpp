@@ -28,6 +28,18 @@ constexpr int kGrabPixels = 5;
 
 QString Q(const std::string &text) { return QString::fromStdString(text); }
 
+// The round step (1, 2 or 5 times a power of ten) that divides `span` into at most ten parts, so
+// that the time axis reads 0, 0.02, 0.04 ... and not 0, 0.0198, 0.0396 ...
+double RoundTickStep(double span)
+{
+    const double rough = span / 10;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double m : {1.0, 2.0, 5.0})
+        if (m * power >= rough * (1 - 1e-9))
+            return m * power;
+    return 10 * power;
+}
+
 QList<QPointF> Points(const std::vector<double> &seconds, const std::vector<double> &values)
 {
     QList<QPointF> points;
@@ -55,7 +67,7 @@ AnalysisGraph::AnalysisGraph(QWidget *parent) : QChartView(new QChart, parent)
     chart_->legend()->setAlignment(Qt::AlignBottom);
     axisX_ = new QValueAxis(chart_);
     axisX_->setTitleText(QStringLiteral("Time in seconds"));
-    axisX_->setTickCount(11);
+    axisX_->setTickType(QValueAxis::TicksDynamic);
     axisX_->setLabelFormat(QStringLiteral("%.4g"));
     chart_->addAxis(axisX_, Qt::AlignBottom);
     for (int k = 0; k < 2; ++k) {
@@ -175,6 +187,8 @@ void AnalysisGraph::SetTimeRange(double low, double high)
     if (!(high > low))
         high = low + 1e-6;
     axisX_->setRange(low, high);
+    axisX_->setTickAnchor(0);
+    axisX_->setTickInterval(RoundTickStep(high - low));
 }
 
 void AnalysisGraph::ResetZoom()

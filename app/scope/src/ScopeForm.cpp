@@ -595,13 +595,15 @@ void TScopeForm::Timer1Timer()
 {
     btnReset->setEnabled(pump_->SweepDone() && ckbSingleSweep->isChecked());
     // The end of an armed sweep: the sweep analysis shows it (and opens for a step response).
-    if (sweepArmed_ && pump_->State() != scope::SweepState::Acquiring) {
+    // Waiting alone is no end: the arm request may not have gone out yet; the sweep is done only
+    // once its last frame has been drawn.
+    if (sweepArmed_ && pump_->State() == scope::SweepState::Continuous) {
+        sweepArmed_ = analyseAtSweepEnd_ = false;
+    } else if (sweepArmed_ && pump_->State() == scope::SweepState::Waiting && pump_->SweepDone()) {
         sweepArmed_ = false;
-        if (pump_->State() == scope::SweepState::Waiting) {
-            session_.Sweeps.SweepEnded();
-            if (std::exchange(analyseAtSweepEnd_, false))
-                session_.Open(Window::SweepAnalysis);
-        }
+        session_.Sweeps.SweepEnded();
+        if (std::exchange(analyseAtSweepEnd_, false))
+            session_.Open(Window::SweepAnalysis);
     }
     graphCursorMoved();
     if (++ticks_ >= kSlowTicks) {

@@ -2,9 +2,6 @@
 
 #include "tools700/analysis/SweepFile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 namespace tools700::analysis {
@@ -13,18 +10,7 @@ std::string ReferencePath(const std::string &dataDir) { return dataDir + kRefere
 
 bool KeepReference(const std::string &dataDir, const Sweep &sweep, std::string &error)
 {
-    const std::string path = ReferencePath(dataDir);
-    const std::string fresh = path + ".new";
-    if (!WriteSweepFile(fresh, sweep, SweepView{}, {"Reference sweep of the sweep analysis"}, error)) {
-        std::remove(fresh.c_str());
-        return false;
-    }
-    if (std::rename(fresh.c_str(), path.c_str()) != 0) {
-        error = "Can't open file " + path + " (" + std::strerror(errno) + ")";
-        std::remove(fresh.c_str());
-        return false;
-    }
-    return true;
+    return WriteSweepFile(ReferencePath(dataDir), sweep, SweepView{}, {"Reference sweep of the sweep analysis"}, error);
 }
 
 std::shared_ptr<const Sweep> LoadReference(const std::string &dataDir, std::string &error)

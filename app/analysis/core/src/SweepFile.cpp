@@ -2,12 +2,13 @@
 
 #include "Printed.h"
 #include "tools700/CsvField.h"
+#include "tools700/Error.h"
+#include "tools700/config/AtomicFile.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 
 namespace tools700::analysis {
@@ -201,11 +202,6 @@ std::optional<SweepFile> ReadSweepFile(const std::string &path, std::string &err
 bool WriteSweepFile(const std::string &path, const Sweep &sweep, const SweepView &view,
                     const std::vector<std::string> &notes, std::string &error)
 {
-    std::FILE *f = std::fopen(path.c_str(), "w");
-    if (!f) {
-        error = "Can't open file " + path;
-        return false;
-    }
     std::string text;
     if (sweep.timebaseMs > 0)
         text += Printed("# Timebase: %.15g ms per sample\n", sweep.timebaseMs);
@@ -231,14 +227,14 @@ bool WriteSweepFile(const std::string &path, const Sweep &sweep, const SweepView
         text += "# " + note + "\n";
     text += "Frame,Time (s)," + CsvField(sweep.channels[0].signal + " (" + sweep.channels[0].unit + ")") + "," +
             CsvField(sweep.channels[1].signal + " (" + sweep.channels[1].unit + ")") + "\n";
-    std::fputs(text.c_str(), f);
     const auto &v1 = sweep.channels[0].values, &v2 = sweep.channels[1].values;
     for (std::size_t i = 0; i < sweep.size(); ++i)
-        std::fprintf(f, "1,%.6f,%.9g,%.9g\n", sweep.seconds[i], i < v1.size() ? v1[i] : 0.0,
-                     i < v2.size() ? v2[i] : 0.0);
-    const bool ok = std::ferror(f) == 0;
-    if (std::fclose(f) != 0 || !ok) {
-        error = "Error writing file " + path;
+        text += Printed("1,%.6f,%.9g,%.9g\n", sweep.seconds[i], i < v1.size() ? v1[i] : 0.0, i < v2.size() ? v2[i] : 0.0);
+    // A failed write leaves the file that was there before (a kept reference, an earlier save).
+    try {
+        WriteFileAtomically(path, text);
+    } catch (const Error &e) {
+        error = e.what();
         return false;
     }
     return true;

@@ -41,8 +41,9 @@ struct SweepFile {
 // when it cannot be read or holds no sample.
 std::optional<SweepFile> ReadSweepFile(const std::string &path, std::string &error);
 
-// Writes one sweep as frame 1 with the view and, as comment lines, `notes` (the figures).
-// False, with `error` set, when the file cannot be written.
+// Writes one sweep as frame 1 with the view and, as comment lines, `notes` (the figures); a file
+// already there is replaced only once the new one is whole. False, with `error` set, when the file
+// cannot be written.
 bool WriteSweepFile(const std::string &path, const Sweep &sweep, const SweepView &view,
                     const std::vector<std::string> &notes, std::string &error);
 
