@@ -47,6 +47,9 @@
 #if TOOLS700_WITH_MOTOREDIT
 #include "tools700/motoredit/EditMDBDlg.h"
 #endif
+#if TOOLS700_WITH_COMPARE
+#include "tools700/compare/CompareForm.h"
+#endif
 #if TOOLS700_WITH_MACHINE
 #include "tools700/machine/DrivesOnLine.h"
 #endif
@@ -248,6 +251,16 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     session.Register(Window::NewConfiguration, [wizard] { wizard->NewConfiguration(); });
     session.RegisterEditor([wizard](int entryMode, Cfg &cfg, const std::string &name) {
         wizard->EditConfiguration(entryMode, cfg, name);
+    });
+#endif
+
+#if TOOLS700_WITH_COMPARE
+    auto *compare = Keep(program, std::make_unique<TCompareForm>(session, messages, main));
+    session.RegisterComparer([compare](Cfg *cfg, const std::string &name) {
+        if (cfg)
+            return compare->CompareConfiguration(*cfg, name);
+        compare->CompareFile(name);
+        return 0;
     });
 #endif
 
