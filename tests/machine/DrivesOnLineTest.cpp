@@ -27,6 +27,8 @@
 #include <QTableWidget>
 
 #include <csignal>
+#include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -109,7 +111,9 @@ TEST_F(DrivesOnLineTest, TheTableIsReadableAndASelectedDriveBecomesTheCurrentAxi
     ASSERT_NE(drive, nullptr);
     EXPECT_EQ(drive->text(QAccessible::Name), "SV743");
     ASSERT_NE(drive->tableCellInterface(), nullptr);
+    // Qt makes the header cells it returns here anew and leaves them to the caller.
     const QList<QAccessibleInterface *> header = drive->tableCellInterface()->columnHeaderCells();
+    std::vector<std::unique_ptr<QAccessibleInterface>> ownedHeader(header.begin(), header.end());
     ASSERT_EQ(header.size(), 1);
     EXPECT_EQ(header.front()->text(QAccessible::Name), "Drive");
     EXPECT_EQ(AccessibilityProblems(&w), QStringList());
