@@ -175,6 +175,7 @@ public:
             pty_ = line;
     }
     const std::string &ptyPath() const { return pty_; }
+    pid_t Pid() const { return pid_; }
     ~DriveSim() { Stop(); }
 
     // Waits until the drive answers a read of AxisAddr (the simulator has attached).
