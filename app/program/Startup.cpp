@@ -50,6 +50,9 @@
 #if TOOLS700_WITH_COMPARE
 #include "tools700/compare/CompareForm.h"
 #endif
+#if TOOLS700_WITH_MACHINE
+#include "tools700/machine/DrivesOnLine.h"
+#endif
 
 #include <QFile>
 #include <QTimer>
@@ -268,6 +271,10 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     // The port dialog sets up the link from the stored settings.
     program.comportDlg = Keep(program, std::make_unique<TComportDlg>(messages, main));
     main->SetComportDlg(program.comportDlg);
+#if TOOLS700_WITH_MACHINE
+    auto *drivesOnLine = Keep(program, std::make_unique<TDrivesOnLine>(session, messages, main));
+    session.Register(Window::DrivesOnLine, [drivesOnLine] { ShowInFront(drivesOnLine); });
+#endif
 
 #if TOOLS700_WITH_TUNING
     auto *inertia = Keep(program, std::make_unique<TInertiaRDlg>(session, messages, main));

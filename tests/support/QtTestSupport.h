@@ -145,6 +145,7 @@ public:
             pty_ = process_.ReadyLine();
     }
     const std::string &ptyPath() const { return pty_; }
+    pid_t Pid() const { return process_.Pid(); }
 
     // Waits until the drive answers a read of AxisAddr (the simulator has attached).
     bool Ready(int timeoutMs = 10000)
