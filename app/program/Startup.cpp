@@ -47,6 +47,12 @@
 #if TOOLS700_WITH_MOTOREDIT
 #include "tools700/motoredit/EditMDBDlg.h"
 #endif
+#if TOOLS700_WITH_COMPARE
+#include "tools700/compare/CompareForm.h"
+#endif
+#if TOOLS700_WITH_MACHINE
+#include "tools700/machine/DrivesOnLine.h"
+#endif
 
 #include <QFile>
 #include <QTimer>
@@ -248,6 +254,16 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     });
 #endif
 
+#if TOOLS700_WITH_COMPARE
+    auto *compare = Keep(program, std::make_unique<TCompareForm>(session, messages, main));
+    session.RegisterComparer([compare](Cfg *cfg, const std::string &name) {
+        if (cfg)
+            return compare->CompareConfiguration(*cfg, name);
+        compare->CompareFile(name);
+        return 0;
+    });
+#endif
+
 #if TOOLS700_WITH_TUNING
     auto *tuning = Keep(program, std::make_unique<TTuning>(session, messages, main));
 #endif
@@ -255,6 +271,10 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     // The port dialog sets up the link from the stored settings.
     program.comportDlg = Keep(program, std::make_unique<TComportDlg>(messages, main));
     main->SetComportDlg(program.comportDlg);
+#if TOOLS700_WITH_MACHINE
+    auto *drivesOnLine = Keep(program, std::make_unique<TDrivesOnLine>(session, messages, main));
+    session.Register(Window::DrivesOnLine, [drivesOnLine] { ShowInFront(drivesOnLine); });
+#endif
 
 #if TOOLS700_WITH_TUNING
     auto *inertia = Keep(program, std::make_unique<TInertiaRDlg>(session, messages, main));

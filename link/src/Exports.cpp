@@ -228,7 +228,7 @@ COMM700_API int HostGetChar(void)
 {
     if (g_library == nullptr)
         return -1;
-    return Guard(-1, [] { return g_library->HostGet(); });
+    return Guard(-1, [] { return g_library->transport().HostGet(); });
 }
 
 COMM700_API void HostMode700(void)
@@ -245,7 +245,7 @@ COMM700_API int HostPutChar(int byte)
 {
     if (g_library == nullptr)
         return -1;
-    return Guard(-1, [&] { return g_library->HostPut(byte); });
+    return Guard(-1, [&] { return g_library->transport().HostPut(byte); });
 }
 
 COMM700_API int InitComPort700(int port)
@@ -259,7 +259,7 @@ COMM700_API int LaunchSimulator(const char* program)
 {
     if (g_library == nullptr)
         return 1;
-    return Guard(1, [&] { return g_library->LaunchSimulator(program); });
+    return Guard(1, [&] { return g_library->simulator().Launch(program); });
 }
 
 COMM700_API int PutVar700(const char* name, double value)
@@ -356,21 +356,21 @@ COMM700_API int ShootSimulator(void)
 {
     if (g_library == nullptr)
         return 0;
-    return Guard(0, [] { return g_library->ShootSimulator(); });
+    return Guard(0, [] { return g_library->simulator().Shoot(); });
 }
 
 COMM700_API int SrlGetChar(void)
 {
     if (g_library == nullptr)
         return -1;
-    return Guard(-1, [] { return g_library->SrlGet(); });
+    return Guard(-1, [] { return g_library->transport().DriveGet(); });
 }
 
 COMM700_API int SrlPutChar(int byte)
 {
     if (g_library == nullptr)
         return -1;
-    return Guard(-1, [&] { return g_library->SrlPut(byte); });
+    return Guard(-1, [&] { return g_library->transport().DrivePut(byte); });
 }
 
 COMM700_API int Sym700(int index, char* name, int* id, int* kind)

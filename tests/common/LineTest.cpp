@@ -1,7 +1,7 @@
 // The program's line: every exchange takes its turn, turns nest, a thread told to stop gets none,
 // an axis borrowed with WithAxis is never seen by another thread's exchange, and a drive worker
 // runs its jobs in order and drops what a window closed.
-#include "SimProcess.h"
+#include "SimSupport.h"
 #include "comm700.h"
 #include "tools700/DriveWorker.h"
 #include "tools700/Line.h"

@@ -1,20 +1,16 @@
-// Runs the drive simulator (build/bin/drivesim) as a separate process on the link library's
-// simulator channel of this test's namespace, and reads its trace of received requests.
+// The drive simulator on the link library's simulator channel of this test's namespace, for the
+// tests of the program's parts and of tools700-cli: waits until a drive answers and reads the
+// simulator's trace of received requests.
 #pragma once
 
+#include "../support/DrivesimProcess.h"
 #include "comm700.h"
 
 #include <cctype>
-#include <chrono>
-#include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sys/prctl.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <thread>
 #include <vector>
 
 namespace testutil {
@@ -26,50 +22,29 @@ struct TraceLine {
 
 class SimProcess {
 public:
-    // Starts drivesim with the options and waits until a drive answers at axis 255.
+    // Starts drivesim with the options (and its trace in `traceFile` when given) and waits for
+    // its ready line.
     explicit SimProcess(std::vector<std::string> options, std::string traceFile = "")
         : trace_(std::move(traceFile))
     {
-        std::vector<std::string> args{std::string(TOOLS700_BIN_DIR) + "/drivesim"};
-        args.insert(args.end(), options.begin(), options.end());
         if (!trace_.empty()) {
-            args.push_back("--trace");
-            args.push_back(trace_);
+            options.push_back("--trace");
+            options.push_back(trace_);
         }
-        std::vector<char *> argv;
-        for (auto &a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const pid_t parent = getpid();
-        pid_ = fork();
-        if (pid_ == 0) {
-            // The simulator ends with the test program, also when a sanitizer aborts it: a
-            // simulator left behind would keep this namespace's line from the next run.
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            if (getppid() != parent)
-                _exit(127);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
+        process_.Start(options);
     }
-    ~SimProcess() { Stop(); }
     SimProcess(const SimProcess &) = delete;
     SimProcess &operator=(const SimProcess &) = delete;
 
-    bool Started() const { return pid_ > 0; }
-    pid_t Pid() const { return pid_; }
+    bool Started() const { return process_.Pid() > 0; }
+    pid_t Pid() const { return process_.Pid(); }
 
     // Waits until `answers` returns true, trying up to 40 times while the simulator runs.
     template <typename Probe> bool WaitUntil(Probe answers)
     {
-        for (int i = 0; i < 40 && pid_ > 0; ++i) {
+        for (int i = 0; i < 40 && process_.Running(); ++i) {
             if (answers())
                 return true;
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return false;
-            }
         }
         return false;
     }
@@ -86,15 +61,7 @@ public:
         });
     }
 
-    void Stop()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            int status = 0;
-            waitpid(pid_, &status, 0);
-            pid_ = -1;
-        }
-    }
+    void Stop() { process_.Stop(); }
 
     // Every request the simulator received so far.
     std::vector<TraceLine> Trace() const
@@ -111,7 +78,7 @@ public:
     void ClearTrace() const { std::ofstream(trace_, std::ios::trunc); }
 
 private:
-    pid_t pid_ = -1;
+    testsupport::DrivesimProcess process_;
     std::string trace_;
 };
 

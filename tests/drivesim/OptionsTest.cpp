@@ -1,7 +1,7 @@
 // drivesim's command line: help, and clear messages for options it cannot use.
 #include <gtest/gtest.h>
 
-#include "SimProcess.h"
+#include "SimSupport.h"
 
 namespace drivesim_test {
 namespace {

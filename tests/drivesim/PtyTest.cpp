@@ -8,7 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "SimProcess.h"
+#include "SimSupport.h"
 #include "comm700.h"
 #include "tools700/wire/Frame.h"
 #include "tools700/wire/Receiver.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "SimProcess.h"
+#include "SimSupport.h"
 #include "comm700.h"
 
 namespace drivesim_test {

@@ -6,32 +6,22 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "../support/DrivesimProcess.h"
 #include "comm700.h"
 
 using namespace std::chrono_literals;
-
-namespace {
-
-// drivesim with its standard output on a pipe; the first line says it answers.
-struct Drivesim : linktest::ChildProcess {
-    explicit Drivesim(std::vector<std::string> args) : ChildProcess(DRIVESIM, std::move(args)) {}
-    ~Drivesim() { Kill(SIGTERM); }  // ends cleanly on SIGTERM
-};
-
-}  // namespace
+using Drivesim = testsupport::DrivesimProcess;
 
 TEST(LinkDrivesim, SimulatorChannelAnswersEveryKindAndThreeThreads)
 {
     Drivesim sim({"--model", "743", "--axes", "1,2", "--refuse", "Kvp=66"});
-    ASSERT_EQ(sim.ReadLine(), "simulator channel");
+    ASSERT_EQ(sim.ReadyLine(), "simulator channel");
     ASSERT_EQ(UseSerialPort(0), 0);
     ASSERT_EQ(SetAxis700(1), COMM_OK);
     double v = 0;
@@ -77,7 +67,7 @@ TEST(LinkDrivesim, SimulatorChannelAnswersEveryKindAndThreeThreads)
 TEST(LinkDrivesim, LineStatisticsTellAGarbledReplyFromSilence)
 {
     Drivesim sim({"--axes", "1:733,5:1735", "--conflict", "2"});
-    ASSERT_EQ(sim.ReadLine(), "simulator channel");
+    ASSERT_EQ(sim.ReadyLine(), "simulator channel");
     ASSERT_EQ(UseSerialPort(0), 0);
     ASSERT_EQ(GetLineStats700(nullptr, 0), LINE_STAT_COUNT);
     auto stats = [] {
@@ -139,7 +129,7 @@ TEST(LinkDrivesim, LaunchAndShootTheSimulator)
 TEST(LinkDrivesim, PseudoTerminalOfTheSimulator)
 {
     Drivesim sim({"--pty", "--axes", "3"});
-    const std::string path = sim.ReadLine();
+    const std::string path = sim.ReadyLine();
     ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
     setenv("COMM700_COM3", path.c_str(), 1);
     ASSERT_EQ(UseSerialPort(3), 1);

@@ -9,6 +9,7 @@
 #include "comm700.h"
 #include "tools700/Line.h"
 #include "tools700/ScriptedMessages.h"
+#include "tools700/compare/CompareForm.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/diagnostics/Troubleshooting.h"
 #include "tools700/firmware/FWUpgradeForm.h"
@@ -129,6 +130,11 @@ TEST_F(SilentDriveTest, EveryWindowServesItsEventsAndClosesWhileItsExchangeWaits
     }, [&] { save->btnBack->click(); });
     EXPECT_FALSE(save->isVisible());
     EXPECT_FALSE(save->Downloading());
+
+    auto *compare = program.Find<TCompareForm>();
+    ASSERT_NE(compare, nullptr);
+    Check("compare window", [&] { compare->BeginConfiguration(cfg, "silent.cfg"); }, [&] { compare->btnClose->click(); });
+    EXPECT_FALSE(compare->isVisible());
 
     const std::string image = dir.filePath(QStringLiteral("fw.bin")).toStdString();
     std::ofstream(image, std::ios::binary) << std::string(300, 'x');

@@ -125,13 +125,15 @@ TEST_F(StartupTest, WindowsAreCreatedOnceHiddenMainWindowFirst)
     ASSERT_EQ(StartProgram(program, messages, dir.filePath(QStringLiteral("Tools700")), {}), StartResult::Started);
     EXPECT_EQ(program.creationOrder,
               (QStringList{"MainForm", "vardlg", "EditMDBDlg", "FWUpgrade", "PrintCfgDialog", "SaveForm", "ScopeForm",
-                           "SweepAnalysis", "Troubleshooting", "VarChange", "About", "CfgNewDlg", "IOWizardDlg", "Tuning",
-                           "ComportDlg", "InertiaRDlg", "slTuningBox"}));
+                           "SweepAnalysis", "Troubleshooting", "VarChange", "About", "CfgNewDlg", "IOWizardDlg", "CompareForm",
+                           "Tuning", "ComportDlg", "DrivesOnLine", "InertiaRDlg", "slTuningBox"}));
     // The windows built are registered, so their entries are enabled; the others are not.
     EXPECT_TRUE(program.session.Available(Window::NewConfiguration));
     EXPECT_TRUE(program.session.EditorAvailable());
     EXPECT_TRUE(program.session.Available(Window::InertiaRatio));
     EXPECT_TRUE(program.session.Available(Window::PortAxis));
+    EXPECT_TRUE(program.session.Available(Window::DrivesOnLine));
+    EXPECT_TRUE(program.mainForm->mnuDrivesOnLine->isEnabled());
     EXPECT_TRUE(program.session.Available(Window::Oscilloscope));
     EXPECT_TRUE(program.session.Available(Window::SweepAnalysis));
     EXPECT_TRUE(program.session.Available(Window::StepResponse));

@@ -119,7 +119,7 @@ TEST_F(MainFormTest, LayoutMenusAndStartingState)
     QStringList comm;
     for (QAction *a : form->mnuComm->actions())
         comm << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(comm, (QStringList{"Port/Axis", "-", "Upload", "Edit Online", "-", "Exit"}));
+    EXPECT_EQ(comm, (QStringList{"Port/Axis", "Drives on the Line", "-", "Upload", "Edit Online", "-", "Exit"}));
     QStringList util;
     for (QAction *a : form->mnuUtilities->actions())
         util << (a->isSeparator() ? QStringLiteral("-") : a->text());
@@ -506,7 +506,7 @@ TEST_F(MainFormTest, EntriesOfWindowsNotBuiltStayDisabledAndSaySo)
               "Activates the Software Oscilloscope to view specific drive signals in real time\n"
               "Not available: the oscilloscope is not part of this build yet.");
     for (QAction *a : {form->mnuNew, form->mnuEditOnline, form->mnuScope, form->mnuTrouble, form->mnuEditMotor,
-                       form->mnuUpdateFW, form->mnuTuningWizard}) {
+                       form->mnuUpdateFW, form->mnuTuningWizard, form->mnuDrivesOnLine}) {
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
         EXPECT_TRUE(a->toolTip().startsWith(QStringLiteral("Not available: "))) << a->objectName().toStdString();
     }

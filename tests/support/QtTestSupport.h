@@ -11,16 +11,13 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <ostream>
 #include <string>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
+#include "DrivesimProcess.h"
 #include "comm700.h"
 #include "tools700/widgets/Application.h"
 
@@ -142,40 +139,13 @@ class DriveSim {
 public:
     // Waits for the simulator's ready line on its standard output ("simulator channel", or the
     // path of its terminal with "--pty", which ptyPath() then gives).
-    explicit DriveSim(std::vector<std::string> args)
+    explicit DriveSim(const std::vector<std::string> &args) : process_(args)
     {
-        const std::string program = std::string(TOOLS700_BIN_DIR) + "/drivesim";
-        std::vector<std::string> all{program};
-        all.insert(all.end(), args.begin(), args.end());
-        const bool pty = std::find(args.begin(), args.end(), "--pty") != args.end();
-        int out[2] = {-1, -1};
-        if (pipe(out) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            // The simulator ends with the test program, also when a sanitizer stops it.
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            dup2(out[1], 1);
-            close(out[0]);
-            close(out[1]);
-            std::vector<char *> argv;
-            for (std::string &a : all)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(program.c_str(), argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        std::string line;
-        char c;
-        while (read(out[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        close(out[0]);
-        if (pty)
-            pty_ = line;
+        if (std::find(args.begin(), args.end(), "--pty") != args.end())
+            pty_ = process_.ReadyLine();
     }
     const std::string &ptyPath() const { return pty_; }
-    ~DriveSim() { Stop(); }
+    pid_t Pid() const { return process_.Pid(); }
 
     // Waits until the drive answers a read of AxisAddr (the simulator has attached).
     bool Ready(int timeoutMs = 10000)
@@ -190,18 +160,10 @@ public:
         return true;
     }
 
-    void Stop()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            int status = 0;
-            waitpid(pid_, &status, 0);
-            pid_ = -1;
-        }
-    }
+    void Stop() { process_.Stop(); }
 
 private:
-    pid_t pid_ = -1;
+    testsupport::DrivesimProcess process_;
     std::string pty_;
 };
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <fstream>
 #include <limits>
 
 #include "RequestHandler.h"
 #include "SimClock.h"
+#include "tools700/AtomicFile.h"
 #include "tools700/names/Names.h"
 
 namespace drivesim {
@@ -201,11 +201,10 @@ void DriveLine::AfterRequest(SimDrive& drive)
     if (auto image = drive.Firmware().TakeAcceptedImage()) {
         trace_.Note("axis " + std::to_string(drive.Address()) + ": firmware image of " +
                     std::to_string(image->size()) + " bytes accepted");
-        if (!options_.firmwareFile.empty()) {
-            std::ofstream out(options_.firmwareFile, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(image->data()), static_cast<std::streamsize>(image->size()));
-            if (!out) std::fprintf(stderr, "drivesim: can't write %s\n", options_.firmwareFile.c_str());
-        }
+        tools700::FileWriteFailure failure;
+        if (!options_.firmwareFile.empty() &&
+            !tools700::ReplaceFile(options_.firmwareFile, std::string(image->begin(), image->end()), failure))
+            std::fprintf(stderr, "drivesim: can't write %s\n", options_.firmwareFile.c_str());
     }
     std::string driveError = drive.TakeError();
     if (!driveError.empty()) std::fprintf(stderr, "drivesim: %s\n", driveError.c_str());

@@ -1,5 +1,7 @@
 #include "NvMemory.h"
 
+#include "tools700/AtomicFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -119,19 +121,9 @@ bool NvMemory::Write(std::string& error) const
             out << name << '=' << buf << '\n';
         }
     }
-    std::string tmp = path_ + ".tmp";
-    std::FILE* f = std::fopen(tmp.c_str(), "w");
-    if (!f) {
-        error = "can't write " + tmp + ": " + std::strerror(errno);
-        return false;
-    }
-    std::string text = out.str();
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = (std::fflush(f) == 0) && ok;
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok || std::rename(tmp.c_str(), path_.c_str()) != 0) {
-        error = "can't write " + path_ + ": " + std::strerror(errno);
-        std::remove(tmp.c_str());
+    tools700::FileWriteFailure failure;
+    if (!tools700::ReplaceFile(path_, out.str(), failure)) {
+        error = "can't write " + path_ + ": " + std::strerror(failure.error);
         return false;
     }
     return true;

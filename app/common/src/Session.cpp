@@ -20,6 +20,7 @@ constexpr const char *kTitles[] = {
     "the port and axis dialog",
     "the sweep analysis",
     "the oscilloscope",
+    "the Drives on the Line window",
 };
 static_assert(sizeof kTitles / sizeof kTitles[0] == Index(Window::Count));
 
@@ -115,6 +116,14 @@ bool Session::EditConfiguration(int entryMode, Cfg &cfg, const std::string &name
         return false;
     const ConfigurationEditor edit = editor_;
     edit(entryMode, cfg, name);
+    return true;
+}
+
+bool Session::SelectAxis(int axis) const
+{
+    if (!axisSelector_)
+        return false;
+    axisSelector_(axis);
     return true;
 }
 

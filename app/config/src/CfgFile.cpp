@@ -4,6 +4,7 @@
 #include "tools700/Error.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/Motor.h"
+#include "tools700/config/TextFile.h"
 
 #include <sys/stat.h>
 

@@ -262,6 +262,23 @@ bool TComportDlg::btnOkClick()
     return true;
 }
 
+void TComportDlg::SelectAxis(int axis)
+{
+    if (axis < 1 || axis > 255)
+        return;
+    axis_ = axis;
+    {
+        const QSignalBlocker blockAuto(rdiAuto_), blockSelect(rdiSelect_);
+        rdiAuto_->setChecked(axis == 255);
+        rdiSelect_->setChecked(axis != 255);
+        edtAddress_->setEnabled(axis != 255);
+        if (axis != 255)
+            edtAddress_->setText(QString::number(axis));
+    }
+    worker_->Run([axis] { line::SetAxis700(axis); });
+    FormClose();
+}
+
 void TComportDlg::edtAddressExit()
 {
     if (checking_)

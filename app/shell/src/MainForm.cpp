@@ -115,6 +115,7 @@ TMainForm::~TMainForm()
     session_.SetWindowThreadRunner({});
     session_.SetStatusPolling({});
     session_.SetRegistrationListener({});
+    session_.SetAxisSelector({});
     if (session_.SaveCfgDlg == saveCfgDlg_.get())
         session_.SaveCfgDlg = nullptr;
     if (StatusMonitor)
@@ -125,6 +126,8 @@ void TMainForm::SetComportDlg(TComportDlg *dlg)
 {
     comportDlg_ = dlg;
     session_.Register(Window::PortAxis, dlg ? std::function<void()>([dlg] { dlg->exec(); }) : std::function<void()>());
+    session_.SetAxisSelector(dlg ? Session::AxisSelector([dlg](int axis) { dlg->SelectAxis(axis); })
+                                 : Session::AxisSelector());
 }
 
 void TMainForm::ApplyAvailability()
@@ -152,6 +155,7 @@ void TMainForm::ApplyAvailability()
          firmwareAllowed_},
         {nullptr, mnuTuningWizard, tuning, WindowTitle(Window::TuningOffline), tuningAllowed_},
         {nullptr, mnuPort, session_.Available(Window::PortAxis), WindowTitle(Window::PortAxis), true},
+        {nullptr, mnuDrivesOnLine, session_.Available(Window::DrivesOnLine), WindowTitle(Window::DrivesOnLine), true},
     };
     for (const Entry &e : entries) {
         const QString notBuilt = QStringLiteral("Not available: %1 is not part of this build yet.")
@@ -272,6 +276,7 @@ void TMainForm::BuildMenus()
     mnuComm = menuBar()->addMenu(QStringLiteral("Communication"));
     mnuComm->setObjectName(QStringLiteral("mnuComm"));
     mnuPort = entry(mnuComm, "mnuPort", "Port/Axis", &TMainForm::PortAxis);
+    mnuDrivesOnLine = entry(mnuComm, "mnuDrivesOnLine", "Drives on the Line", &TMainForm::DrivesOnLine);
     mnuComm->addSeparator();
     mnuUpload = entry(mnuComm, "mnuUpload", "Upload", &TMainForm::Upload);
     mnuEditOnline = entry(mnuComm, "mnuEditOnline", "Edit Online", &TMainForm::EditOnline);
@@ -561,6 +566,8 @@ void TMainForm::TuningWizard()
 }
 
 void TMainForm::PortAxis() { session_.Open(Window::PortAxis); }
+
+void TMainForm::DrivesOnLine() { session_.Open(Window::DrivesOnLine); }
 
 void TMainForm::Contents() { AppHelp().ShowContents(); }
 void TMainForm::TopicSearch() { AppHelp().KeywordSearch(QString()); }

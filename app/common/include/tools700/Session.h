@@ -34,6 +34,7 @@ enum class Window : std::size_t {
     PortAxis,         // TComportDlg
     SweepAnalysis,    // TSweepAnalysis on the scope's newest sweep
     StepResponse,     // TScopeForm armed for one sweep of Velocity Command and Velocity Feedback
+    DrivesOnLine,     // TDrivesOnLine
     Count
 };
 
@@ -100,6 +101,12 @@ public:
     // False when no editor is registered.
     bool EditConfiguration(int entryMode, Cfg &cfg, const std::string &name) const;
 
+    // Makes `axis` the current axis as the port dialog's axis choice does (the link is told, the
+    // choice is stored, the status bar follows); lent by the main window. False without one.
+    using AxisSelector = std::function<void(int axis)>;
+    void SetAxisSelector(AxisSelector selector) { axisSelector_ = std::move(selector); }
+    bool SelectAxis(int axis) const;
+
     void RegisterComparer(Comparer comparer);
     bool ComparerAvailable() const { return static_cast<bool>(comparer_); }
     // The Comparer's result; -1 when no Compare window is registered.
@@ -112,6 +119,7 @@ private:
     std::array<Opener, static_cast<std::size_t>(Window::Count)> openers_;
     ConfigurationEditor editor_;
     Comparer comparer_;
+    AxisSelector axisSelector_;
     std::function<void(bool)> polling_;
     mutable std::mutex pollingMutex_;
     int pauses_ = 0;

@@ -1,6 +1,7 @@
 #include "tools700/machine/AddressChange.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/machine/DriveSummary.h"
@@ -56,7 +57,7 @@ AddressChangeResult ChangeDriveAddress(LineAccess &line, int from, int to, NvSav
     if (!line.OnAxis(from, [&] {
             here = ProbeDrive(from);
             if (here.outcome == ProbeOutcome::Drive && here.status == COMM_OK)
-                setStatus = SetDriveAdrs700(to);
+                setStatus = tools700::line::SetDriveAdrs700(to);
         }))
         return Fail(AddressOutcome::LineFailed, "The line is not available");
     if (here.outcome == ProbeOutcome::NoLine)
@@ -94,7 +95,7 @@ AddressChangeResult ChangeDriveAddress(LineAccess &line, int from, int to, NvSav
                       (nvSave == NvSaveChoice::Ask && messages.Confirm(NvSaveAddressQuestion(to)));
     if (save) {
         int st = COMM_OK;
-        line.OnAxis(to, [&] { st = ExeCmd700("NVSave"); });
+        line.OnAxis(to, [&] { st = tools700::line::ExeCmd700("NVSave"); });
         if (st == COMM_OK) {
             r.saved = true;
             r.message += " and saved it in its non-volatile memory";

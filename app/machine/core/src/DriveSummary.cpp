@@ -1,6 +1,7 @@
 #include "tools700/machine/DriveSummary.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
@@ -99,7 +100,7 @@ Probe ProbeDrive(int axis)
     const LineCounts before = ReadCounts();
     double values[kSummaryNames] = {};
     int mask = 0;
-    p.status = GetVars700(DriveSummaryNames, values, &mask);
+    p.status = tools700::line::GetVars700(DriveSummaryNames, values, &mask);
     p.drive.status = p.status;
     if (!Answered(p.status)) {
         p.outcome = FailedOutcome(p.status, before);
@@ -127,7 +128,7 @@ Probe ProbeModel(int axis)
     p.drive.axis = axis;
     const LineCounts before = ReadCounts();
     double model = 0;
-    p.status = GetVar700("Model", &model);
+    p.status = tools700::line::GetVar700("Model", &model);
     p.drive.status = p.status;
     if (!Answered(p.status)) {
         p.outcome = FailedOutcome(p.status, before);

@@ -1,6 +1,7 @@
 #include "tools700/machine/Restore.h"
 
 #include "comm700.h"
+#include "tools700/Line.h"
 #include "tools700/Error.h"
 #include "tools700/Session.h"
 #include "tools700/config/Cfg.h"
@@ -225,7 +226,7 @@ RestoreResult RestoreLine(LineAccess &line, const std::string &folder, const Res
             if (d.outcome != RestoreOutcome::Restored)
                 continue;
             int st = COMM_OK;
-            line.OnAxis(d.axis, [&] { st = ExeCmd700("NVSave"); });
+            line.OnAxis(d.axis, [&] { st = tools700::line::ExeCmd700("NVSave"); });
             d.saved = st == COMM_OK;
             failed = failed || !d.saved;
         }

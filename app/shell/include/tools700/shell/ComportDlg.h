@@ -45,6 +45,9 @@ public:
     bool DriveBusy() const;
     void btnHelpClick();
     void edtAddressExit();
+    // Another window chose the axis (a drive selected on the line): the dialog shows it as its own
+    // choice, the link is told and the choice is stored. 255 is Automatic Detected.
+    void SelectAxis(int axis);
 
     QRadioButton *rdiPort(int n) const { return rdiPort_[n - 1]; }
     QLabel *lblDevice(int n) const { return lblDevice_[n - 1]; }

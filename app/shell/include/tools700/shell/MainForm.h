@@ -87,6 +87,7 @@ public:
     void UpgradeFW();
     void TuningWizard();
     void PortAxis();
+    void DrivesOnLine();
     void Contents();
     void TopicSearch();
     void About();
@@ -116,7 +117,7 @@ public:
     TRockerSwitch *swt740Mode = nullptr;
     QLabel *stbPanel[3] = {nullptr, nullptr, nullptr};
     QMenu *mnuComm = nullptr, *mnuEdit = nullptr, *mnuUtilities = nullptr, *mnuHelp = nullptr;
-    QAction *mnuPort = nullptr, *mnuUpload = nullptr, *mnuEditOnline = nullptr, *mnuExit = nullptr;
+    QAction *mnuPort = nullptr, *mnuDrivesOnLine = nullptr, *mnuUpload = nullptr, *mnuEditOnline = nullptr, *mnuExit = nullptr;
     QAction *mnuNew = nullptr, *mnuEditFile = nullptr, *mnuCompareFile = nullptr;
     QAction *mnuEditMotor = nullptr, *mnuUpdateFW = nullptr, *mnuTuningWizard = nullptr, *mnuScope = nullptr,
             *mnuTrouble = nullptr;

@@ -5,7 +5,7 @@
 // with ThreadSanitizer and locks that queue with futexes the sanitizer cannot see. So a call
 // handed over this way announces the hand-over to it: the posting thread releases the call's own
 // address once the call is in place, and the receiving thread acquires it before the call runs or
-// goes unrun. Everything else stays visible to the sanitizer, so a race in the called code is
+// goes unrun (and releases it after the run, for the posting thread may destroy the call last). Everything else stays visible to the sanitizer, so a race in the called code is
 // still reported, Qt frames below it or not. In a normal build the announcements are empty.
 
 #include <QMetaObject>
@@ -38,13 +38,16 @@ public:
     HandedOverCall(const HandedOverCall &) = delete;
     HandedOverCall &operator=(const HandedOverCall &) = delete;
     HandedOverCall &operator=(HandedOverCall &&) = delete;
-    // An event dropped unrun (its receiver went first) is destroyed on another thread as well.
+    // An event dropped unrun (its receiver went first) is destroyed on another thread as well; so
+    // is one that ran, when the posting thread drops its reference to Qt's slot object last.
     ~HandedOverCall() { Acquire(); }
 
     void operator()()
     {
         Acquire();
         call_();
+        // What the call read of itself comes before its destruction on the posting thread.
+        Release();
     }
 
 private:

@@ -16,8 +16,16 @@ public:
     virtual bool OnAxis(int axis, const std::function<void()> &exchanges) = 0;
 };
 
-// For a process with nothing else on the line (tools700-cli, tests): sets the axis, runs the
-// exchanges, sets `homeAxis` again.
+// The program's way: the exchanges run as one turn on the line with the link's axis set to the
+// drive's, and the program's selected axis (the port dialog's) is selected again afterwards
+// (tools700::WithAxis). A thread told to stop gets no turn: OnAxis is then false.
+class SelectedAxisLineAccess : public LineAccess {
+public:
+    bool OnAxis(int axis, const std::function<void()> &exchanges) override;
+};
+
+// For a process that chose its axis with the link's own SetAxis700 (tools700-cli, tests): sets
+// the axis, runs the exchanges and sets `homeAxis` again, all as one turn on the line.
 class DirectLineAccess : public LineAccess {
 public:
     explicit DirectLineAccess(int homeAxis) : homeAxis_(homeAxis) {}

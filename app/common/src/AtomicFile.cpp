@@ -1,12 +1,10 @@
-#include "tools700/config/AtomicFile.h"
+#include "tools700/AtomicFile.h"
 
 #include "tools700/Error.h"
 
 #include <atomic>
 #include <cerrno>
-#include <string>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -55,8 +53,9 @@ bool WriteAll(int fd, const std::string &data)
 }
 } // namespace
 
-void WriteFileAtomically(const std::string &fileName, const std::string &contents)
+bool ReplaceFile(const std::string &fileName, const std::string &contents, FileWriteFailure &failure)
 {
+    failure = {};
     const std::string target = TargetPath(fileName);
     // A new file of our own beside the target. Created with 0666, so the kernel applies the
     // process's umask itself: reading the umask means setting it, which would change it for
@@ -69,8 +68,11 @@ void WriteFileAtomically(const std::string &fileName, const std::string &content
         if (fd < 0 && errno != EEXIST)
             break;
     }
-    if (fd < 0)
-        throw Error("Can't open file " + fileName);
+    if (fd < 0) {
+        failure.error = errno;
+        return false;
+    }
+    failure.created = true;
 
     // Keep the permissions of the file being replaced.
     struct stat st {};
@@ -78,7 +80,12 @@ void WriteFileAtomically(const std::string &fileName, const std::string &content
     if (stat(target.c_str(), &st) == 0)
         ok = fchmod(fd, st.st_mode & 07777) == 0 || errno == EPERM;
     ok = ok && WriteAll(fd, contents) && fsync(fd) == 0;
-    ok = (close(fd) == 0) && ok;
+    if (!ok)
+        failure.error = errno;
+    if (close(fd) != 0 && ok) {
+        failure.error = errno;
+        ok = false;
+    }
     if (ok && rename(tmp.c_str(), target.c_str()) == 0) {
         // The rename lives in the folder: sync it too, or a crash may bring the old file back.
         const std::string dir = FolderOf(target);
@@ -87,51 +94,20 @@ void WriteFileAtomically(const std::string &fileName, const std::string &content
             fsync(dfd);
             close(dfd);
         }
-        return;
+        return true;
     }
+    if (ok)
+        failure.error = errno;  // the rename failed
     unlink(tmp.c_str());
-    throw Error("Error writing file " + fileName);
+    return false;
 }
 
-LineReader::LineReader(const std::string &fileName)
-    : file_(std::fopen(fileName.c_str(), "rb"))
+void WriteFileAtomically(const std::string &fileName, const std::string &contents)
 {
-    if (!file_)
-        throw Error("Can't open file " + fileName);
-}
-
-LineReader::~LineReader() { std::fclose(static_cast<FILE *>(file_)); }
-
-bool LineReader::Next(std::string &line)
-{
-    FILE *f = static_cast<FILE *>(file_);
-    line.clear();
-    int c;
-    bool any = false;
-    while ((c = std::fgetc(f)) != EOF) {
-        any = true;
-        if (c == '\n')
-            break;
-        line.push_back(static_cast<char>(c));
-    }
-    if (!any)
-        return false;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return true;
-}
-
-bool LineReader::Failed() const { return std::ferror(static_cast<FILE *>(file_)) != 0; }
-
-bool IsBlankOrComment(const std::string &line)
-{
-    for (char ch : line) {
-        if (ch == '#')
-            return true;
-        if (ch != ' ' && ch != '\t' && ch != '\r' && ch != '\n' && ch != '\v' && ch != '\f')
-            return false;
-    }
-    return true;
+    FileWriteFailure failure;
+    if (ReplaceFile(fileName, contents, failure))
+        return;
+    throw Error((failure.created ? "Error writing file " : "Can't open file ") + fileName);
 }
 
 } // namespace tools700
