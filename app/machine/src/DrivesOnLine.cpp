@@ -293,7 +293,7 @@ void TDrivesOnLine::AddressDone(int from, const AddressChangeResult &r)
         DriveSummary moved;
         moved.axis = to;
         moved.model = r.model;
-        moved.validMask = 1u << SummarySlot("Model");
+        moved.validMask = SummaryBit("Model");
         AddRow(moved);
         const bool wasCurrent = SelectedAxis() == from;
         ListChanged();

@@ -2,11 +2,14 @@
 // the current axis marked, the axes ticked for a backup or restore.
 #include "tools700/machine/DrivesOnLine.h"
 
+#include "tools700/Line.h"
+#include "tools700/Session.h"
 #include "tools700/machine/AxisList.h"
 #include "tools700/machine/LineScan.h"
 #include "tools700/machine/LiveStatus.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/Controls.h"
+#include "tools700/widgets/WindowWorker.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -18,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -32,15 +36,7 @@ const char *const kColumnTitles[TDrivesOnLine::kColumns] = {"Axis",   "Drive",  
 
 QString Version(int version, bool arrived) { return arrived ? QString::number(version) : QString(); }
 
-int SummarySlot(const char *name)
-{
-    for (int i = 0; i < kSummaryNames; ++i)
-        if (std::string(DriveSummaryNames[i]) == name)
-            return i;
-    return kSummaryNames;
-}
-
-bool Arrived(const DriveSummary &d, const char *name) { return (d.validMask >> SummarySlot(name)) & 1u; }
+bool Arrived(const DriveSummary &d, const char *name) { return (d.validMask & SummaryBit(name)) != 0; }
 
 } // namespace
 

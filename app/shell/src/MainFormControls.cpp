@@ -6,6 +6,7 @@
 #include "tools700/Session.h"
 #include "tools700/shell/Splash.h"
 #include "tools700/widgets/Accessibility.h"
+#include "tools700/widgets/Application.h"
 #include "tools700/widgets/RockerSwitch.h"
 
 #include <QAction>
