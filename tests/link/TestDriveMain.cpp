@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include "TestDrive.h"
@@ -67,6 +68,9 @@ int Drive()
 int main(int argc, char** argv)
 {
     std::signal(SIGTERM, OnTerm);
+    // A helper ends with the test that started it, also when that test is killed or crashes
+    // (a stopped helper would otherwise keep its lock or channel for the next test run).
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     std::string mode = argc > 1 ? argv[1] : "";
     if (mode.empty()) {
         const char* env = std::getenv("TEST_DRIVE_MODE");

@@ -168,12 +168,14 @@ NamedLock::Result NamedLock::Lock(int timeoutMs)
         // We hold it now; mark it usable again so that a later unlock does not retire it.
         pthread_mutex_consistent(m);
 #if defined(TOOLS700_TSAN)
-        // The thread sanitizer does not follow a robust mutex taken over from a dead owner:
-        // tell it that this thread now holds it.
-        __tsan_mutex_destroy(m, __tsan_mutex_not_static);
-        __tsan_mutex_create(m, __tsan_mutex_not_static);
-        __tsan_mutex_pre_lock(m, 0);
-        __tsan_mutex_post_lock(m, 0, 1);
+        // The thread sanitizer takes a robust mutex over from a dead owner in its lock and
+        // trylock interceptors, but its timedlock interceptor only follows a plain success:
+        // tell it that this thread now holds the mutex. (Only the lock annotations: making the
+        // mutex anew would race with the other threads of this process trying it meanwhile.)
+        if (timeoutMs > 0) {
+            __tsan_mutex_pre_lock(m, __tsan_mutex_try_lock);
+            __tsan_mutex_post_lock(m, __tsan_mutex_try_lock, 0);
+        }
 #endif
         return Result::Abandoned;
     case EBUSY:
