@@ -16,6 +16,7 @@
 #include "tools700/platform/LineClaim.h"
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/shell/ConnectionStatus.h"
+#include "tools700/shell/Splash.h"
 #include "tools700/widgets/Application.h"
 #include "tools700/widgets/CfgFileDialog.h"
 #include "tools700/widgets/HelpViewer.h"
