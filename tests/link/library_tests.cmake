@@ -27,10 +27,8 @@ target_compile_definitions(link_sim_test PRIVATE LINK_TEST_DRIVE="$<TARGET_FILE:
 add_dependencies(link_sim_test link_test_drive)
 
 # Against the real drive simulator, once it is part of the build.
-if(TARGET drivesim)
-  tools700_add_test(NAME link_drivesim_test
-    SOURCES LinkDrivesimTest.cpp
-    LIBS comm700)
-  target_compile_definitions(link_drivesim_test PRIVATE DRIVESIM="$<TARGET_FILE:drivesim>")
-  add_dependencies(link_drivesim_test drivesim)
-endif()
+tools700_add_test(NAME link_drivesim_test
+  SOURCES LinkDrivesimTest.cpp
+  LIBS comm700)
+target_compile_definitions(link_drivesim_test PRIVATE DRIVESIM="$<TARGET_FILE:drivesim>")
+add_dependencies(link_drivesim_test drivesim)
