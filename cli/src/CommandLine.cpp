@@ -1,24 +1,11 @@
 #include "CommandLine.h"
 
+#include "tools700/common/NumberText.h"
+
 #include <algorithm>
 #include <charconv>
-#include <clocale>
-#include <cstdlib>
-#include <locale.h>
 
 namespace tools700::cli {
-
-std::optional<double> ParseNumber(const std::string &text)
-{
-    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    if (text.empty())
-        return std::nullopt;
-    char *end = nullptr;
-    double v = strtod_l(text.c_str(), &end, c);
-    if (end == text.c_str() || *end != '\0')
-        return std::nullopt;
-    return v;
-}
 
 int ParseInt(const std::string &text, const std::string &what)
 {
@@ -49,7 +36,7 @@ void CheckValue(const OptionSpec &spec, const std::string &value)
         if (spec.accept && !spec.accept(v))
             throw UsageError(name + " " + requirement);
     } else if (spec.kind == OptionKind::Number) {
-        const std::optional<double> v = ParseNumber(value);
+        const std::optional<double> v = numtext::Parse(value);
         if (!v || (spec.accept && !spec.accept(*v)))
             throw UsageError(name + " " + requirement);
     }
@@ -68,7 +55,7 @@ Arguments ParseCommandLine(const std::vector<std::string> &args, std::span<const
         }
         const OptionSpec *spec = FindSpec(specs, a);
         if (!spec) {
-            if (a.size() > 1 && a[0] == '-' && !ParseNumber(a))
+            if (a.size() > 1 && a[0] == '-' && !numtext::Parse(a))
                 throw UsageError("unknown option " + a);
             parsed.words.push_back(a);
             continue;
@@ -101,7 +88,7 @@ std::optional<std::string> Arguments::Text(std::string_view option) const
 std::optional<double> Arguments::Number(std::string_view option) const
 {
     const std::optional<std::string> text = Text(option);
-    return text ? ParseNumber(*text) : std::nullopt;
+    return text ? numtext::Parse(*text) : std::nullopt;
 }
 
 std::optional<int> Arguments::Integer(std::string_view option) const

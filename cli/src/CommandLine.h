@@ -58,9 +58,6 @@ private:
 // options; a word that starts with '-' but reads as a number ("-5") is a word.
 Arguments ParseCommandLine(const std::vector<std::string> &args, std::span<const OptionSpec> specs);
 
-// A number in C notation whatever the locale; nothing when the whole text is not one.
-std::optional<double> ParseNumber(const std::string &text);
-
 // A whole number; UsageError "<what> must be an integer, not "<text>"" when it is not.
 int ParseInt(const std::string &text, const std::string &what);
 

@@ -1,8 +1,8 @@
 // tools700-cli drives: the drive model table.
 #include "Cli.h"
 #include "Command.h"
-#include "ValueText.h"
 #include "mdb700.h"
+#include "tools700/common/NumberText.h"
 #include "tools700/dictionary/DriveFamily.h"
 
 namespace tools700::cli {
@@ -18,8 +18,8 @@ int RunDrives(Context &ctx)
             break;
         const int number = static_cast<int>(ddb_Number(name));
         std::fprintf(ctx.out, "%-7s %5d  %s family  IPeak %s A  bus %s V\n", name, number,
-                     Is740Family(number) ? "740" : "730", NumberText(ddb_IPeak(name)).c_str(),
-                     NumberText(ddb_BusVoltage(name)).c_str());
+                     Is740Family(number) ? "740" : "730", numtext::Shortest(ddb_IPeak(name)).c_str(),
+                     numtext::Shortest(ddb_BusVoltage(name)).c_str());
     }
     return kOk;
 }

@@ -5,6 +5,7 @@
 #include "ExtensionFiles.h"
 #include "ValueText.h"
 #include "mdb700.h"
+#include "tools700/common/NumberText.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/Generator.h"
 #include "tools700/dictionary/DriveFamily.h"
@@ -21,7 +22,7 @@ namespace {
 // An operating mode given as its number or as its text, in any letter case.
 int ParseMode(const std::string &text)
 {
-    if (auto n = ParseNumber(text); n && *n == std::trunc(*n))
+    if (auto n = numtext::Parse(text); n && *n == std::trunc(*n))
         return static_cast<int>(*n);
     for (const EnumEntry &e : *HasEnum("OpMode730"))
         if (CompareNames(e.text, text) == 0)
@@ -69,8 +70,8 @@ int RunNew(Context &ctx)
             continue;
         const double limited = t->Val() >= t->Min() ? t->Max() : t->Min();
         if (!ctx.quiet)
-            std::fprintf(ctx.err, "%s %s limited to %s\n", n.c_str(), NumberText(t->Val()).c_str(),
-                         NumberText(limited).c_str());
+            std::fprintf(ctx.err, "%s %s limited to %s\n", n.c_str(), numtext::Shortest(t->Val()).c_str(),
+                         numtext::Shortest(limited).c_str());
         t->Val(limited);
     }
     const int lines = cfg->Save(ctx.args.words[1], model);

@@ -3,6 +3,7 @@
 #include "Command.h"
 #include "DriveLink.h"
 #include "comm700.h"
+#include "tools700/common/NumberText.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"
@@ -16,7 +17,7 @@ int RunSet(Context &ctx)
     const std::string name = Dictionary().CanonicalName(ctx.args.words[1]);
     const std::string &text = ctx.args.words[2];
     double value = 0;
-    if (auto n = ParseNumber(text)) {
+    if (auto n = numtext::Parse(text)) {
         value = *n;
     } else if (const EnumTable *t = HasEnum(name)) {
         bool found = false;

@@ -5,9 +5,6 @@
 
 namespace tools700::cli {
 
-// The shortest text that reads back as the same double ("12.5", "733").
-std::string NumberText(double v);
-
 // A variable's value as `get` and `diff` print it: integers truncated, an enumeration's value
 // followed by its text ("2 (Analog Torque Block)").
 std::string ValueWithText(const std::string &name, double v);

@@ -7,6 +7,7 @@
 #include "tools700/scope/ScopeChart.h"
 #include "tools700/scope/TScope.h"
 
+#include "../common/CommaLocale.h"
 #include "../config/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +114,26 @@ TEST_F(SweepFileTest, TheAnalysisFileKeepsTheSweepItsViewAndItsFigures)
     EXPECT_DOUBLE_EQ((*file->view.zoom)[2].low, -3);
     EXPECT_EQ(file->view.figureChannel, 1);
     EXPECT_EQ(file->view.commandChannel, 0);
+}
+
+// Under a user's decimal-comma locale (which a Qt program takes from the environment) the file
+// is the same C notation, and reads back.
+TEST_F(SweepFileTest, TheFileKeepsCNotationUnderADecimalCommaLocale)
+{
+    const testutil::CommaLocale comma;
+    if (!comma.active)
+        GTEST_SKIP() << "no decimal-comma locale on this machine (locales not installed)";
+    SweepView view;
+    view.cursorA = 0.002;
+    std::string error;
+    ASSERT_TRUE(WriteSweepFile(Path("c.csv"), MakeSweep(), view, {}, error)) << error;
+    const std::string text = testutil::ReadText(Path("c.csv"));
+    EXPECT_NE(text.find("# View cursor A: 0.002 s\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n1,0.002000,100,-0.5\n"), std::string::npos) << text;
+    const auto file = ReadSweepFile(Path("c.csv"), error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(file->frames.at(0).seconds, MakeSweep().seconds);
+    EXPECT_EQ(file->view.cursorA, 0.002);
 }
 
 TEST_F(SweepFileTest, FilesThatHoldNoSweepSayWhereAndWhy)

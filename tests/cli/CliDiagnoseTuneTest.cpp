@@ -1,6 +1,7 @@
 // tools700-cli diagnose and tune, run as a user would against the drive simulator: the failed
 // checks with their messages and the exit codes, the tuning conversions computed from the motor
 // database, and --apply's writes in the drive's trace after the question.
+#include "../common/CommaLocale.h"
 #include "CliRunner.h"
 #include "SimProcess.h"
 
@@ -174,6 +175,25 @@ TEST_F(CliDiagnoseTune, TuneRoundsTheBandwidthOfAKvpAsTheWizardDoes)
                                 mdb_Inductance(motor.c_str()) / 1000};
         EXPECT_EQ(Line(r.out, "Phase margin   "), UpToText(PhaseMargin(HalfUp(raw), loop), 2) + " deg") << motor;
     }
+}
+
+// The tool's numbers are C notation under a user's decimal-comma locale, both ways: what it
+// prints and what it reads.
+TEST_F(CliDiagnoseTune, TuneKeepsCNotationUnderADecimalCommaLocale)
+{
+    std::filesystem::create_directory(dir.File("mde"));
+    testutil::WriteText(dir.File("mde/HALFK.MDE"), "0 0 0.5 0.0001 4 2 8 1.5 0 0 1 0 0 0 20 0 0 0 320 5");
+    const CommaLocale comma;
+    std::vector<std::string> env = comma.Environment();
+    env.insert(env.end(), {"LANG=de_DE.UTF-8", "TOOLS700_SETTINGS=" + dir.File("settings.ini"),
+                           "TOOLS700_MDE_DIR=" + dir.File("mde")});
+    CliResult r = RunCli(dir, {"tune", "--motor", "HALFK", "--ratio", "2.5", "--kvp", "0.5"}, env);
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(Line(r.out, "Inertia ratio  "), "2.5") << r.out;
+    EXPECT_EQ(Line(r.out, "Kvp            "), "0.5 amp/rad/sec") << r.out;
+    EXPECT_EQ(Line(r.out, "Motor          "), "HALFK (Ke 0.5 V/(rad/s), inertia 0.0001 kg m^2, inductance 4 mH)");
+    EXPECT_EQ(Line(r.out, "Phase margin   "), "33.41 deg");
+    EXPECT_EQ(RunCli(dir, {"tune", "--motor", "HALFK", "--kvp", "0,5"}, env).rc, 2) << "a comma is no decimal point";
 }
 
 TEST_F(CliDiagnoseTune, TuneApplyWritesTheDriveInOrderAfterTheQuestion)

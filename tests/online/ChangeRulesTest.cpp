@@ -64,18 +64,6 @@ TEST(ChangeForm, NumericAndEnumeratedVariables)
     EXPECT_EQ(PrepareChange("BlkType", "NO RESPONSE").key, HasEnum("BlkType")->endValue);
 }
 
-TEST(ChangeForm, TypedNumbers)
-{
-    EXPECT_EQ(ParseValueText("12"), 12.0);
-    EXPECT_EQ(ParseValueText("  -2.5e3 "), -2500.0);
-    EXPECT_EQ(ParseValueText(".5"), 0.5);
-    EXPECT_EQ(ParseValueText("+7."), 7.0);
-    EXPECT_EQ(ParseValueText("1,25", ','), 1.25);
-    EXPECT_EQ(ParseValueText("1.25", ','), 1.25);
-    for (const char *bad : {"", " ", "abc", "1,25", "1.2.3", "0x10", "nan", "inf", "1e", "1e999", "--1", "1 2", "e5"})
-        EXPECT_FALSE(ParseValueText(bad).has_value()) << '"' << bad << '"';
-}
-
 TEST_F(ChangeRulesTest, NumericWritesAndTheirRefusals)
 {
     auto sim = Start({"--model", "733", "--refuse", "Kvi=68"});

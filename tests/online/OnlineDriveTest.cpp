@@ -324,6 +324,7 @@ TEST(OnlineTexts, NumbersMotorNamesHintsAndTheSercosModels)
     EXPECT_EQ(ValueNumberText("Kvp", -0.0), "0.000");
     EXPECT_EQ(ValueNumberText("Kvp", 1e20), "1.00000000000000E+20");
     EXPECT_EQ(ValueNumberText("Kvp", 123456789.123456789), "123456789.123");
+    EXPECT_EQ(ValueNumberText("Kvp", 2.5, ','), "2,500") << "the window's user's separator";
 
     EXPECT_EQ(MotorName(Packed("ABCD", 0), Packed("EFGH", 0)), "ABCDEFGH");
     EXPECT_EQ(MotorName(0, Packed("EFGH", 0)), "");

@@ -4,6 +4,7 @@
 #include "tools700/scope/ScopeStore.h"
 #include "tools700/scope/TScope.h"
 
+#include "../common/CommaLocale.h"
 #include "../config/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -274,6 +275,29 @@ TEST_F(ScopeEngineTest, CsvHoldsTheHistoryInSignalUnits)
     EXPECT_EQ(lines[103], "2,0.000000,-300,0");
     EXPECT_EQ(lines[142], "2,0.195000,-300,0");
     EXPECT_FALSE(scope.WriteCsv(Dir() + "no-such-folder/x.csv"));
+}
+
+// Files are C notation under a user's decimal-comma locale (which a Qt program takes from the
+// environment): Scope.log and the CSV export read the same everywhere.
+TEST_F(ScopeEngineTest, TheLogAndTheCsvKeepCNotationUnderADecimalCommaLocale)
+{
+    const testutil::CommaLocale comma;
+    if (!comma.active)
+        GTEST_SKIP() << "no decimal-comma locale on this machine (locales not installed)";
+    TScope scope(chart, nullptr, Dir());
+    scope.SetTriggerSource(kCh1Rising);
+    scope.SetTriggerLevel(2.5);
+    Frame(scope, 2, 1200.5, 12.25);
+    ASSERT_TRUE(scope.WriteCsv(Dir() + "capture.csv"));
+    std::istringstream in(testutil::ReadText(Dir() + "capture.csv"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 3u + 2u);
+    EXPECT_NE(lines[1].find("level 2.5 "), std::string::npos) << lines[1];
+    EXPECT_EQ(lines[3], "1,0.000000,1200.5,12.25");
+    ASSERT_TRUE(scope.WriteLog());
+    EXPECT_EQ(testutil::ReadText(Dir() + "Scope.log"), "*** frame 1 ***\n1200.500   12.250\n1200.500   12.250\n\n\n");
 }
 
 TEST(SignalTable, FollowsTheMonitorSignalsOfTheDrive)

@@ -1,6 +1,6 @@
 // The configuration file: one "name = value" line per variable of the model's list.
-#include "NumberFormat.h"
-#include "tools700/AtomicFile.h"
+#include "tools700/config/AtomicFile.h"
+#include "tools700/common/NumberText.h"
 #include "tools700/Error.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/Motor.h"
@@ -34,7 +34,7 @@ bool ParseDataLine(const std::string &line, std::string &name, double &value)
     if (i >= line.size() || line[i] != '=')
         return false;
     ++i;
-    return numfmt::ReadNumber(line.c_str() + i, value, nullptr);
+    return numtext::ReadNumber(line.c_str() + i, value, nullptr);
 }
 
 bool FileExists(const std::string &fileName)
@@ -63,7 +63,7 @@ int Cfg::Save(const std::string &fileName, int model)
     for (TQX *t : ListForModel(model)) {
         text += t->VarName();
         text += " = ";
-        text += numfmt::Fixed(t->Val(), 6);
+        text += numtext::Fixed(t->Val(), 6);
         text += '\n';
         ++lines;
     }
@@ -165,7 +165,7 @@ int Motor::Save(const std::string &fileName, int /*model*/)
     for (int i = 1; i <= kFields; ++i) {
         if (i > 1)
             text += ' ';
-        text += numfmt::Fixed(f[i], 6);
+        text += numtext::Fixed(f[i], 6);
     }
     WriteFileAtomically(fileName, text);
     modified = false;
@@ -182,7 +182,7 @@ int Motor::Load(const std::string &fileName)
         double f[kFields + 1] = {};
         const char *p = line.c_str();
         for (int i = 1; i <= kFields; ++i) {
-            if (!numfmt::ReadNumber(p, f[i], &p))
+            if (!numtext::ReadNumber(p, f[i], &p))
                 throw Error("Error reading file " + fileName);
         }
         if (f[11] == 0.0) {

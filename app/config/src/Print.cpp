@@ -1,5 +1,5 @@
 // The printed listing of a configuration.
-#include "NumberFormat.h"
+#include "tools700/common/NumberText.h"
 #include "tools700/config/PrintCanvas.h"
 #include "tools700/config/ValueSet.h"
 #include "tools700/dictionary/Enums.h"
@@ -37,11 +37,9 @@ std::string ListingValueText(const std::string &name, double value)
         double tr = std::trunc(value);
         if (std::isnan(tr))
             tr = 0;
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.0f", tr);
-        return buf;
+        return numtext::Fixed(tr, 0);
     }
-    return numfmt::Fixed(value, 5);
+    return numtext::Fixed(value, 5);
 }
 
 void PrintListingPages(PrintCanvas &canvas, const std::string &name, const std::vector<std::string> &lines,

@@ -1,6 +1,6 @@
 #include "tools700/config/TQXNum.h"
 
-#include "NumberFormat.h"
+#include "tools700/common/NumberText.h"
 #include "tools700/config/ValueSet.h"
 
 #include <charconv>
@@ -40,13 +40,11 @@ std::string TQXNum::NumText(double x, uint8_t t)
         double tr = std::trunc(x);
         if (std::isnan(tr))
             return "0";
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.0f", tr);
-        return buf;
+        return numtext::Fixed(tr, 0);
     }
     // Fixed notation with 5 decimals up to 15 integer digits, then scientific notation.
     if (std::isfinite(x) && std::fabs(x) < 1e15)
-        return numfmt::Fixed(x, 5);
+        return numtext::Fixed(x, 5);
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
     return std::string(buf, r.ptr);

@@ -8,6 +8,7 @@
 #include <span>
 
 #include "tools700/Error.h"
+#include "tools700/common/NumberText.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/names/Names.h"
 
@@ -16,27 +17,6 @@ namespace tools700 {
 int CompareNames(std::string_view a, std::string_view b)
 {
     return names::Compare(a, b);
-}
-
-std::string FixedNumberText(double v, int decimals)
-{
-    // std::to_chars never looks at the C locale, which a Qt program sets from the user's.
-    char buf[400];
-    if (!std::isfinite(v) || std::fabs(v) >= 1e15) {
-        const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
-        std::string text(buf, r.ptr);
-        for (char &c : text)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return text;
-    }
-    // Round to 15 significant digits first, so digits a double cannot carry show as zeros.
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
-    double rounded = 0.0;
-    std::from_chars(buf, r.ptr, rounded);
-    if (rounded == 0.0)
-        rounded = 0.0; // no "-0.000"
-    r = std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed, decimals);
-    return std::string(buf, r.ptr);
 }
 
 Symtab::Symtab(const SymtabEntry *entries) : entries_(entries), count_(0), checkPending_(true)
@@ -125,13 +105,13 @@ std::string Symtab::HelpText(std::string_view name) const
     return e->help != nullptr ? e->help : "";
 }
 
-std::string Symtab::BoundsText(std::string_view name) const
+std::string Symtab::BoundsText(std::string_view name, char point) const
 {
     const SymtabEntry *e = Lookup(name);
     if (e == nullptr)
         return "No such variable???";
     const int decimals = e->type == kIntegerVar ? 0 : 3;
-    return "min = " + FixedNumberText(e->min, decimals) + ", max = " + FixedNumberText(e->max, decimals);
+    return "min = " + numtext::Fixed15(e->min, decimals, point) + ", max = " + numtext::Fixed15(e->max, decimals, point);
 }
 
 void Symtab::FillVariableList(std::vector<std::string> &list, bool all, int model) const

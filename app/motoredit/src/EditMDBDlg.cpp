@@ -7,6 +7,7 @@
 #include "tools700/dictionary/Symtab.h"
 #include "tools700/motoredit/NewMotorDlg.h"
 #include "tools700/widgets/BoundControls.h"
+#include "tools700/widgets/Controls.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,19 +20,13 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace tools700 {
 
 using motoredit::Mode;
 
 namespace {
-
-QLabel *NewLabel(QWidget *parent, const QString &text, const char *name = nullptr)
-{
-    auto *label = new QLabel(text, parent);
-    if (name)
-        label->setObjectName(QString::fromLatin1(name));
-    return label;
-}
 
 // A panel holding one label (a caption or a units text).
 QWidget *LabelPanel(QWidget *parent, const char *name, QLabel *&label, const QString &text)
@@ -40,21 +35,73 @@ QWidget *LabelPanel(QWidget *parent, const char *name, QLabel *&label, const QSt
     panel->setObjectName(QString::fromLatin1(name));
     auto *layout = new QHBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
-    label = NewLabel(panel, text);
+    label = NewLabel(panel, QString(), text);
     layout->addWidget(label);
     return panel;
 }
 
-QPushButton *NewButton(QWidget *parent, const char *name, const char *caption, const char *hint)
-{
-    auto *b = new QPushButton(QString::fromLatin1(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    if (hint)
-        b->setToolTip(QString::fromLatin1(hint));
-    return b;
-}
-
 } // namespace
+
+// The rows of the parameter panel: caption, bound edit and units in a grid, one row after the
+// other; `onEdit` is called for every edit made.
+class MotorParameterRows {
+public:
+    MotorParameterRows(QGroupBox *group, std::function<void(TQXEditMotorNum *)> onEdit)
+        : group_(group), grid_(new QGridLayout(group)), onEdit_(std::move(onEdit))
+    {
+    }
+    QGridLayout *Grid() const { return grid_; }
+    // The row to fill next; each call takes a new one.
+    int Next() { return row_++; }
+
+    TQXEditMotorNum *Edit(const char *name, const char *var, const QString &caption)
+    {
+        auto *e = new TQXEditMotorNum(group_);
+        e->setObjectName(QString::fromLatin1(name));
+        e->SetVarName(QString::fromLatin1(var));
+        e->setAccessibleName(caption);
+        onEdit_(e);
+        return e;
+    }
+    void Add(QWidget *caption, QWidget *control, QWidget *units)
+    {
+        const int row = Next();
+        grid_->addWidget(caption, row, 0);
+        grid_->addWidget(control, row, 1);
+        grid_->addWidget(units, row, 2);
+    }
+    TQXEditMotorNum *Simple(const char *name, const char *var, const char *caption, const char *units)
+    {
+        auto *label = NewLabel(group_, QString(), QString::fromLatin1(caption));
+        auto *e = Edit(name, var, label->text());
+        label->setBuddy(e);
+        Add(label, e, NewLabel(group_, QString(), QString::fromLatin1(units)));
+        return e;
+    }
+    // A row inside a panel that shows or hides as a whole; the caller places the panel.
+    TQXEditMotorNum *InPanel(QWidget *&panel, const char *panelName, const char *name, const char *var,
+                             const char *caption, const char *units)
+    {
+        panel = new QWidget(group_);
+        panel->setObjectName(QString::fromLatin1(panelName));
+        auto *layout = new QHBoxLayout(panel);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto *label = NewLabel(panel, QString(), QString::fromLatin1(caption));
+        auto *e = Edit(name, var, label->text());
+        e->setParent(panel);
+        label->setBuddy(e);
+        layout->addWidget(label, 2);
+        layout->addWidget(e, 2);
+        layout->addWidget(NewLabel(panel, QString(), QString::fromLatin1(units)), 1);
+        return e;
+    }
+
+private:
+    QGroupBox *group_;
+    QGridLayout *grid_;
+    std::function<void(TQXEditMotorNum *)> onEdit_;
+    int row_ = 0;
+};
 
 TEditMDBDlg::TEditMDBDlg(Session &session, Messages &messages, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), session_(session),
@@ -65,69 +112,111 @@ TEditMDBDlg::TEditMDBDlg(Session &session, Messages &messages, QWidget *parent)
     setModal(true);
     setProperty("helpContext", kHelpMotorEditor);
 
-    auto *listLabel = NewLabel(this, QStringLiteral("Motor"));
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(BuildMotorChoice());
+    BuildParameters();
+    layout->addWidget(grpParameters);
+    layout->addLayout(BuildButtons());
+
+    NewMotorDlg = new TNewMotorDlg(messages_, this);
+    NewMotorDlg->setProperty("helpContext", kHelpNewMotor);
+
+    connect(cmbMotorList, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { cmbMotorListChange(); });
+    connect(btnNew, &QPushButton::clicked, this, [this] { btnNewClick(); });
+    connect(btnDelete, &QPushButton::clicked, this, [this] { btnDeleteClick(); });
+    connect(btnEdit, &QPushButton::clicked, this, [this] { btnEditClick(); });
+    connect(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
+    connect(btnExit, &QPushButton::clicked, this, [this] { btnExitClick(); });
+    SetMode(Mode::Browse);
+}
+
+QLayout *TEditMDBDlg::BuildMotorChoice()
+{
+    auto *listLabel = NewLabel(this, QString(), QStringLiteral("Motor"));
     cmbMotorList = new QComboBox(this);
     cmbMotorList->setObjectName(QStringLiteral("cmbMotorList"));
     cmbMotorList->setToolTip(QStringLiteral("Scroll up and down to review the current motor database"));
     cmbMotorList->setAccessibleName(QStringLiteral("Motor"));
     listLabel->setBuddy(cmbMotorList);
-    lblMotorType = NewLabel(this, QString(), "lblMotorType");
+    lblMotorType = NewLabel(this, QStringLiteral("lblMotorType"), QString());
+    auto *top = new QHBoxLayout;
+    top->addWidget(listLabel);
+    top->addWidget(cmbMotorList, 1);
+    top->addWidget(lblMotorType);
+    return top;
+}
 
+void TEditMDBDlg::BuildParameters()
+{
     grpParameters = new QGroupBox(QStringLiteral("Motor Parameters"), this);
     grpParameters->setObjectName(QStringLiteral("grpParameters"));
-    auto *grid = new QGridLayout(grpParameters);
-    int row = 0;
-    // One parameter row: caption (or caption panels), bound edit, units (or units panels).
-    auto edit = [&](const char *name, const char *var, const QString &caption) {
-        auto *e = new TQXEditMotorNum(grpParameters);
-        e->setObjectName(QString::fromLatin1(name));
-        e->SetVarName(QString::fromLatin1(var));
-        e->setAccessibleName(caption);
+    MotorParameterRows rows(grpParameters, [this](TQXEditMotorNum *e) {
         connect(e, &QLineEdit::textEdited, this, [this] { edited_ = true; });
-        return e;
-    };
-    auto simpleRow = [&](const char *name, const char *var, const char *caption, const char *units) {
-        auto *label = NewLabel(grpParameters, QString::fromLatin1(caption));
-        auto *e = edit(name, var, label->text());
-        label->setBuddy(e);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(e, row, 1);
-        grid->addWidget(NewLabel(grpParameters, QString::fromLatin1(units)), row, 2);
-        ++row;
-        return e;
-    };
-    // A row inside a panel that shows or hides as a whole.
-    auto panelRow = [&](QWidget *&panel, const char *panelName, const char *name, const char *var,
-                        const char *caption, const char *units) {
-        panel = new QWidget(grpParameters);
-        panel->setObjectName(QString::fromLatin1(panelName));
-        auto *layout = new QHBoxLayout(panel);
-        layout->setContentsMargins(0, 0, 0, 0);
-        auto *label = NewLabel(panel, QString::fromLatin1(caption));
-        auto *e = edit(name, var, label->text());
-        e->setParent(panel);
-        label->setBuddy(e);
-        layout->addWidget(label, 2);
-        layout->addWidget(e, 2);
-        layout->addWidget(NewLabel(panel, QString::fromLatin1(units)), 1);
-        return e;
-    };
+    });
+    QGridLayout *grid = rows.Grid();
 
     // Back EMF.
-    auto *keLabel = NewLabel(grpParameters, QStringLiteral("Back EMF (Ke)"));
-    pemKe = edit("pemKe", "RotaryKe", keLabel->text());
+    auto *keLabel = NewLabel(grpParameters, QString(), QStringLiteral("Back EMF (Ke)"));
+    pemKe = rows.Edit("pemKe", "RotaryKe", keLabel->text());
     keLabel->setBuddy(pemKe);
-    lblKeUnits = NewLabel(grpParameters, QString(), "lblKeUnits");
-    grid->addWidget(keLabel, row, 0);
-    grid->addWidget(pemKe, row, 1);
-    grid->addWidget(lblKeUnits, row, 2);
-    ++row;
+    lblKeUnits = NewLabel(grpParameters, QStringLiteral("lblKeUnits"), QString());
+    rows.Add(keLabel, pemKe, lblKeUnits);
+    BuildInertiaRow(rows);
+    pemInductance = rows.Simple("pemInductance", "Inductance", "Inductance", "mH");
+    // Pole count or spacing.
+    lblPoleCount = NewLabel(grpParameters, QStringLiteral("lblPoleCount"), QStringLiteral("Pole Count"));
+    pemPoleCountOrSpacing = rows.Edit("pemPoleCountOrSpacing", "PoleCount", lblPoleCount->text());
+    lblPoleCount->setBuddy(pemPoleCountOrSpacing);
+    lblPoleCountUnits = NewLabel(grpParameters, QStringLiteral("lblPoleCountUnits"), QString());
+    rows.Add(lblPoleCount, pemPoleCountOrSpacing, lblPoleCountUnits);
+    pemEncRes = rows.InPanel(pnlEncRes, "pnlEncRes", "pemEncRes", "EncoderResolution", "Encoder Resolution", "microns");
+    grid->addWidget(pnlEncRes, rows.Next(), 0, 1, 3);
+    pemICS = rows.Simple("pemICS", "ICS", "Stall Current (Ics)", "Amps (0-Peak)");
+    // Commutation source and the offset of the source, in one place.
+    auto *srcLabel = NewLabel(grpParameters, QString(), QStringLiteral("Commutation Source"));
+    pcmCommSrc = new TQXComboMotorBox(grpParameters);
+    pcmCommSrc->setObjectName(QStringLiteral("pcmCommSrc"));
+    pcmCommSrc->SetVarName(QStringLiteral("CommSrc"));
+    pcmCommSrc->setAccessibleName(srcLabel->text());
+    srcLabel->setBuddy(pcmCommSrc);
+    connect(pcmCommSrc, qOverload<int>(&QComboBox::activated), this, [this] {
+        edited_ = true;
+        pcmCommSrc->DoExit();
+        pcmCommSrcExit();
+    });
+    const int sourceRow = rows.Next();
+    grid->addWidget(srcLabel, sourceRow, 0);
+    grid->addWidget(pcmCommSrc, sourceRow, 1, 1, 2);
+    pemCommOffset = rows.InPanel(pnlCommOffset, "pnlCommOffset", "pemCommOffset", "CommOffset", "Commutation Offset",
+                                 "Elec. Degrees");
+    pemHallOffset =
+        rows.InPanel(pnlHallOffset, "pnlHallOffset", "pemHallOffset", "HallOffset", "Hall Offset", "Elec. Degrees");
+    auto *offsets = new QVBoxLayout;
+    offsets->addWidget(pnlCommOffset);
+    offsets->addWidget(pnlHallOffset);
+    grid->addLayout(offsets, rows.Next(), 0, 1, 3);
+    pemThermalTimeConst = rows.Simple("pemThermalTimeConst", "ThermalTimeConst", "Thermal Time Const", "Minutes");
+    pemMaxVBus = rows.Simple("pemMaxVBus", "MaxVBus", "Maximum dc Bus Voltage", "Volts");
+    // Hidden carriers of the type and the units through InitAll and StoreAll.
+    QXEditMotorNum1 =
+        rows.Edit("QXEditMotorNum1", "MotorType", QStringLiteral("Dummy for Motor Type -- don't delete this!"));
+    QXEditMotorNum1->setText(QXEditMotorNum1->accessibleName());
+    QXEditMotorNum1->hide();
+    QXEditMotorNum2 = rows.Edit("QXEditMotorNum2", "ShowMetric",
+                                QStringLiteral("Dummy for units of measure -- don't delete this!"));
+    QXEditMotorNum2->setText(QXEditMotorNum2->accessibleName());
+    QXEditMotorNum2->hide();
+}
+
+void TEditMDBDlg::BuildInertiaRow(MotorParameterRows &rows)
+{
     // Motor inertia or coil weight: caption panels on the left, units panels on the right.
     QLabel *rotaryCaption = nullptr, *coilCaption = nullptr, *metricUnits = nullptr, *englishUnits = nullptr;
     pnlRotaryInertiaLabel = LabelPanel(grpParameters, "pnlRotaryInertiaLabel", rotaryCaption,
                                        QStringLiteral("Motor Inertia (Jm)"));
     pnlCoilWeightLabel = LabelPanel(grpParameters, "pnlCoilWeightLabel", coilCaption, QStringLiteral("Coil Weight"));
-    pemWeightOrInertia = edit("pemWeightOrInertia", "Inertia", rotaryCaption->text());
+    pemWeightOrInertia = rows.Edit("pemWeightOrInertia", "Inertia", rotaryCaption->text());
     pnlInertiaMetric = LabelPanel(grpParameters, "pnlInertiaMetric", metricUnits,
                                   QString::fromUtf8("kg\u00b7m\u00b2 \u00d7 10\u207b\u00b3"));
     pnlInertiaEnglish = LabelPanel(grpParameters, "pnlInertiaEnglish", englishUnits,
@@ -141,67 +230,24 @@ TEditMDBDlg::TEditMDBDlg(Session &session, Messages &messages, QWidget *parent)
     unitPanels->addWidget(pnlInertiaMetric);
     unitPanels->addWidget(pnlInertiaEnglish);
     unitPanels->addWidget(pnlLinearMass);
-    grid->addLayout(captions, row, 0);
-    grid->addWidget(pemWeightOrInertia, row, 1);
-    grid->addLayout(unitPanels, row, 2);
-    ++row;
-    pemInductance = simpleRow("pemInductance", "Inductance", "Inductance", "mH");
-    // Pole count or spacing.
-    lblPoleCount = NewLabel(grpParameters, QStringLiteral("Pole Count"), "lblPoleCount");
-    pemPoleCountOrSpacing = edit("pemPoleCountOrSpacing", "PoleCount", lblPoleCount->text());
-    lblPoleCount->setBuddy(pemPoleCountOrSpacing);
-    lblPoleCountUnits = NewLabel(grpParameters, QString(), "lblPoleCountUnits");
-    grid->addWidget(lblPoleCount, row, 0);
-    grid->addWidget(pemPoleCountOrSpacing, row, 1);
-    grid->addWidget(lblPoleCountUnits, row, 2);
-    ++row;
-    pemEncRes = panelRow(pnlEncRes, "pnlEncRes", "pemEncRes", "EncoderResolution", "Encoder Resolution", "microns");
-    grid->addWidget(pnlEncRes, row++, 0, 1, 3);
-    pemICS = simpleRow("pemICS", "ICS", "Stall Current (Ics)", "Amps (0-Peak)");
-    // Commutation source and the offset of the source, in one place.
-    auto *srcLabel = NewLabel(grpParameters, QStringLiteral("Commutation Source"));
-    pcmCommSrc = new TQXComboMotorBox(grpParameters);
-    pcmCommSrc->setObjectName(QStringLiteral("pcmCommSrc"));
-    pcmCommSrc->SetVarName(QStringLiteral("CommSrc"));
-    pcmCommSrc->setAccessibleName(srcLabel->text());
-    srcLabel->setBuddy(pcmCommSrc);
-    connect(pcmCommSrc, qOverload<int>(&QComboBox::activated), this, [this] {
-        edited_ = true;
-        pcmCommSrc->DoExit();
-        pcmCommSrcExit();
-    });
-    grid->addWidget(srcLabel, row, 0);
-    grid->addWidget(pcmCommSrc, row, 1, 1, 2);
-    ++row;
-    pemCommOffset =
-        panelRow(pnlCommOffset, "pnlCommOffset", "pemCommOffset", "CommOffset", "Commutation Offset", "Elec. Degrees");
-    pemHallOffset = panelRow(pnlHallOffset, "pnlHallOffset", "pemHallOffset", "HallOffset", "Hall Offset", "Elec. Degrees");
-    auto *offsets = new QVBoxLayout;
-    offsets->addWidget(pnlCommOffset);
-    offsets->addWidget(pnlHallOffset);
-    grid->addLayout(offsets, row++, 0, 1, 3);
-    pemThermalTimeConst = simpleRow("pemThermalTimeConst", "ThermalTimeConst", "Thermal Time Const", "Minutes");
-    pemMaxVBus = simpleRow("pemMaxVBus", "MaxVBus", "Maximum dc Bus Voltage", "Volts");
-    // Hidden carriers of the type and the units through InitAll and StoreAll.
-    QXEditMotorNum1 = edit("QXEditMotorNum1", "MotorType", QStringLiteral("Dummy for Motor Type -- don't delete this!"));
-    QXEditMotorNum1->setText(QXEditMotorNum1->accessibleName());
-    QXEditMotorNum1->hide();
-    QXEditMotorNum2 = edit("QXEditMotorNum2", "ShowMetric",
-                           QStringLiteral("Dummy for units of measure -- don't delete this!"));
-    QXEditMotorNum2->setText(QXEditMotorNum2->accessibleName());
-    QXEditMotorNum2->hide();
+    const int row = rows.Next();
+    rows.Grid()->addLayout(captions, row, 0);
+    rows.Grid()->addWidget(pemWeightOrInertia, row, 1);
+    rows.Grid()->addLayout(unitPanels, row, 2);
+}
 
-    btnNew = NewButton(this, "btnNew", "&New Motor", "Create a new motor definition");
-    btnDelete = NewButton(this, "btnDelete", "&Delete Motor", "Delete the current motor from the database");
-    btnEdit = NewButton(this, "btnEdit", "&Edit Motor", "Edit the parameters of the currently selected motor");
-    btnExit = NewButton(this, "btnExit", "&Exit", nullptr);
-    btnOK = NewButton(this, "btnOK", "OK", nullptr);
-    btnCancel = NewButton(this, "btnCancel", "&Cancel", nullptr);
-
-    auto *top = new QHBoxLayout;
-    top->addWidget(listLabel);
-    top->addWidget(cmbMotorList, 1);
-    top->addWidget(lblMotorType);
+QLayout *TEditMDBDlg::BuildButtons()
+{
+    const auto button = [this](const char *name, const char *caption, const char *hint = nullptr) {
+        return NewButton(this, QString::fromLatin1(name), QString::fromLatin1(caption), EnterKey::MayPress,
+                         hint ? QString::fromLatin1(hint) : QString());
+    };
+    btnNew = button("btnNew", "&New Motor", "Create a new motor definition");
+    btnDelete = button("btnDelete", "&Delete Motor", "Delete the current motor from the database");
+    btnEdit = button("btnEdit", "&Edit Motor", "Edit the parameters of the currently selected motor");
+    btnExit = button("btnExit", "&Exit");
+    btnOK = button("btnOK", "OK");
+    btnCancel = button("btnCancel", "&Cancel");
     auto *buttons = new QHBoxLayout;
     for (QPushButton *b : {btnNew, btnDelete, btnEdit, btnOK})
         buttons->addWidget(b);
@@ -209,22 +255,7 @@ TEditMDBDlg::TEditMDBDlg(Session &session, Messages &messages, QWidget *parent)
     // Exit and Cancel share one place: only one of them shows at a time.
     buttons->addWidget(btnExit);
     buttons->addWidget(btnCancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(grpParameters);
-    layout->addLayout(buttons);
-
-    NewMotorDlg = new TNewMotorDlg(messages_, this);
-    NewMotorDlg->setProperty("helpContext", kHelpNewMotor);
-
-    connect(cmbMotorList, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { cmbMotorListChange(); });
-    connect(btnNew, &QPushButton::clicked, this, [this] { btnNewClick(); });
-    connect(btnDelete, &QPushButton::clicked, this, [this] { btnDeleteClick(); });
-    connect(btnEdit, &QPushButton::clicked, this, [this] { btnEditClick(); });
-    connect(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
-    connect(btnExit, &QPushButton::clicked, this, [this] { btnExitClick(); });
-    SetMode(Mode::Browse);
+    return buttons;
 }
 
 TEditMDBDlg::~TEditMDBDlg() = default;

@@ -6,6 +6,7 @@
 #include "tools700/online/VarDlg.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/BoundControls.h"
+#include "tools700/widgets/UserNumbers.h"
 #include "tools700/widgets/WindowWorker.h"
 
 #include <QLabel>
@@ -107,7 +108,7 @@ void TVarChange::Prepare(const QString &name, const QString &currentText)
         edtNum->setText(Q(form.numberText));
         edtNum->selectAll();
     }
-    lblMinMax->setText(Q(form.boundsText));
+    lblMinMax->setText(UserNumberText(form.boundsText));
 }
 
 int TVarChange::ChangeValue(const QString &name, const QString &currentText)

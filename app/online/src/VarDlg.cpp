@@ -10,6 +10,7 @@
 #include "tools700/widgets/HelpViewer.h"
 #include "tools700/widgets/IndicatorLamp.h"
 #include "tools700/widgets/Settings.h"
+#include "tools700/widgets/UserNumbers.h"
 #include "tools700/widgets/WindowWorker.h"
 
 #include <QApplication>
@@ -69,6 +70,7 @@ Tvardlg::Tvardlg(Session &session, Messages &messages, QWidget *parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setProperty("helpContext", kHelpOnlineWindow);
+    model_.DecimalPoint = UserDecimalPoint();
     setFixedSize(kWidth, kHeight);
     setModal(false);
     BuildControls();

@@ -2,10 +2,12 @@
 
 #include "tools700/Messages.h"
 #include "tools700/Session.h"
+#include "tools700/common/NumberText.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/scope/ScopeGraph.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/HandOver.h"
+#include "tools700/widgets/UserNumbers.h"
 
 #include <QChart>
 #include <QCheckBox>
@@ -45,12 +47,11 @@ constexpr int kSlowTicks = 5;
 
 QString Q(const std::string &text) { return QString::fromStdString(text); }
 
-// The shortest general text of a number (15 significant digits, as the number boxes show it).
+// The shortest general text of a number (15 significant digits, as the number boxes show it),
+// with the user's decimal separator.
 QString NumberText(double value)
 {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.15G", value);
-    QString text = QString::fromLatin1(buf);
+    QString text = UserNumberText(numtext::General(value)).toUpper();
     // "1E+20" is written "1E20", "1E-05" "1E-5".
     const int e = text.indexOf(QLatin1Char('E'));
     if (e >= 0) {
@@ -64,10 +65,11 @@ QString NumberText(double value)
     return text;
 }
 
-// "####00.000": at least two integer digits and three decimals.
-QString SecondsText(double seconds) { return QString::asprintf("%06.3f", seconds); }
+// "####00.000": at least two integer digits and three decimals (QString::asprintf writes C
+// notation; the user's separator replaces its point).
+QString SecondsText(double seconds) { return UserNumberText(QString::asprintf("%06.3f", seconds).toStdString()); }
 // "#0.000".
-QString ValueText(double value) { return QString::asprintf("%.3f", value); }
+QString ValueText(double value) { return UserNumberText(numtext::Fixed(value, 3)); }
 
 QLabel *Label(const QString &text, QWidget *parent, const QString &name, const QRect &at)
 {
@@ -480,17 +482,14 @@ void TScopeForm::cmbTimebaseChange()
 
 std::optional<double> TScopeForm::ReadBoundedFloat(QLineEdit *edit, double min, double max)
 {
-    const QString text = edit->text().trimmed();
-    const QByteArray bytes = text.toLatin1();
-    char *end = nullptr;
-    const double value = bytes.isEmpty() ? 0 : std::strtod(bytes.constData(), &end);
+    const std::optional<double> value = ReadUserNumber(edit->text());
     QString error;
-    if (bytes.isEmpty() || end != bytes.constData() + bytes.size() || text.contains(QChar(0)))
-        error = QStringLiteral("'%1' is not a valid floating point value").arg(edit->text());
-    else if (!(min <= value && value <= max))
+    if (!value)
+        error = QString::fromStdString(numtext::NotANumberText(edit->text().toStdString()));
+    else if (!(min <= *value && *value <= max))
         error = QStringLiteral("bounds error");
     if (error.isEmpty())
-        return value;
+        return *value;
     // The box takes the focus from the edit: that loss of focus is no new entry.
     reading_ = true;
     messages_.Message(error.toStdString());

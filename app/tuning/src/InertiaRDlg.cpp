@@ -4,13 +4,14 @@
 #include "tools700/Messages.h"
 #include "tools700/Session.h"
 #include "tools700/tuning/Tuning.h"
+#include "tools700/common/NumberText.h"
 #include "tools700/tuning/TuningFormulas.h"
+#include "tools700/widgets/UserNumbers.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -23,20 +24,14 @@ void CenterOnScreen(QWidget &window)
         window.move(screen->availableGeometry().center() - QPoint(window.width() / 2, window.height() / 2));
 }
 
-char LocalePoint()
-{
-    const QString point = QLocale().decimalPoint();
-    return point.size() == 1 && point[0].unicode() < 128 ? static_cast<char>(point[0].unicode()) : '.';
-}
-
-QString InertiaRatioText(double ratio) { return QString::fromStdString(tuning::UpToText(ratio, 2, LocalePoint())); }
+QString InertiaRatioText(double ratio) { return QString::fromStdString(tuning::UpToText(ratio, 2, UserDecimalPoint())); }
 
 bool ReadInertiaRatio(const QString &text, double &ratio, Messages &messages)
 {
-    const std::optional<double> value = tuning::ParseNumber(text.toStdString(), LocalePoint());
+    const std::optional<double> value = ReadUserNumber(text);
     if (!value) {
         // The conversion error; the dialog stays for a correction.
-        messages.Show(BoxKind::Error, ErrorBoxText(tuning::NotANumberText(text.toStdString())), BtnOk);
+        messages.Show(BoxKind::Error, ErrorBoxText(numtext::NotANumberText(text.toStdString())), BtnOk);
         return false;
     }
     ratio = *value;

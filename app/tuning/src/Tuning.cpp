@@ -8,6 +8,7 @@
 #include "tools700/widgets/Application.h"
 #include "tools700/widgets/HelpViewer.h"
 #include "tools700/widgets/Slider.h"
+#include "tools700/widgets/UserNumbers.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -253,7 +254,7 @@ EditTexts TTuning::EditTexts() const
 
 void TTuning::Prepare(int tuningMode, const std::string &drive, const std::string &motor)
 {
-    core_.DecimalPoint = LocalePoint();
+    core_.DecimalPoint = UserDecimalPoint();
     core_.TuningMode = tuningMode;
     if (tuningMode == kOffline) {
         core_.DriveText = drive;

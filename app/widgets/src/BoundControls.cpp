@@ -1,17 +1,18 @@
 #include "tools700/widgets/BoundControls.h"
 
 #include "tools700/Error.h"
+#include "tools700/common/NumberText.h"
 #include "tools700/config/ValueSet.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"
 #include "tools700/widgets/QtMessages.h"
+#include "tools700/widgets/UserNumbers.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QPointer>
 #include <QRadioButton>
 #include <QTimer>
@@ -31,15 +32,6 @@ std::atomic<unsigned long long> nextSerial{1};
 int ClampToInt(double x)
 {
     return TruncToInt(x);
-}
-
-// The user's regional number format, as the edit boxes show and read numbers. Group separators
-// are refused when reading, so "1,5" in a locale with a decimal point is an error, not 15.
-QLocale UserLocale()
-{
-    QLocale locale;
-    locale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
-    return locale;
 }
 
 } // namespace
@@ -140,11 +132,7 @@ TQXEditNum::~TQXEditNum() = default;
 
 void TQXEditNum::ShowNumText(const std::string &text)
 {
-    QString shown = QString::fromStdString(text);
-    const QString point = UserLocale().decimalPoint();
-    if (point != QLatin1String("."))
-        shown.replace(QLatin1Char('.'), point);
-    setText(shown);
+    setText(UserNumberText(text));
 }
 
 void TQXEditNum::keyPressEvent(QKeyEvent *event)
@@ -162,13 +150,12 @@ void TQXEditNum::keyPressEvent(QKeyEvent *event)
 void TQXEditNum::DoExit()
 {
     Guarded([this] {
-        bool ok = false;
-        const QString text = this->text().trimmed();
-        double x = UserLocale().toDouble(text, &ok);
-        if (!ok)
-            throw Error("'" + this->text().toStdString() + "' is not a valid floating point value");
+        const std::optional<double> read = ReadUserNumber(text());
+        if (!read)
+            throw Error(numtext::NotANumberText(text().toStdString()));
+        const double x = *read;
         if (!binding_->Check(x))
-            throw Error("Bounds error : " + Table().BoundsText(binding_->VarName()));
+            throw Error("Bounds error : " + Table().BoundsText(binding_->VarName(), UserDecimalPoint()));
         binding_->Val(x);
         binding_->UpdateAll();
     });

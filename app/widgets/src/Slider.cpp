@@ -1,5 +1,8 @@
 #include "tools700/widgets/Slider.h"
 
+#include "tools700/common/NumberText.h"
+#include "tools700/widgets/UserNumbers.h"
+
 #include <QPainter>
 #include <QStyleOptionSlider>
 
@@ -58,12 +61,12 @@ void TScaleSlider::paintEvent(QPaintEvent *)
         const bool major = i % subSteps_ == 0;
         p.drawLine(QPointF(x, tickTop), QPointF(x, tickTop + (major ? 7 : 3)));
         if (major) {
-            QString text = QString::number(v, 'g', 6);
+            const QString number = UserNumberText(numtext::General(v, numtext::kCPoint, 6));
+            QString text = number;
             if (i == ticks && !unit_.isEmpty())
                 text += QLatin1Char(' ') + unit_;
             const int w = fontMetrics().horizontalAdvance(text);
-            const double left = i == ticks && !unit_.isEmpty() ? x - w + fontMetrics().horizontalAdvance(
-                                                                     QString::number(v, 'g', 6)) / 2.0
+            const double left = i == ticks && !unit_.isEmpty() ? x - w + fontMetrics().horizontalAdvance(number) / 2.0
                                                                : x - w / 2.0;
             p.drawText(QPointF(left, tickTop + 9 + fontMetrics().ascent()), text);
         }

@@ -3,12 +3,15 @@
 #include "tools700/Error.h"
 #include "tools700/Messages.h"
 #include "tools700/Session.h"
+#include "tools700/common/NumberText.h"
 #include "mdb700.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/BoundControls.h"
+#include "tools700/widgets/Controls.h"
 #include "tools700/widgets/HelpViewer.h"
+#include "tools700/widgets/UserNumbers.h"
 #include "tools700/wizard/IOWizardDlg.h"
 #include "tools700/wizard/SaveForm.h"
 
@@ -21,7 +24,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -40,14 +42,6 @@ QComboBox *DropDown(QWidget *parent, const char *name)
     box->setEditable(false);
     box->setMinimumWidth(220);
     return box;
-}
-
-QPushButton *Button(QWidget *parent, const char *name, const char *caption)
-{
-    auto *b = new QPushButton(QString::fromLatin1(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
 }
 
 void Select(QComboBox *box, int index)
@@ -135,13 +129,13 @@ void TCfgNewDlg::BuildFirstPage()
     edtInertia->setObjectName(QStringLiteral("edtInertia"));
     labelled(grpTuning, "Inertia Ratio (0 to 100)", edtInertia);
 
-    OKBtn = Button(this, "OKBtn", "Next >>");
+    OKBtn = NewButton(this, QStringLiteral("OKBtn"), QStringLiteral("Next >>"), EnterKey::NeverPresses);
     OKBtn->setDefault(true);
-    CancelBtn = Button(this, "CancelBtn", "Cancel");
-    btnHelp1 = Button(this, "btnHelp1", "&Help");
-    btnBack = Button(this, "btnBack", "Cancel");
-    btnNext = Button(this, "btnNext", "&Next >>");
-    btnHelp2 = Button(this, "btnHelp2", "&Help");
+    CancelBtn = NewButton(this, QStringLiteral("CancelBtn"), QStringLiteral("Cancel"), EnterKey::NeverPresses);
+    btnHelp1 = NewButton(this, QStringLiteral("btnHelp1"), QStringLiteral("&Help"), EnterKey::NeverPresses);
+    btnBack = NewButton(this, QStringLiteral("btnBack"), QStringLiteral("Cancel"), EnterKey::NeverPresses);
+    btnNext = NewButton(this, QStringLiteral("btnNext"), QStringLiteral("&Next >>"), EnterKey::NeverPresses);
+    btnHelp2 = NewButton(this, QStringLiteral("btnHelp2"), QStringLiteral("&Help"), EnterKey::NeverPresses);
 
     auto run = [this](void (TCfgNewDlg::*handler)()) {
         return [this, handler] {
@@ -347,7 +341,7 @@ void TCfgNewDlg::Refresh()
     // 8. Back from the I/O wizard: the configuration generated with the map the user chose.
     if (core_.EntryMode == kEntryFromIoWizard && core_.OwnCfg) {
         BindDigitalIo(Is740DriveText(drive));
-        edtInertia->setText(QString::fromStdString(GeneralNumberText(session_.InertiaRatio)));
+        edtInertia->setText(UserNumberText(numtext::General(session_.InertiaRatio)));
         StoreAll(*core_.OwnCfg);
         StartConfiguration(*core_.OwnCfg, kNoNameYet, core_.IoMap, session_.InertiaRatio, core_.SelectedMode, drive,
                            MotorText().toStdString());
@@ -483,11 +477,10 @@ void TCfgNewDlg::OKBtnClick()
         boxes[focus]->setFocus();
         return;
     }
-    bool ok = false;
-    const double ratio = QLocale().toDouble(edtInertia->text().trimmed(), &ok);
-    if (!ok)
-        throw Error("'" + edtInertia->text().toStdString() + "' is not a valid floating point value");
-    session_.InertiaRatio = ratio;
+    const std::optional<double> ratio = ReadUserNumber(edtInertia->text());
+    if (!ratio)
+        throw Error(numtext::NotANumberText(edtInertia->text().toStdString()));
+    session_.InertiaRatio = *ratio;
     const std::string drive = DriveText().toStdString();
     Cfg &own = core_.RebuildOwnCfg(drive);
     InitAll(own);

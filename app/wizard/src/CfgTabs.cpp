@@ -102,6 +102,32 @@ void VelocityLimits(QWidget *page, QLayout *layout, const char *prefix)
     layout->addWidget(g);
 }
 
+// A caption and its bound control in row `row` of `grid`.
+template <class T>
+T *LabelledBound(QWidget *parent, QGridLayout *grid, int row, const char *caption, const char *name,
+                 const char *variable)
+{
+    auto *label = new QLabel(QString::fromLatin1(caption), parent);
+    auto *control = new T(parent);
+    control->setObjectName(QString::fromLatin1(name));
+    control->SetVarName(QString::fromLatin1(variable));
+    label->setBuddy(control);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(control, row, 1);
+    return control;
+}
+
+// Fills the framed `panel` with a line count: caption, bound control and "lines".
+template <class T>
+void LineCount(QFrame *panel, const char *panelName, const char *caption, const char *name, const char *variable)
+{
+    panel->setObjectName(QString::fromLatin1(panelName));
+    panel->setFrameShape(QFrame::Panel);
+    auto *grid = new QGridLayout(panel);
+    LabelledBound<T>(panel, grid, 0, caption, name, variable);
+    grid->addWidget(new QLabel(QStringLiteral("lines"), panel), 0, 2);
+}
+
 // Runs `after` once the focus has left `control` and the control's own exit handling has run.
 class ExitWatcher : public QObject {
 public:
@@ -146,254 +172,229 @@ void TCfgNewDlg::BuildTabs()
     }
     auto page = [this](EditorTab t) { return tabs[static_cast<int>(t)]; };
 
-    // Digital I/O.
-    {
-        QWidget *w = page(EditorTab::Digital);
-        auto *layout = new QHBoxLayout(w);
-        QGroupBox *in = Group(w, "Input Functions");
-        Rows inRows(in);
-        const std::array<std::string, 10> vars = DigitalIoVariables(false);
-        for (int i = 0; i < 6; ++i) {
-            const std::string name = "pcmbInpMap" + std::to_string(i + 1);
-            const std::string label = "Input" + std::to_string(i + 1);
-            pcmbInpMap[i] = inRows.Bound<TQXComboBox>(name.c_str(), vars[i].c_str(), label.c_str(), nullptr);
-        }
-        auto *right = new QVBoxLayout;
-        QGroupBox *out = Group(w, "Output Functions");
-        Rows outRows(out);
-        for (int i = 0; i < 3; ++i) {
-            const std::string name = "pcmbOutMap" + std::to_string(i + 1);
-            const std::string label = "Output" + std::to_string(i + 1);
-            pcmbOutMap[i] = outRows.Bound<TQXComboBox>(name.c_str(), vars[6 + i].c_str(), label.c_str(), nullptr);
-        }
-        QGroupBox *relay = Group(w, "Relay Function (Output 4)");
-        Rows relayRows(relay);
-        pcmbOutMap[3] = relayRows.Bound<TQXComboBox>("pcmbOutMap4", vars[9].c_str(), "Relay", nullptr);
-        right->addWidget(out);
-        right->addWidget(relay);
-        right->addStretch(1);
-        layout->addWidget(in);
-        layout->addLayout(right);
-    }
-
-    // Analog I/O.
-    {
-        QWidget *w = page(EditorTab::Analog);
-        auto *layout = new QVBoxLayout(w);
-        for (int n = 1; n <= 2; ++n) {
-            const std::string title = "Analog Output " + std::to_string(n) + " Setup";
-            QGroupBox *g = Group(w, title.c_str());
-            Rows rows(g);
-            const std::string dm = "DM" + std::to_string(n);
-            auto *map = rows.Bound<TQXComboBox>(("pcmb" + dm + "Map").c_str(), (dm + "Map").c_str(), "Function", nullptr);
-            rows.Bound<TQXEditNum>(("pedt" + dm + "Gain").c_str(), (dm + "Gain").c_str(), "Gain", nullptr,
-                                   ("lbl" + dm + "GainUnits").c_str());
-            rows.Heading("Low-pass Filter");
-            rows.Bound<TQXEditNum>(("pedt" + dm + "F0").c_str(), (dm + "F0").c_str(), "Break Frequency", "Hz");
-            layout->addWidget(g);
-            // Leaving the function box: the gain's unit follows the function just chosen.
-            new ExitWatcher(map, [this, n] { pcmbDMMapExit(n); });
-            connect(map, &QComboBox::activated, this, [this, map, n] {
-                map->DoExit();
-                pcmbDMMapExit(n);
-            });
-        }
-        QGroupBox *g = Group(w, "Analog Current Limits");
-        Rows rows(g);
-        rows.Bound<TQXEditNum>("pedtAnalogILmtGain", "AnalogILmtGain", "Analog Current Limit Gain", "% IPeak / Volt");
-        rows.Bound<TQXEditNum>("pedtAnalogILmtFilt", "AnalogILmtFilt", "Analog Current Limit Filter", "Hz");
-        layout->addWidget(g);
-        layout->addStretch(1);
-    }
-
-    // Loop gains.
-    {
-        QWidget *w = page(EditorTab::Loop);
-        auto *layout = new QHBoxLayout(w);
-        QGroupBox *pos = Group(w, "Position Loop");
-        Rows posRows(pos);
-        posRows.Bound<TQXEditNum>("pedtKpp", "Kpp", "Kpp", "Hz");
-        posRows.Bound<TQXEditNum>("pedtKvff", "Kvff", "Kvff", "%");
-        QGroupBox *vel = Group(w, "Velocity Loop");
-        Rows velRows(vel);
-        velRows.Bound<TQXEditNum>("pedtKvp", "Kvp", "Kvp", "amp/rad/sec");
-        velRows.Bound<TQXEditNum>("pedtKvi", "Kvi", "Kvi", "Hz");
-        velRows.Bound<TQXEditNum>("pedtARF0", "ARF0", "ARF0", "Hz");
-        velRows.Bound<TQXEditNum>("pedtARF1", "ARF1", "ARF1", "Hz");
-        layout->addWidget(pos, 0, Qt::AlignTop);
-        layout->addWidget(vel, 0, Qt::AlignTop);
-    }
-
-    // Torque controller.
-    {
-        QWidget *w = page(EditorTab::Torque);
-        auto *layout = new QVBoxLayout(w);
-        CurrentLimits(w, layout, "Trq");
-        QGroupBox *g = Group(w, "Gain and Offset");
-        Rows rows(g);
-        rows.Bound<TQXEditNum>("pedtTrqADOffset", "ADOffset", "Offset Voltage", "volts");
-        rows.Bound<TQXEditNum>("pedtTrqCmdGain", "CmdGain", "Command Gain", nullptr, "lblTrq_CmdGainUnits");
-        layout->addWidget(g);
-        layout->addStretch(1);
-    }
-
-    // Velocity controller.
-    {
-        QWidget *w = page(EditorTab::Velocity);
-        auto *grid = new QGridLayout(w);
-        auto *left = new QVBoxLayout;
-        auto *right = new QVBoxLayout;
-        VelocityLimits(w, left, "");
-        QGroupBox *accel = Group(w, "Accel / Decel Limits");
-        Rows accelRows(accel);
-        accelRows.Bound<TQXEditNum>("pedtAccelLmt", "AccelLmt", "Accel", "RPM/sec");
-        accelRows.Bound<TQXEditNum>("pedtDecelLmt", "DecelLmt", "Decel", "RPM/Sec");
-        left->addWidget(accel);
-        grpVelCtrlGainOffset = Group(w, "Gain and Offset", "grpVelCtrlGainOffset");
-        Rows gainRows(grpVelCtrlGainOffset);
-        gainRows.Bound<TQXEditNum>("pedtADOffset", "ADOffset", "Offset Voltage", nullptr, "lblOffsetVoltageUnits");
-        gainRows.Bound<TQXEditNum>("pedtCmdGain", "CmdGain", "Command Gain", nullptr, "lblVel_CmdGainUnits");
-        right->addWidget(grpVelCtrlGainOffset);
-        CurrentLimits(w, right, "Vel");
-        grpVelCmd = Group(w, "Velocity Command", "grpVelCmd");
-        Rows cmdRows(grpVelCmd);
-        pedtVelCmd = cmdRows.Bound<TQXEditNum>("pedtVelCmd", "VelCmd", "Velocity Command (RPM)", nullptr);
-        right->addWidget(grpVelCmd);
-        left->addStretch(1);
-        right->addStretch(1);
-        grid->addLayout(left, 0, 0);
-        grid->addLayout(right, 0, 1);
-    }
-
-    // Position controller, and the second one that is never shown.
-    {
-        QWidget *w = page(EditorTab::Position);
-        auto *layout = new QVBoxLayout(w);
-        grpGearingRatio = Group(w, "Gearing Ratio -- Quadrature", "grpGearingRatio");
-        Rows rows(grpGearingRatio);
-        rows.Bound<TQXEditNum>("pedtPulsesIn", "PulsesIn", "Pulses In", nullptr);
-        rows.Bound<TQXEditNum>("pedtPulsesOut", "PulsesOut", "Pulses Out", nullptr);
-        lblStepsPerRev = new QLabel(QStringLiteral("(Default value is Steps Per Revolution /4)"), grpGearingRatio);
-        lblStepsPerRev->setObjectName(QStringLiteral("lblStepsPerRev"));
-        rows.Grid()->addWidget(lblStepsPerRev, rows.NextRow(), 0, 1, 3);
-        layout->addWidget(grpGearingRatio);
-        CurrentLimits(w, layout, "Pos");
-        VelocityLimits(w, layout, "Pos");
-        layout->addStretch(1);
-
-        QWidget *w2 = page(EditorTab::Position2);
-        auto *layout2 = new QVBoxLayout(w2);
-        VelocityLimits(w2, layout2, "Pos2");
-        CurrentLimits(w2, layout2, "Pos2");
-        layout2->addStretch(1);
-    }
-
-    // Predefined moves.
-    {
-        QWidget *w = page(EditorTab::Predefined);
-        auto *layout = new QHBoxLayout(w);
-        rdiMoveNumber = Group(w, "&Move #", "rdiMoveNumber");
-        auto *moves = new QVBoxLayout(rdiMoveNumber);
-        auto *group = new QButtonGroup(rdiMoveNumber);
-        for (int n = 0; n < 8; ++n) {
-            rdiMove[n] = new QRadioButton(QString::number(n), rdiMoveNumber);
-            rdiMove[n]->setObjectName(QStringLiteral("rdiMove%1").arg(n));
-            NameControl(rdiMove[n], QStringLiteral("Move %1").arg(n));
-            group->addButton(rdiMove[n], n);
-            moves->addWidget(rdiMove[n]);
-            // Follows the checked state, so a toggle from the keyboard or an accessibility tool
-            // moves to the move like a click does.
-            connect(rdiMove[n], &QRadioButton::toggled, this, [this, n](bool on) {
-                if (on)
-                    rdiMoveNumberClick(n);
-            });
-        }
-        {
-            const QSignalBlocker block(rdiMove[0]);
-            rdiMove[0]->setChecked(true);
-        }
-        grpMoveParameters = Group(w, " Move Parameters for Move 0", "grpMoveParameters");
-        Rows rows(grpMoveParameters);
-        auto *moveType = rows.Bound<TQXComboBox>("pcmbMoveType", "Move0Type", "Move Type", nullptr);
-        for (const MoveRow &row : MoveRows()) {
-            const std::string var = row.suffix ? MoveVariable(0, row.suffix) : row.variable;
-            const char *units = nullptr;
-            if (row.unitsLabel && std::string(row.unitsLabel) == "lblInPosLimitUnits")
-                units = "Counts";
-            else if (row.unitsLabel && std::string(row.unitsLabel) == "lblDistOffsetUnits")
-                units = "counts";
-            if (std::string(row.control).rfind("pcmb", 0) == 0)
-                rows.Bound<TQXComboBox>(row.control, var.c_str(), row.label, units, row.unitsLabel);
-            else
-                rows.Bound<TQXEditNum>(row.control, var.c_str(), row.label, units, row.unitsLabel);
-        }
-        lblDistance = findChild<QLabel *>(QStringLiteral("lblDistance"));
-        layout->addWidget(rdiMoveNumber, 0, Qt::AlignTop);
-        layout->addWidget(grpMoveParameters, 1);
-        connect(moveType, &QComboBox::activated, this, [this] { MoveTypeRule(); });
-        new ExitWatcher(moveType, [this] { MoveTypeRule(); });
-    }
-
-    // Feedback.
-    {
-        QWidget *w = page(EditorTab::Feedback);
-        auto *grid = new QGridLayout(w);
-        auto *commLabel = new QLabel(QStringLiteral("Commutation Source:"), w);
-        auto *commSrc = new TQXComboBox(w);
-        commSrc->setObjectName(QStringLiteral("pcmbCommSrcBox"));
-        commSrc->SetVarName(QStringLiteral("CommSrc"));
-        commLabel->setBuddy(commSrc);
-        grid->addWidget(commLabel, 0, 0);
-        grid->addWidget(commSrc, 0, 1);
-
-        pnlEncoder = new QFrame(w);
-        pnlEncoder->setObjectName(QStringLiteral("pnlEncoder"));
-        pnlEncoder->setFrameShape(QFrame::Panel);
-        auto *enc = new QGridLayout(pnlEncoder);
-        auto *encLabel = new QLabel(QStringLiteral("Encoder Line Count:"), pnlEncoder);
-        auto *encIn = new TQXEditNum(pnlEncoder);
-        encIn->setObjectName(QStringLiteral("pedtEncIn"));
-        encIn->SetVarName(QStringLiteral("EncIn"));
-        encLabel->setBuddy(encIn);
-        enc->addWidget(encLabel, 0, 0);
-        enc->addWidget(encIn, 0, 1);
-        enc->addWidget(new QLabel(QStringLiteral("lines"), pnlEncoder), 0, 2);
-
-        pnlEmulatedEncoder = new QFrame(w);
-        pnlEmulatedEncoder->setObjectName(QStringLiteral("pnlEmulatedEncoder"));
-        pnlEmulatedEncoder->setFrameShape(QFrame::Panel);
-        auto *emu = new QGridLayout(pnlEmulatedEncoder);
-        auto *emuLabel = new QLabel(QStringLiteral("Emulated Encoder Line Count:"), pnlEmulatedEncoder);
-        auto *encOut = new TQXComboBox(pnlEmulatedEncoder);
-        encOut->setObjectName(QStringLiteral("pcmbEncOut"));
-        encOut->SetVarName(QStringLiteral("EncOut"));
-        emuLabel->setBuddy(encOut);
-        emu->addWidget(emuLabel, 0, 0);
-        emu->addWidget(encOut, 0, 1);
-        emu->addWidget(new QLabel(QStringLiteral("lines"), pnlEmulatedEncoder), 0, 2);
-        // Both panels hold one place; the feedback rule shows one of them.
-        grid->addWidget(pnlEncoder, 1, 0, 1, 2);
-        grid->addWidget(pnlEmulatedEncoder, 1, 0, 1, 2);
-
-        auto *fbLabel = new QLabel(QStringLiteral("Remote Feedback:"), w);
-        auto *remote = new TQXComboBox(w);
-        remote->setObjectName(QStringLiteral("pcmbRemoteFB"));
-        remote->SetVarName(QStringLiteral("RemoteFB"));
-        fbLabel->setBuddy(remote);
-        grid->addWidget(fbLabel, 2, 0);
-        grid->addWidget(remote, 2, 1);
-        grid->addWidget(new QLabel(QStringLiteral("Feedback Mode:"), w), 3, 0);
-        lblFeedBack = new QLabel(w);
-        lblFeedBack->setObjectName(QStringLiteral("lblFeedBack"));
-        lblFeedBack->setWordWrap(true);
-        grid->addWidget(lblFeedBack, 3, 1);
-        grid->setRowStretch(4, 1);
-        connect(commSrc, &QComboBox::activated, this, [this] { pcmbCommSrcBoxClick(); });
-        connect(remote, &QComboBox::activated, this, [this] { pcmbRemoteFBChange(); });
-    }
+    BuildDigitalTab(page(EditorTab::Digital));
+    BuildAnalogTab(page(EditorTab::Analog));
+    BuildLoopTab(page(EditorTab::Loop));
+    BuildTorqueTab(page(EditorTab::Torque));
+    BuildVelocityTab(page(EditorTab::Velocity));
+    BuildPositionTabs(page(EditorTab::Position), page(EditorTab::Position2));
+    BuildPredefinedTab(page(EditorTab::Predefined));
+    BuildFeedbackTab(page(EditorTab::Feedback));
 
     PageControl1->setCurrentWidget(page(EditorTab::Digital));
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) { TabShow(index); });
+}
+
+// Digital I/O: the input and output functions.
+void TCfgNewDlg::BuildDigitalTab(QWidget *w)
+{
+    auto *layout = new QHBoxLayout(w);
+    QGroupBox *in = Group(w, "Input Functions");
+    Rows inRows(in);
+    const std::array<std::string, 10> vars = DigitalIoVariables(false);
+    for (int i = 0; i < 6; ++i) {
+        const std::string name = "pcmbInpMap" + std::to_string(i + 1);
+        const std::string label = "Input" + std::to_string(i + 1);
+        pcmbInpMap[i] = inRows.Bound<TQXComboBox>(name.c_str(), vars[i].c_str(), label.c_str(), nullptr);
+    }
+    auto *right = new QVBoxLayout;
+    QGroupBox *out = Group(w, "Output Functions");
+    Rows outRows(out);
+    for (int i = 0; i < 3; ++i) {
+        const std::string name = "pcmbOutMap" + std::to_string(i + 1);
+        const std::string label = "Output" + std::to_string(i + 1);
+        pcmbOutMap[i] = outRows.Bound<TQXComboBox>(name.c_str(), vars[6 + i].c_str(), label.c_str(), nullptr);
+    }
+    QGroupBox *relay = Group(w, "Relay Function (Output 4)");
+    Rows relayRows(relay);
+    pcmbOutMap[3] = relayRows.Bound<TQXComboBox>("pcmbOutMap4", vars[9].c_str(), "Relay", nullptr);
+    right->addWidget(out);
+    right->addWidget(relay);
+    right->addStretch(1);
+    layout->addWidget(in);
+    layout->addLayout(right);
+}
+
+// Analog I/O: the two analog outputs and the analog current limits.
+void TCfgNewDlg::BuildAnalogTab(QWidget *w)
+{
+    auto *layout = new QVBoxLayout(w);
+    for (int n = 1; n <= 2; ++n) {
+        const std::string title = "Analog Output " + std::to_string(n) + " Setup";
+        QGroupBox *g = Group(w, title.c_str());
+        Rows rows(g);
+        const std::string dm = "DM" + std::to_string(n);
+        auto *map = rows.Bound<TQXComboBox>(("pcmb" + dm + "Map").c_str(), (dm + "Map").c_str(), "Function", nullptr);
+        rows.Bound<TQXEditNum>(("pedt" + dm + "Gain").c_str(), (dm + "Gain").c_str(), "Gain", nullptr,
+                               ("lbl" + dm + "GainUnits").c_str());
+        rows.Heading("Low-pass Filter");
+        rows.Bound<TQXEditNum>(("pedt" + dm + "F0").c_str(), (dm + "F0").c_str(), "Break Frequency", "Hz");
+        layout->addWidget(g);
+        // Leaving the function box: the gain's unit follows the function just chosen.
+        new ExitWatcher(map, [this, n] { pcmbDMMapExit(n); });
+        connect(map, &QComboBox::activated, this, [this, map, n] {
+            map->DoExit();
+            pcmbDMMapExit(n);
+        });
+    }
+    QGroupBox *g = Group(w, "Analog Current Limits");
+    Rows rows(g);
+    rows.Bound<TQXEditNum>("pedtAnalogILmtGain", "AnalogILmtGain", "Analog Current Limit Gain", "% IPeak / Volt");
+    rows.Bound<TQXEditNum>("pedtAnalogILmtFilt", "AnalogILmtFilt", "Analog Current Limit Filter", "Hz");
+    layout->addWidget(g);
+    layout->addStretch(1);
+}
+
+// Loop gains: the position and velocity loop gains.
+void TCfgNewDlg::BuildLoopTab(QWidget *w)
+{
+    auto *layout = new QHBoxLayout(w);
+    QGroupBox *pos = Group(w, "Position Loop");
+    Rows posRows(pos);
+    posRows.Bound<TQXEditNum>("pedtKpp", "Kpp", "Kpp", "Hz");
+    posRows.Bound<TQXEditNum>("pedtKvff", "Kvff", "Kvff", "%");
+    QGroupBox *vel = Group(w, "Velocity Loop");
+    Rows velRows(vel);
+    velRows.Bound<TQXEditNum>("pedtKvp", "Kvp", "Kvp", "amp/rad/sec");
+    velRows.Bound<TQXEditNum>("pedtKvi", "Kvi", "Kvi", "Hz");
+    velRows.Bound<TQXEditNum>("pedtARF0", "ARF0", "ARF0", "Hz");
+    velRows.Bound<TQXEditNum>("pedtARF1", "ARF1", "ARF1", "Hz");
+    layout->addWidget(pos, 0, Qt::AlignTop);
+    layout->addWidget(vel, 0, Qt::AlignTop);
+}
+
+// Torque controller: current limits, offset and command gain.
+void TCfgNewDlg::BuildTorqueTab(QWidget *w)
+{
+    auto *layout = new QVBoxLayout(w);
+    CurrentLimits(w, layout, "Trq");
+    QGroupBox *g = Group(w, "Gain and Offset");
+    Rows rows(g);
+    rows.Bound<TQXEditNum>("pedtTrqADOffset", "ADOffset", "Offset Voltage", "volts");
+    rows.Bound<TQXEditNum>("pedtTrqCmdGain", "CmdGain", "Command Gain", nullptr, "lblTrq_CmdGainUnits");
+    layout->addWidget(g);
+    layout->addStretch(1);
+}
+
+// Velocity controller: limits, gain and offset, the velocity command.
+void TCfgNewDlg::BuildVelocityTab(QWidget *w)
+{
+    auto *grid = new QGridLayout(w);
+    auto *left = new QVBoxLayout;
+    auto *right = new QVBoxLayout;
+    VelocityLimits(w, left, "");
+    QGroupBox *accel = Group(w, "Accel / Decel Limits");
+    Rows accelRows(accel);
+    accelRows.Bound<TQXEditNum>("pedtAccelLmt", "AccelLmt", "Accel", "RPM/sec");
+    accelRows.Bound<TQXEditNum>("pedtDecelLmt", "DecelLmt", "Decel", "RPM/Sec");
+    left->addWidget(accel);
+    grpVelCtrlGainOffset = Group(w, "Gain and Offset", "grpVelCtrlGainOffset");
+    Rows gainRows(grpVelCtrlGainOffset);
+    gainRows.Bound<TQXEditNum>("pedtADOffset", "ADOffset", "Offset Voltage", nullptr, "lblOffsetVoltageUnits");
+    gainRows.Bound<TQXEditNum>("pedtCmdGain", "CmdGain", "Command Gain", nullptr, "lblVel_CmdGainUnits");
+    right->addWidget(grpVelCtrlGainOffset);
+    CurrentLimits(w, right, "Vel");
+    grpVelCmd = Group(w, "Velocity Command", "grpVelCmd");
+    Rows cmdRows(grpVelCmd);
+    pedtVelCmd = cmdRows.Bound<TQXEditNum>("pedtVelCmd", "VelCmd", "Velocity Command (RPM)", nullptr);
+    right->addWidget(grpVelCmd);
+    left->addStretch(1);
+    right->addStretch(1);
+    grid->addLayout(left, 0, 0);
+    grid->addLayout(right, 0, 1);
+}
+
+// Position controller: the gearing ratio and the limits; and the second position page, which is
+// never shown.
+void TCfgNewDlg::BuildPositionTabs(QWidget *w, QWidget *w2)
+{
+    auto *layout = new QVBoxLayout(w);
+    grpGearingRatio = Group(w, "Gearing Ratio -- Quadrature", "grpGearingRatio");
+    Rows rows(grpGearingRatio);
+    rows.Bound<TQXEditNum>("pedtPulsesIn", "PulsesIn", "Pulses In", nullptr);
+    rows.Bound<TQXEditNum>("pedtPulsesOut", "PulsesOut", "Pulses Out", nullptr);
+    lblStepsPerRev = new QLabel(QStringLiteral("(Default value is Steps Per Revolution /4)"), grpGearingRatio);
+    lblStepsPerRev->setObjectName(QStringLiteral("lblStepsPerRev"));
+    rows.Grid()->addWidget(lblStepsPerRev, rows.NextRow(), 0, 1, 3);
+    layout->addWidget(grpGearingRatio);
+    CurrentLimits(w, layout, "Pos");
+    VelocityLimits(w, layout, "Pos");
+    layout->addStretch(1);
+
+    auto *layout2 = new QVBoxLayout(w2);
+    VelocityLimits(w2, layout2, "Pos2");
+    CurrentLimits(w2, layout2, "Pos2");
+    layout2->addStretch(1);
+}
+
+// Predefined moves: the move number and the parameters of the chosen move.
+void TCfgNewDlg::BuildPredefinedTab(QWidget *w)
+{
+    auto *layout = new QHBoxLayout(w);
+    rdiMoveNumber = Group(w, "&Move #", "rdiMoveNumber");
+    auto *moves = new QVBoxLayout(rdiMoveNumber);
+    auto *group = new QButtonGroup(rdiMoveNumber);
+    for (int n = 0; n < 8; ++n) {
+        rdiMove[n] = new QRadioButton(QString::number(n), rdiMoveNumber);
+        rdiMove[n]->setObjectName(QStringLiteral("rdiMove%1").arg(n));
+        NameControl(rdiMove[n], QStringLiteral("Move %1").arg(n));
+        group->addButton(rdiMove[n], n);
+        moves->addWidget(rdiMove[n]);
+        // Follows the checked state, so a toggle from the keyboard or an accessibility tool
+        // moves to the move like a click does.
+        connect(rdiMove[n], &QRadioButton::toggled, this, [this, n](bool on) {
+            if (on)
+                rdiMoveNumberClick(n);
+        });
+    }
+    {
+        const QSignalBlocker block(rdiMove[0]);
+        rdiMove[0]->setChecked(true);
+    }
+    grpMoveParameters = Group(w, " Move Parameters for Move 0", "grpMoveParameters");
+    Rows rows(grpMoveParameters);
+    auto *moveType = rows.Bound<TQXComboBox>("pcmbMoveType", "Move0Type", "Move Type", nullptr);
+    for (const MoveRow &row : MoveRows()) {
+        const std::string var = row.suffix ? MoveVariable(0, row.suffix) : row.variable;
+        const char *units = nullptr;
+        if (row.unitsLabel && std::string(row.unitsLabel) == "lblInPosLimitUnits")
+            units = "Counts";
+        else if (row.unitsLabel && std::string(row.unitsLabel) == "lblDistOffsetUnits")
+            units = "counts";
+        if (std::string(row.control).rfind("pcmb", 0) == 0)
+            rows.Bound<TQXComboBox>(row.control, var.c_str(), row.label, units, row.unitsLabel);
+        else
+            rows.Bound<TQXEditNum>(row.control, var.c_str(), row.label, units, row.unitsLabel);
+    }
+    lblDistance = findChild<QLabel *>(QStringLiteral("lblDistance"));
+    layout->addWidget(rdiMoveNumber, 0, Qt::AlignTop);
+    layout->addWidget(grpMoveParameters, 1);
+    connect(moveType, &QComboBox::activated, this, [this] { MoveTypeRule(); });
+    new ExitWatcher(moveType, [this] { MoveTypeRule(); });
+}
+
+// Feedback: commutation source, encoder panels, remote feedback.
+void TCfgNewDlg::BuildFeedbackTab(QWidget *w)
+{
+    auto *grid = new QGridLayout(w);
+    auto *commSrc = LabelledBound<TQXComboBox>(w, grid, 0, "Commutation Source:", "pcmbCommSrcBox", "CommSrc");
+    pnlEncoder = new QFrame(w);
+    LineCount<TQXEditNum>(pnlEncoder, "pnlEncoder", "Encoder Line Count:", "pedtEncIn", "EncIn");
+    pnlEmulatedEncoder = new QFrame(w);
+    LineCount<TQXComboBox>(pnlEmulatedEncoder, "pnlEmulatedEncoder", "Emulated Encoder Line Count:", "pcmbEncOut",
+                           "EncOut");
+    // Both panels hold one place; the feedback rule shows one of them.
+    grid->addWidget(pnlEncoder, 1, 0, 1, 2);
+    grid->addWidget(pnlEmulatedEncoder, 1, 0, 1, 2);
+    auto *remote = LabelledBound<TQXComboBox>(w, grid, 2, "Remote Feedback:", "pcmbRemoteFB", "RemoteFB");
+    grid->addWidget(new QLabel(QStringLiteral("Feedback Mode:"), w), 3, 0);
+    lblFeedBack = new QLabel(w);
+    lblFeedBack->setObjectName(QStringLiteral("lblFeedBack"));
+    lblFeedBack->setWordWrap(true);
+    grid->addWidget(lblFeedBack, 3, 1);
+    grid->setRowStretch(4, 1);
+    connect(commSrc, &QComboBox::activated, this, [this] { pcmbCommSrcBoxClick(); });
+    connect(remote, &QComboBox::activated, this, [this] { pcmbRemoteFBChange(); });
 }
 
 QLabel *TCfgNewDlg::Units(const char *name) const { return findChild<QLabel *>(QString::fromLatin1(name)); }

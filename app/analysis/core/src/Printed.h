@@ -1,6 +1,8 @@
 // A number or numbers printed with a printf format into a string (the figures' texts, the sweep
-// file's comment lines).
+// file's comment lines), in C notation whatever the user's locale.
 #pragma once
+
+#include "tools700/common/NumberText.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -10,6 +12,7 @@ namespace tools700::analysis {
 
 [[gnu::format(printf, 1, 2)]] inline std::string Printed(const char *format, ...)
 {
+    const numtext::CNotation cNotation;
     char buf[256];
     va_list args;
     va_start(args, format);

@@ -1,5 +1,7 @@
 #include "tools700/analysis/StepFigures.h"
 
+#include "tools700/common/NumberText.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -96,6 +98,7 @@ std::optional<double> SettledFrom(const std::vector<double> &t, const std::vecto
 
 std::string Number(double v)
 {
+    const numtext::CNotation cNotation;
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.4g", v);
     return buf;

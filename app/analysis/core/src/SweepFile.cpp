@@ -3,6 +3,7 @@
 #include "Printed.h"
 #include "tools700/CsvField.h"
 #include "tools700/Error.h"
+#include "tools700/common/NumberText.h"
 #include "tools700/config/AtomicFile.h"
 
 #include <cerrno>
@@ -109,6 +110,7 @@ void ReadComment(const std::string &text, Sweep &sweep, SweepView &view, std::ar
 
 std::optional<SweepFile> ReadSweepFile(const std::string &path, std::string &error)
 {
+    const numtext::CNotation cNotation; // strtod and sscanf read the file's C notation
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "Can't open file " + path;

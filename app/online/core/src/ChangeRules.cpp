@@ -4,6 +4,7 @@
 #include "tools700/Line.h"
 #include "tools700/Error.h"
 #include "tools700/Messages.h"
+#include "tools700/common/NumberText.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"
@@ -44,9 +45,9 @@ ChangeForm PrepareChange(const std::string &name, const std::string &currentText
 
 void WriteNumber(const std::string &name, const std::string &text, char decimalPoint)
 {
-    const auto value = ParseValueText(text, decimalPoint);
+    const auto value = numtext::Parse(text, decimalPoint);
     if (!value)
-        throw Error(NotANumberText(text));
+        throw Error(numtext::NotANumberText(text));
     Put(name, *value, name);
 }
 

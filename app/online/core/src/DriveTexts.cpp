@@ -1,5 +1,6 @@
 #include "tools700/online/DriveTexts.h"
 
+#include "tools700/common/NumberText.h"
 #include "tools700/config/Generator.h"
 
 #include "tools700/dictionary/DriveFamily.h"
@@ -13,9 +14,9 @@
 
 namespace tools700::online {
 
-std::string ValueNumberText(std::string_view name, double value)
+std::string ValueNumberText(std::string_view name, double value, char point)
 {
-    return FixedNumberText(value, Dictionary().IsInteger(name) ? 0 : 3);
+    return numtext::Fixed15(value, Dictionary().IsInteger(name) ? 0 : 3, point);
 }
 
 std::string EnumValueText(std::string_view name, double value)
@@ -25,59 +26,6 @@ std::string EnumValueText(std::string_view name, double value)
         return {};
     const int index = EnumIndex(name, TruncToInt(value));
     return table->entries[index >= 0 && index < table->count ? index : 0].text;
-}
-
-std::optional<double> ParseValueText(std::string_view text, char decimalPoint)
-{
-    auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    // Checked by hand so that hexadecimal numbers, "nan" and "inf" never pass.
-    std::string number;
-    std::size_t i = 0;
-    auto digits = [&] {
-        std::size_t n = 0;
-        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
-            number += text[i++];
-            ++n;
-        }
-        return n;
-    };
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        if (text[i] == '-')
-            number += '-';
-        ++i;
-    }
-    std::size_t mantissa = digits();
-    if (i < text.size() && (text[i] == '.' || text[i] == decimalPoint)) {
-        number += '.';
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0)
-        return std::nullopt;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        number += 'e';
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            number += text[i++];
-        if (digits() == 0)
-            return std::nullopt;
-    }
-    if (i != text.size())
-        return std::nullopt;
-    double value = 0.0;
-    const auto r = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (r.ec != std::errc() || r.ptr != number.data() + number.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::string NotANumberText(std::string_view text)
-{
-    return "'" + std::string(text) + "' is not a valid floating point value";
 }
 
 std::string MotorName(double motor1, double motor2) { return UnpackMotorName(motor1, motor2); }

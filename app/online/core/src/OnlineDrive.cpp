@@ -78,7 +78,7 @@ RowView OnlineDrive::RefreshRow(int row, const std::vector<std::string> &entries
         r.valueText = EnumValueText(name, value);
         view.valueBox = r.valueText;
     } else {
-        r.valueText = ValueNumberText(name, value);
+        r.valueText = ValueNumberText(name, value, DecimalPoint);
         r.unitText = UnitText(name);
         view.valueBox = r.valueText + " " + r.unitText;
     }
@@ -135,7 +135,7 @@ const DriveView &OnlineDrive::Apply(int status, const std::array<double, kBatchS
         } else if (HasEnum(r.name) != nullptr) {
             box = EnumValueText(r.name, value(i));
         } else if ((validMask >> i) & 1) {
-            r.valueText = ValueNumberText(r.name, value(i));
+            r.valueText = ValueNumberText(r.name, value(i), DecimalPoint);
             box = r.valueText + " " + r.unitText;
         } else {
             box.clear();

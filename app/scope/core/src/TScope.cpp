@@ -1,6 +1,7 @@
 #include "tools700/scope/TScope.h"
 
 #include "tools700/CsvField.h"
+#include "tools700/common/NumberText.h"
 #include "tools700/scope/ScopeStore.h"
 
 #include <cmath>
@@ -156,9 +157,7 @@ std::string TScope::TriggerText() const
     std::string text = kTriggerTexts[static_cast<std::size_t>(trigger)];
     if (trigger == kTriggerNone)
         return text;
-    char level[40];
-    std::snprintf(level, sizeof level, "%.15g", TriggerLevel());
-    return text + ", level " + level + " " + SourceUnits(trigger <= kCh1Falling ? 1 : 2);
+    return text + ", level " + numtext::General(TriggerLevel()) + " " + SourceUnits(trigger <= kCh1Falling ? 1 : 2);
 }
 
 void TScope::ProcessFrame(double *ch1, double *ch2, int n)
@@ -226,7 +225,7 @@ bool TScope::WriteLog()
         // A frame ends after 100 pairs, or at the write position when the newest is short.
         for (int i = 0; i < kPoints && readPos_ != writePos_; ++i) {
             const HistoryEntry &e = ring_[static_cast<std::size_t>(readPos_)];
-            std::fprintf(f, "%8.3lf %8.3lf\n", e.ch1, e.ch2);
+            std::fprintf(f, "%8s %8s\n", numtext::Fixed(e.ch1, 3).c_str(), numtext::Fixed(e.ch2, 3).c_str());
             readPos_ = Next(readPos_);
         }
         std::fputs("\n\n", f);
@@ -259,8 +258,8 @@ bool TScope::WriteCsv(const std::string &fileName, int lastFrames) const
     if (!f)
         return false;
     const double timebase = Timebase();
-    std::fprintf(f, "# Timebase: %s (%.15g ms per sample)\n", kTimebases[static_cast<std::size_t>(TimebaseIndex(timebase))].text,
-                 timebase);
+    std::fprintf(f, "# Timebase: %s (%s ms per sample)\n", kTimebases[static_cast<std::size_t>(TimebaseIndex(timebase))].text,
+                 numtext::General(timebase).c_str());
     std::fprintf(f, "# Trigger: %s\n", TriggerText().c_str());
     std::fprintf(f, "Frame,Time (s),%s,%s\n", CsvField(SourceName(1) + " (" + SourceUnits(1) + ")").c_str(),
                  CsvField(SourceName(2) + " (" + SourceUnits(2) + ")").c_str());
@@ -272,7 +271,8 @@ bool TScope::WriteCsv(const std::string &fileName, int lastFrames) const
             continue;
         if (first < 0)
             first = s.frame;
-        std::fprintf(f, "%d,%.6f,%.9g,%.9g\n", s.frame - first + 1, s.seconds, s.ch1, s.ch2);
+        std::fprintf(f, "%d,%s,%s,%s\n", s.frame - first + 1, numtext::Fixed(s.seconds, 6).c_str(),
+                     numtext::General(s.ch1, numtext::kCPoint, 9).c_str(), numtext::General(s.ch2, numtext::kCPoint, 9).c_str());
     }
     const bool ok = std::ferror(f) == 0;
     return std::fclose(f) == 0 && ok;

@@ -1,13 +1,9 @@
 #include "tools700/tuning/TuningFormulas.h"
 
 #include "tools700/Error.h"
+#include "tools700/common/NumberText.h"
 
-#include <cctype>
-#include <clocale>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <locale.h>
 
 namespace tools700::tuning {
 
@@ -66,59 +62,17 @@ double HalfUp(double x, int decimals)
     return std::floor(Scaled(x, scale) + 0.5) / scale;
 }
 
-std::string GeneralText(double x, char point)
-{
-    if (x == 0)
-        x = 0; // no "-0"
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", x);
-    std::string text = buf;
-    // snprintf follows the C locale, which the program never changes from "C".
-    for (char &c : text)
-        if (c == '.')
-            c = point;
-    return text;
-}
+std::string GeneralText(double x, char point) { return numtext::General(x, point); }
 
 std::string UpToText(double x, int decimals, char point) { return GeneralText(UpTo(x, decimals), point); }
 
 std::string KvpText(double kvp, char point) { return GeneralText(HalfUp(kvp, 3), point); }
 
-std::optional<double> ParseNumber(std::string_view text, char point)
-{
-    std::size_t b = 0, e = text.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(text[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1])))
-        --e;
-    std::string s(text.substr(b, e - b));
-    if (s.empty())
-        return std::nullopt;
-    // Only a plain decimal number: no hexadecimal, no "inf" or "nan".
-    for (char &c : s) {
-        if (c == point)
-            c = '.';
-        if (!std::isdigit(static_cast<unsigned char>(c)) && c != '.' && c != '+' && c != '-' && c != 'e' && c != 'E')
-            return std::nullopt;
-    }
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    char *end = nullptr;
-    const double v = strtod_l(s.c_str(), &end, c);
-    if (end != s.c_str() + s.size() || !std::isfinite(v))
-        return std::nullopt;
-    return v;
-}
-
-std::string NotANumberText(std::string_view text)
-{
-    return "'" + std::string(text) + "' is not a valid floating point value";
-}
-
 double NumberOf(std::string_view text, char point)
 {
-    const std::optional<double> v = ParseNumber(text, point);
+    const std::optional<double> v = numtext::Parse(text, point);
     if (!v)
-        throw Error(NotANumberText(text));
+        throw Error(numtext::NotANumberText(text));
     return *v;
 }
 

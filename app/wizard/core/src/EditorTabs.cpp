@@ -1,10 +1,8 @@
 #include "tools700/wizard/EditorTabs.h"
 
+#include "tools700/common/NumberText.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
-
-#include <clocale>
-#include <cstdio>
 
 namespace tools700 {
 
@@ -119,7 +117,7 @@ MoveUnits MoveUnitTexts(const ValueSet &working)
     u.decelRate = u.accelRate;
     u.runSpeed = UnitText("Move0RunSpeed", &working);
     if (working.Get("RemoteFB") != 0)
-        u.distance = "counts (1 rev = " + GeneralNumberText(working.Get("EncIn") * 4) + " counts)";
+        u.distance = "counts (1 rev = " + numtext::General(working.Get("EncIn") * 4) + " counts)";
     else
         u.distance = "counts (1 rev = 65536 counts)";
     const int encMode = TruncToInt(working.Get("EncMode"));
@@ -135,19 +133,6 @@ FeedbackText FeedbackFor(int commSrc, int remoteFB)
         if (row.commSrc == commSrc && row.remoteFB == remoteFB)
             return row.result;
     return {"", false};
-}
-
-std::string GeneralNumberText(double x)
-{
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.15g", x);
-    // printf follows LC_NUMERIC; the text is C notation whatever the user's locale.
-    const char point = *std::localeconv()->decimal_point;
-    if (point != '.')
-        for (char *p = buf; *p; ++p)
-            if (*p == point)
-                *p = '.';
-    return buf;
 }
 
 } // namespace tools700

@@ -65,9 +65,9 @@ public:
     std::string CanonicalName(std::string_view name) const;
     // The help text; "" for an empty name, "--- no such symbol  ---" for an unknown one.
     std::string HelpText(std::string_view name) const;
-    // "min = <min>, max = <max>" (0 decimals for integers, 3 otherwise);
-    // "No such variable???" for an unknown name.
-    std::string BoundsText(std::string_view name) const;
+    // "min = <min>, max = <max>" (0 decimals for integers, 3 otherwise, numtext::Fixed15 with
+    // `point` as the decimal separator); "No such variable???" for an unknown name.
+    std::string BoundsText(std::string_view name, char point = '.') const;
     // Empties `list`, then adds in table order every variable offered for the model's family
     // (list730/list740), or every variable when `all` is set; nothing for a model of no family.
     void FillVariableList(std::vector<std::string> &list, bool all, int model) const;
@@ -83,11 +83,6 @@ private:
 // The drive variable dictionary (329 entries) and the motor parameter table (18 entries).
 const Symtab &Dictionary();
 const Symtab &MotorParameterTable();
-
-// A number as the bounds texts and the on-line values show it: fixed-point with `decimals`
-// decimals after rounding to 15 significant digits, or, when the integer part would need more
-// than 15 digits (or the value is not finite), scientific notation with 15 significant digits.
-std::string FixedNumberText(double v, int decimals);
 
 // Case-insensitive comparison used by every name lookup (letters folded to lower case, as
 // tools700::names::Compare does for every part): negative, zero or positive.

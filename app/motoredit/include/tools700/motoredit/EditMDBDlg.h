@@ -14,6 +14,7 @@
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QPushButton;
 class QWidget;
 
@@ -21,6 +22,7 @@ namespace tools700 {
 
 class Messages;
 class Motor;
+class MotorParameterRows;
 class Session;
 class TNewMotorDlg;
 class TQXComboMotorBox;
@@ -82,6 +84,11 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // The constructor's panels: the motor list, the parameters, the buttons.
+    QLayout *BuildMotorChoice();
+    void BuildParameters();
+    void BuildInertiaRow(MotorParameterRows &rows);
+    QLayout *BuildButtons();
     void SetMode(motoredit::Mode mode);
     void ShowMotor(Motor &m);
     void ClearControls();

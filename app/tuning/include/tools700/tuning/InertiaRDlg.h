@@ -53,10 +53,8 @@ private:
 
 // Moves a window to the middle of the primary screen.
 void CenterOnScreen(QWidget &window);
-// The locale's decimal point, where it is one ASCII character ('.' otherwise).
-char LocalePoint();
 // The ratio as the dialogs show it: rounded up to two decimals, no trailing zeros, with the
-// locale's decimal point.
+// user's decimal separator.
 QString InertiaRatioText(double ratio);
 // The number in a ratio box; false, with the conversion error shown, for a text that is none.
 bool ReadInertiaRatio(const QString &text, double &ratio, Messages &messages);

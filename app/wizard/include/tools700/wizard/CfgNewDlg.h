@@ -123,6 +123,15 @@ protected:
 private:
     void BuildFirstPage();
     void BuildTabs();
+    // One builder per tab of the second page, on the tab's page.
+    void BuildDigitalTab(QWidget *w);
+    void BuildAnalogTab(QWidget *w);
+    void BuildLoopTab(QWidget *w);
+    void BuildTorqueTab(QWidget *w);
+    void BuildVelocityTab(QWidget *w);
+    void BuildPositionTabs(QWidget *w, QWidget *w2);
+    void BuildPredefinedTab(QWidget *w);
+    void BuildFeedbackTab(QWidget *w);
     void ShowPage(bool second);
     void Close();
     void RunModal();

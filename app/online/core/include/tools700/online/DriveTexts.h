@@ -9,21 +9,13 @@
 
 namespace tools700::online {
 
-// A value in fixed-point notation (15 significant digits), 0 decimals when the dictionary types
-// the variable as integer, 3 otherwise: "12", "2.500". The decimal point is always '.'.
-std::string ValueNumberText(std::string_view name, double value);
+// A value in fixed-point notation (numtext::Fixed15), 0 decimals when the dictionary types the
+// variable as integer, 3 otherwise: "12", "2.500"; `point` is the decimal separator.
+std::string ValueNumberText(std::string_view name, double value, char point = '.');
 
 // The text an enumeration box shows for a value: the entry whose key is the value truncated to
 // an integer, else the table's first entry; "" when the name has no table.
 std::string EnumValueText(std::string_view name, double value);
-
-// Reads a number typed by the user: optional sign, digits with one decimal point ('.' or
-// `decimalPoint`), optional exponent; blanks around it are ignored. Nothing for any other text,
-// and for a number a double cannot hold.
-std::optional<double> ParseValueText(std::string_view text, char decimalPoint = '.');
-
-// The text of the error a text that is no number raises.
-std::string NotANumberText(std::string_view text);
 
 // The motor name carried by Motor1 and Motor2: the integer parts as two 32-bit words, their
 // bytes lowest first, Motor1 before Motor2; the name ends at the first zero byte or after 8.

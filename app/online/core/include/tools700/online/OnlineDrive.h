@@ -120,6 +120,9 @@ public:
     const DriveView &View() const { return view_; }
     bool CommOk() const { return view_.commOk; }
 
+    // The decimal separator of the values' texts: the window's user's; '.' for tools700-cli.
+    char DecimalPoint = '.';
+
 private:
     std::array<Row, kRows> rows_;
     DriveView view_;

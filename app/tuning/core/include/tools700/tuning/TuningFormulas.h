@@ -42,19 +42,15 @@ double UpTo(double x, int decimals);
 // Rounded to the nearest multiple of 10^-decimals, halves up.
 double HalfUp(double x, int decimals = 0);
 
-// Texts in the shortest general number format (at most 15 significant digits), with `point` as
-// the decimal point.
+// Texts in the shortest general number format (numtext::General: at most 15 significant digits),
+// with `point` as the decimal separator.
 std::string GeneralText(double x, char point = '.');
 std::string UpToText(double x, int decimals, char point = '.');
 // Kvp as the wizard shows it: to the nearest thousandth, halves up.
 std::string KvpText(double kvp, char point = '.');
 
-// A number as the user typed it: optional sign, digits with one decimal point ('.' or `point`),
-// optional exponent, blanks around it ignored. Nothing for any other text.
-std::optional<double> ParseNumber(std::string_view text, char point = '.');
-// The conversion error of a text that is no number.
-std::string NotANumberText(std::string_view text);
-// The number of a text, or tools700::Error with NotANumberText.
+// The number of a text as the user typed it (numtext::Parse), or tools700::Error with
+// numtext::NotANumberText.
 double NumberOf(std::string_view text, char point = '.');
 
 } // namespace tools700::tuning

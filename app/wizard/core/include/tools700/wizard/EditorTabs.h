@@ -78,7 +78,4 @@ struct FeedbackText {
 };
 FeedbackText FeedbackFor(int commSrc, int remoteFB);
 
-// A number in general form (up to 15 significant digits, no trailing zeros), C notation.
-std::string GeneralNumberText(double x);
-
 } // namespace tools700
