@@ -1,26 +1,60 @@
 #include "ExtensionFiles.h"
 
-#include "mdb700.h"
+#include "tools700/Messages.h"
+#include "tools700/MotorExtensions.h"
 #include "tools700/ProgramFolders.h"
-#include "tools700/names/Names.h"
 
-#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <vector>
 
 namespace tools700::cli {
 
 namespace {
 
-int KeepFirstMotor(const char *, const char *, const char *) { return 0; }
+// The program's messages about the extension files, one line of standard error each: every run
+// of blanks that holds a line break becomes one space, the rest of the text (the file's path)
+// stays as it is. A motor defined twice keeps its first definition without a word, as the tool
+// has no one to ask in the middle of a command.
+class ExtensionMessages : public Messages {
+public:
+    explicit ExtensionMessages(FILE *err) : err_(err) {}
+
+    Answer Show(BoxKind, const std::string &text, unsigned buttons) override
+    {
+        if ((buttons & (BtnCancel | BtnAbort)) != 0)
+            return Answer::Ok;
+        std::fprintf(err_, "%s\n", OneLine(text).c_str());
+        return Answer::Ok;
+    }
+
+private:
+    static bool Blank(char c) { return c == ' ' || c == '\n'; }
+
+    static std::string OneLine(const std::string &text)
+    {
+        std::string line;
+        for (std::size_t i = 0; i < text.size();) {
+            if (!Blank(text[i])) {
+                line += text[i++];
+                continue;
+            }
+            std::size_t end = i;
+            while (end < text.size() && Blank(text[end]))
+                ++end;
+            const std::string run = text.substr(i, end - i);
+            line += run.find('\n') == std::string::npos ? run : " ";
+            i = end;
+        }
+        return line;
+    }
+
+    FILE *err_;
+};
 
 } // namespace
 
 void LoadExtensions(const Context &ctx)
 {
-    namespace fs = std::filesystem;
     std::string dir = ctx.args.Text("--mde-dir").value_or("");
     if (dir.empty())
         if (const char *env = std::getenv("TOOLS700_MDE_DIR"))
@@ -31,21 +65,8 @@ void LoadExtensions(const Context &ctx)
             return;
         dir = FindProgramFolders(exe).dataDir;
     }
-    std::error_code ec;
-    std::vector<std::string> files;
-    for (const auto &entry : fs::directory_iterator(dir, ec)) {
-        if (names::Equal(entry.path().extension().string(), ".MDE") && entry.is_regular_file())
-            files.push_back(entry.path().string());
-    }
-    std::sort(files.begin(), files.end());
-    mdb_FlushExtensions();
-    for (const std::string &f : files) {
-        const int r = mdb_Extend(f.c_str(), KeepFirstMotor);
-        if (r == MDB_EXTEND_CANT_OPEN)
-            std::fprintf(ctx.err, "Can't open Motor Database extension file %s\n", f.c_str());
-        else if (r == MDB_EXTEND_INVALID)
-            std::fprintf(ctx.err, "Motor Database Extension file \"%s\" is invalid.\n", f.c_str());
-    }
+    ExtensionMessages messages(ctx.err);
+    LoadMotorExtensions(dir, messages);
 }
 
 } // namespace tools700::cli

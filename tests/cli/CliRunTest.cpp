@@ -82,6 +82,27 @@ TEST_F(Cli, HelpUsageErrorsAndTheDatabases)
     EXPECT_EQ(motors.out.rfind("MYMOT\n", 0), 0u) << "extension motors come first";
 }
 
+// The extension files are read by the program's loader: the same files in the same order (a
+// lower-case name as the motor editor saves it too), a motor defined twice keeping its first
+// definition without a question, and the program's message about a bad file on one line with the
+// file's path as it is.
+TEST_F(Cli, MotorsReadTheExtensionFilesAsTheProgramDoes)
+{
+    const std::string folder = dir.File("my  motors");
+    std::filesystem::create_directory(folder);
+    testutil::WriteText(folder + "/B.MDE", "not a motor");
+    testutil::WriteText(folder + "/MYMOT.MDE", "0 0 0.5 0.0001 4 2 8 1.5 0 0 1 0 0 0 20 0 0 0 320 5");
+    testutil::WriteText(folder + "/mymot.mde", "0 0 0.7 0.0001 4 2 8 1.5 0 0 1 0 0 0 20 0 0 0 320 5");
+    testutil::WriteText(folder + "/other.mde", "0 0 0.6 0.0001 4 2 8 1.5 0 0 1 0 0 0 20 0 0 0 320 5");
+    CliResult motors = Run({"motors", "--long", "--mde-dir", folder});
+    EXPECT_EQ(motors.rc, 0);
+    EXPECT_EQ(motors.err, "Motor Database Extension file \"" + folder + "/B.MDE\" is invalid.\n");
+    // The database lists the motor read last first.
+    EXPECT_EQ(motors.out.rfind("other     rotary  Ke 0.6 ", 0), 0u) << motors.out;
+    EXPECT_NE(motors.out.find("\nMYMOT     rotary  Ke 0.5 "), std::string::npos) << motors.out;
+    EXPECT_EQ(motors.out.find("Ke 0.7 "), std::string::npos) << motors.out;
+}
+
 TEST_F(Cli, NewListAndPrintAgree)
 {
     std::filesystem::create_directory(dir.File("mde"));

@@ -10,33 +10,21 @@
 #include <string>
 
 #include "comm700.h"
+#include "tools700/config/StatusText.h"
 
 namespace {
 
 int failures = 0;
 
-const char* StatusName(int s)
+// A status as the program shows it; 0 as "OK".
+std::string StatusName(int s)
 {
-    switch (s) {
-    case COMM_OK: return "OK";
-    case NO_SUCH_SYMBOL: return "NO SUCH SYMBOL";
-    case TYPE_ERROR: return "TYPE ERROR";
-    case NO_PORT: return "NO PORT";
-    case NO_RESPONSE: return "NO RESPONSE";
-    case PORT_MUTEX_NOT_AVAILABLE: return "PORT MUTEX NOT AVAILABLE";
-    case COMM_ERROR: return "COMM ERROR";
-    case INVALID_AXIS: return "INVALID AXIS";
-    case READONLY: return "READONLY";
-    case BOUNDS_ERROR: return "BOUNDS_ERROR";
-    case NO_SUCH_COMMAND: return "NO SUCH COMMAND";
-    case NOT_IMPLEMENTED: return "NOT IMPLEMENTED";
-    default: return "drive code";
-    }
+    return s == COMM_OK ? std::string("OK") : tools700::StatusText(s);
 }
 
 void Expect(const char* what, int status, int expected)
 {
-    std::printf("  %-40s -> %d %s%s\n", what, status, StatusName(status),
+    std::printf("  %-40s -> %d %s%s\n", what, status, StatusName(status).c_str(),
                 status == expected ? "" : "   (unexpected)");
     if (status != expected) ++failures;
 }
@@ -45,7 +33,7 @@ double Read(const char* name)
 {
     double v = 0;
     int s = GetVar700(name, &v);
-    std::printf("  GetVar700(%-12s) = %-12g status %d %s\n", name, v, s, StatusName(s));
+    std::printf("  GetVar700(%-12s) = %-12g status %d %s\n", name, v, s, StatusName(s).c_str());
     if (s != COMM_OK) ++failures;
     return v;
 }

@@ -1,6 +1,7 @@
 #include "tools700/MotorExtensions.h"
 
 #include "mdb700.h"
+#include "tools700/names/Names.h"
 
 #include <algorithm>
 #include <system_error>
@@ -33,12 +34,7 @@ int DuplicateHandler(const char *existingSource, const char *path, const char *n
 
 bool HasExtensionFileName(const std::filesystem::path &p)
 {
-    std::string ext = p.extension().string();
-    if (ext.size() != 4 || ext[0] != '.')
-        return false;
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; });
-    return ext == ".MDE";
+    return names::Equal(p.extension().string(), ".MDE");
 }
 
 const char *Text(const char *s) { return s ? s : ""; }
