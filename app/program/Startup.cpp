@@ -8,7 +8,7 @@
 #include "tools700/Error.h"
 #include "tools700/MotorExtensions.h"
 #include "tools700/Release.h"
-#include "tools700/platform/NamedLock.h"
+#include "tools700/platform/InstanceLock.h"
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/widgets/Application.h"
 #include "tools700/shell/MainForm.h"
@@ -52,8 +52,7 @@ Program::~Program()
     while (!windows.empty())
         windows.pop_back();
     splash.reset();
-    if (instanceLock)
-        instanceLock->Unlock();
+    instanceLock.reset();
 }
 
 namespace {
@@ -158,9 +157,8 @@ std::optional<int> RunInformationOption(const std::vector<std::string> &args, st
 StartResult StartProgram(Program &program, Messages &messages, const QString &programFile, const QStringList &args)
 {
     // 1. One instance per user session. A lock left by an instance that was killed is taken over.
-    program.instanceLock = std::make_unique<platform::NamedLock>();
-    if (program.instanceLock->Open(kSingleInstanceLock) &&
-        program.instanceLock->Lock(0) == platform::NamedLock::Result::TimedOut) {
+    program.instanceLock = std::make_unique<platform::InstanceLock>();
+    if (program.instanceLock->Take(kSingleInstanceLock) == platform::InstanceLock::Result::HeldElsewhere) {
         program.instanceLock.reset();
         messages.Message("Application is already running.");
         return StartResult::AlreadyRunning;

@@ -4,7 +4,6 @@
 
 #include "tools700/ScriptedMessages.h"
 #include "tools700/widgets/Accessibility.h"
-#include "tools700/platform/NamedLock.h"
 #include "tools700/platform/SerialPort.h"
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/shell/MainForm.h"
