@@ -8,7 +8,7 @@
 #include "tools700/Error.h"
 #include "tools700/MotorExtensions.h"
 #include "tools700/Release.h"
-#include "tools700/platform/NamedLock.h"
+#include "tools700/platform/InstanceLock.h"
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/widgets/Application.h"
 #include "tools700/shell/MainForm.h"
@@ -17,42 +17,22 @@
 #include "tools700/settings/SettingsFile.h"
 #include "tools700/ProgramFolders.h"
 #include "tools700/shell/Splash.h"
-#if TOOLS700_WITH_ONLINE
 #include "tools700/online/VarChange.h"
 #include "tools700/online/VarDlg.h"
-#endif
-#if TOOLS700_WITH_SCOPE
 #include "tools700/scope/ScopeForm.h"
-#endif
-#if TOOLS700_WITH_ANALYSIS
 #include "tools700/analysis/SweepAnalysis.h"
-#endif
-#if TOOLS700_WITH_WIZARD
 #include "tools700/wizard/CfgNewDlg.h"
 #include "tools700/wizard/IOWizardDlg.h"
 #include "tools700/wizard/PrintCfgDialog.h"
 #include "tools700/wizard/SaveForm.h"
-#endif
-#if TOOLS700_WITH_DIAGNOSTICS
 #include "tools700/diagnostics/Troubleshooting.h"
-#endif
-#if TOOLS700_WITH_TUNING
 #include "tools700/tuning/InertiaRDlg.h"
 #include "tools700/tuning/SlTuningBox.h"
 #include "tools700/tuning/Tuning.h"
-#endif
-#if TOOLS700_WITH_FIRMWARE
 #include "tools700/firmware/FWUpgradeForm.h"
-#endif
-#if TOOLS700_WITH_MOTOREDIT
 #include "tools700/motoredit/EditMDBDlg.h"
-#endif
-#if TOOLS700_WITH_COMPARE
 #include "tools700/compare/CompareForm.h"
-#endif
-#if TOOLS700_WITH_MACHINE
 #include "tools700/machine/DrivesOnLine.h"
-#endif
 
 #include <QFile>
 #include <QTimer>
@@ -72,8 +52,7 @@ Program::~Program()
     while (!windows.empty())
         windows.pop_back();
     splash.reset();
-    if (instanceLock)
-        instanceLock->Unlock();
+    instanceLock.reset();
 }
 
 namespace {
@@ -178,9 +157,8 @@ std::optional<int> RunInformationOption(const std::vector<std::string> &args, st
 StartResult StartProgram(Program &program, Messages &messages, const QString &programFile, const QStringList &args)
 {
     // 1. One instance per user session. A lock left by an instance that was killed is taken over.
-    program.instanceLock = std::make_unique<platform::NamedLock>();
-    if (program.instanceLock->Open(kSingleInstanceLock) &&
-        program.instanceLock->Lock(0) == platform::NamedLock::Result::TimedOut) {
+    program.instanceLock = std::make_unique<platform::InstanceLock>();
+    if (program.instanceLock->Take(kSingleInstanceLock) == platform::InstanceLock::Result::HeldElsewhere) {
         program.instanceLock.reset();
         messages.Message("Application is already running.");
         return StartResult::AlreadyRunning;
@@ -202,49 +180,32 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     main->SetMotorExtensionLoader([folder, &messages] { LoadMotorExtensions(folder, messages); });
     LoadMotorExtensions(folder, messages);
 
-#if TOOLS700_WITH_ONLINE
     auto *vardlg = Keep(program, std::make_unique<Tvardlg>(session, messages, main));
     session.Register(Window::OnlineDrive, [vardlg] { ShowInFront(vardlg); });
     QObject::connect(main, &TMainForm::userUnconfigureVisibleChanged, vardlg, &Tvardlg::SetUnconfigureVisible);
-#endif
-#if TOOLS700_WITH_MOTOREDIT
     // The main window flushes the extension motors before the editor opens and reloads them after.
     auto *mdbEditor = Keep(program, std::make_unique<TEditMDBDlg>(session, messages, main));
     session.Register(Window::MotorDatabase, [mdbEditor] { mdbEditor->Edit(); });
-#endif
-#if TOOLS700_WITH_FIRMWARE
     auto *fwUpgrade = Keep(program, std::make_unique<TFWUpgrade>(session, messages, main));
     session.Register(Window::FirmwareUpgrade, [fwUpgrade] { fwUpgrade->Upgrade(); });
-#endif
-#if TOOLS700_WITH_WIZARD
     auto *printDlg = Keep(program, std::make_unique<TPrintCfgDialog>(main));
     auto *saveForm = Keep(program, std::make_unique<TSaveForm>(session, messages, *printDlg, main));
-#endif
-#if TOOLS700_WITH_SCOPE
     auto *scopeForm = Keep(program, std::make_unique<TScopeForm>(session, messages, main));
     session.Register(Window::Oscilloscope, [scopeForm] { ShowInFront(scopeForm); });
     session.Register(Window::StepResponse, [scopeForm] {
         ShowInFront(scopeForm);
         scopeForm->ArmStepResponse();
     });
-#endif
-#if TOOLS700_WITH_ANALYSIS
     auto *sweepAnalysis = Keep(program, std::make_unique<TSweepAnalysis>(session, messages, main));
     session.Register(Window::SweepAnalysis, [sweepAnalysis] { sweepAnalysis->ShowScopeSweeps(); });
-#endif
-#if TOOLS700_WITH_DIAGNOSTICS
     auto *trouble = Keep(program, std::make_unique<TTroubleshooting>(messages, main));
     session.Register(Window::Diagnostics, [trouble] { ShowInFront(trouble); });
-#endif
-#if TOOLS700_WITH_ONLINE
     vardlg->SetChangeDialog(Keep(program, std::make_unique<TVarChange>(messages, main)));
-#endif
 
     program.about = Keep(program, std::make_unique<TAbout>(messages, [] { return LibraryVersionsText(); }, main));
     program.about->SetFolders(FoldersText(session.Folders));
     main->SetAbout(program.about);
 
-#if TOOLS700_WITH_WIZARD
     auto *wizard = Keep(program, std::make_unique<TCfgNewDlg>(session, messages, *saveForm, main));
     // The I/O wizard stays usable beside the modal wizard: it is the wizard's own window.
     wizard->SetIOWizard(Keep(program, std::make_unique<TIOWizardDlg>(messages, *wizard, wizard)));
@@ -252,9 +213,7 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
     session.RegisterEditor([wizard](int entryMode, Cfg &cfg, const std::string &name) {
         wizard->EditConfiguration(entryMode, cfg, name);
     });
-#endif
 
-#if TOOLS700_WITH_COMPARE
     auto *compare = Keep(program, std::make_unique<TCompareForm>(session, messages, main));
     session.RegisterComparer([compare](Cfg *cfg, const std::string &name) {
         if (cfg)
@@ -262,28 +221,21 @@ StartResult StartProgram(Program &program, Messages &messages, const QString &pr
         compare->CompareFile(name);
         return 0;
     });
-#endif
 
-#if TOOLS700_WITH_TUNING
     auto *tuning = Keep(program, std::make_unique<TTuning>(session, messages, main));
-#endif
 
     // The port dialog sets up the link from the stored settings.
     program.comportDlg = Keep(program, std::make_unique<TComportDlg>(messages, main));
     main->SetComportDlg(program.comportDlg);
-#if TOOLS700_WITH_MACHINE
     auto *drivesOnLine = Keep(program, std::make_unique<TDrivesOnLine>(session, messages, main));
     session.Register(Window::DrivesOnLine, [drivesOnLine] { ShowInFront(drivesOnLine); });
-#endif
 
-#if TOOLS700_WITH_TUNING
     auto *inertia = Keep(program, std::make_unique<TInertiaRDlg>(session, messages, main));
     session.Register(Window::InertiaRatio, [inertia] { inertia->Ask(TInertiaRDlg::kWizardRatio); });
     inertia->SetTuning(tuning);
     session.Register(Window::TuningOnline, [inertia] { inertia->Ask(TInertiaRDlg::kOnlineTuning); });
     auto *slTuning = Keep(program, std::make_unique<TslTuningBox>(session, messages, *tuning, main));
     session.Register(Window::TuningOffline, [slTuning] { slTuning->Ask(); });
-#endif
     return StartResult::Started;
 }
 

@@ -18,7 +18,7 @@ class QWidget;
 namespace tools700 {
 
 namespace platform {
-class NamedLock;
+class InstanceLock;
 }
 
 class Application;
@@ -35,7 +35,7 @@ struct Program {
     Program();
     ~Program();
     Session session;
-    std::unique_ptr<platform::NamedLock> instanceLock;
+    std::unique_ptr<platform::InstanceLock> instanceLock;
     std::unique_ptr<TSplash> splash;
     // Every window, in the order of creation (the main window first); destroyed in reverse.
     std::vector<std::unique_ptr<QWidget>> windows;

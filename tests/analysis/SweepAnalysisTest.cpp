@@ -64,13 +64,7 @@ protected:
     {
         return table->item(row, column) ? table->item(row, column)->text().toStdString() : std::string();
     }
-    std::vector<std::string> Boxes() const
-    {
-        std::vector<std::string> out;
-        for (const auto &s : messages.shown())
-            out.push_back(s.text);
-        return out;
-    }
+    std::vector<std::string> Boxes() const { return messages.texts(); }
 
     qttest::SettingsFile settings;
     testsupport::TempDir dir;

@@ -23,6 +23,7 @@
 
 #include "tools700/platform/Futex.h"
 #include "tools700/platform/IniSettings.h"
+#include "tools700/platform/InstanceLock.h"
 #include "tools700/platform/NamedLock.h"
 #include "tools700/platform/Namespace.h"
 #include "tools700/platform/Process.h"
@@ -173,6 +174,51 @@ TEST_F(PlatformTest, LockOfAKilledProcessIsRecovered)
     EXPECT_TRUE(l.AcquireWithRecovery(2000));
     EXPECT_TRUE(l.Unlock());
     EXPECT_FALSE(NamedLock::IsHeldElsewhere("SingleInstance700Tools"));
+    close(ready[0]);
+    close(ready[1]);
+}
+
+// The instance lock is the named lock of the same name: a program holding it is seen by named
+// locks, and an instance killed while holding it leaves it to the next one.
+TEST_F(PlatformTest, InstanceLockIsTheNamedLockAndOutlivesAKilledHolder)
+{
+    using tools700::platform::InstanceLock;
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        InstanceLock first;
+        if (first.Take("SingleInstance700Tools") != InstanceLock::Result::Taken)
+            _exit(1);
+        char c = 'x';
+        (void)!write(ready[1], &c, 1);
+        pause();
+        _exit(0);
+    }
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    EXPECT_TRUE(NamedLock::IsHeldElsewhere("SingleInstance700Tools"));
+    {
+        InstanceLock second;
+        EXPECT_EQ(second.Take("SingleInstance700Tools"), InstanceLock::Result::HeldElsewhere);
+        EXPECT_FALSE(second.Held());
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    {
+        InstanceLock next;
+        EXPECT_EQ(next.Take("SingleInstance700Tools"), InstanceLock::Result::Taken);
+        EXPECT_TRUE(next.Held());
+        std::thread([] { EXPECT_TRUE(NamedLock::IsHeldElsewhere("SingleInstance700Tools")); }).join();
+    }
+    // Released with the object, and consistent again for a named lock.
+    NamedLock l;
+    ASSERT_TRUE(l.Open("SingleInstance700Tools"));
+    EXPECT_EQ(l.Lock(0), NamedLock::Result::Acquired);
+    EXPECT_TRUE(l.Unlock());
+    InstanceLock unnamed;
+    EXPECT_EQ(unnamed.Take(""), InstanceLock::Result::Failed);
     close(ready[0]);
     close(ready[1]);
 }

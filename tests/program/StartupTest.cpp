@@ -4,7 +4,6 @@
 
 #include "tools700/ScriptedMessages.h"
 #include "tools700/widgets/Accessibility.h"
-#include "tools700/platform/NamedLock.h"
 #include "tools700/platform/SerialPort.h"
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/shell/MainForm.h"
@@ -13,23 +12,17 @@
 #include <QPushButton>
 #include "tools700/shell/Splash.h"
 #include "Startup.h"
-#if TOOLS700_WITH_ONLINE
 #include "tools700/online/VarChange.h"
 #include "tools700/online/VarDlg.h"
 #include "tools700/scope/ScopeForm.h"
-#endif
 
 #include <QDir>
-#if TOOLS700_WITH_FIRMWARE
 #include "tools700/firmware/FWUpgradeForm.h"
-#endif
-#if TOOLS700_WITH_MOTOREDIT
 #include "mdb700.h"
 #include "tools700/config/Motor.h"
 #include "tools700/motoredit/EditMDBDlg.h"
 
 #include <QComboBox>
-#endif
 
 #include <QFile>
 #include <QPushButton>
@@ -234,7 +227,6 @@ TEST_F(StartupTest, HelpAndVersionAnswerWithoutStartingAnything)
     EXPECT_EQ(RunInformationOption({"-inhouse"}, stdout), std::nullopt);
 }
 
-#if TOOLS700_WITH_MOTOREDIT && TOOLS700_WITH_FIRMWARE
 TEST_F(StartupTest, UtilitiesOpenTheMotorEditorAndTheUpgradeWindow)
 {
     // A user motor in the program's folder, loaded at start-up.
@@ -270,7 +262,6 @@ TEST_F(StartupTest, UtilitiesOpenTheMotorEditorAndTheUpgradeWindow)
     EXPECT_TRUE(upgradeShown);
     mdb_FlushExtensions();
 }
-#endif
 
 TEST_F(StartupTest, ASecondStartSaysSoAndEndsLeavingTheFirstRunning)
 {

@@ -33,18 +33,14 @@
 #include "tools700/wizard/IOWizardDlg.h"
 #include "tools700/wizard/SaveForm.h"
 
-#if TOOLS700_WITH_FIRMWARE
 #include "FixedFileDialog.h"
 #include "comm700.h"
 #include "tools700/firmware/FWUpgradeForm.h"
 
 #include <QFile>
 #include <QProgressBar>
-#endif
-#if TOOLS700_WITH_MOTOREDIT
 #include "tools700/config/Motor.h"
 #include "tools700/motoredit/EditMDBDlg.h"
-#endif
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -203,7 +199,6 @@ bool ScopeShots(Program &program, const QString &dir)
     scope.hide();
     return ok;
 }
-#if TOOLS700_WITH_MOTOREDIT
 // Two user motors in a folder of their own: a rotary one in metric units with a Comcoder, and a
 // linear one in English units.
 bool MotorEditorShots(Program &program, const QString &dir)
@@ -245,9 +240,7 @@ bool MotorEditorShots(Program &program, const QString &dir)
     program.session.ProgramDir = programDir;
     return ok;
 }
-#endif
 
-#if TOOLS700_WITH_FIRMWARE
 // The upgrade window part-way through programming an image into the drive on the line.
 bool FirmwareShots(Program &program, const QString &dir)
 {
@@ -282,7 +275,6 @@ bool FirmwareShots(Program &program, const QString &dir)
     w.SetOpenDialog(nullptr);
     return ok;
 }
-#endif
 
 // Lets the windows' timers run for a while (the tuning wizard evaluates 600 ms after a change).
 void Settle(int ms)
@@ -440,14 +432,10 @@ int main(int argc, char **argv)
             ok &= WizardShots(program, dir);
         } else if (part == QLatin1String("scope")) {
             ok &= ScopeShots(program, dir);
-#if TOOLS700_WITH_MOTOREDIT
         } else if (part == QLatin1String("motoredit")) {
             ok &= MotorEditorShots(program, dir);
-#endif
-#if TOOLS700_WITH_FIRMWARE
         } else if (part == QLatin1String("firmware")) {
             ok &= FirmwareShots(program, dir);
-#endif
         } else if (part == QLatin1String("diagnostics")) {
             ok &= DiagnosticsShots(program, dir);
         } else if (part == QLatin1String("tuning")) {

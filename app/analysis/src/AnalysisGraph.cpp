@@ -1,4 +1,5 @@
 #include "tools700/analysis/AnalysisGraph.h"
+#include "tools700/widgets/Controls.h"
 
 #include <QChart>
 #include <QKeyEvent>
@@ -26,7 +27,6 @@ constexpr int kClickPixels = 5;
 // A cursor line this close to the pointer is grabbed.
 constexpr int kGrabPixels = 5;
 
-QString Q(const std::string &text) { return QString::fromStdString(text); }
 
 // The round step (1, 2 or 5 times a power of ten) that divides `span` into at most ten parts, so
 // that the time axis reads 0, 0.02, 0.04 ... and not 0, 0.0198, 0.0396 ...

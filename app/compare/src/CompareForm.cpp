@@ -7,6 +7,7 @@
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/Application.h"
 #include "tools700/widgets/CfgFileDialog.h"
+#include "tools700/widgets/Controls.h"
 #include "tools700/widgets/HelpViewer.h"
 
 #include <QAbstractButton>
@@ -44,7 +45,6 @@ const char *DifferenceText(Difference d)
 enum Column { kVariable, kDescription, kConfiguration, kDrive, kDifference, kDownload, kColumns };
 const char *const kHeaders[kColumns] = {"Variable", "Description", "Configuration", "Drive", "Difference", "Download"};
 
-QString Q(const std::string &s) { return QString::fromStdString(s); }
 
 } // namespace
 

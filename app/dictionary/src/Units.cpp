@@ -4,14 +4,10 @@
 #include <iterator>
 
 #include "tools700/Error.h"
+#include "tools700/Line.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"
-
-#ifdef TOOLS700_DICTIONARY_WITH_LINK
-#include "comm700.h"
-#include "tools700/Line.h"
-#endif
 
 namespace tools700 {
 
@@ -128,18 +124,10 @@ const UnitRuleRegistration kUnitRules[] = {
 };
 // clang-format on
 
-#ifdef TOOLS700_DICTIONARY_WITH_LINK
 int ReadThroughLink(const char *name, double *value)
 {
     return line::GetVar700(name, value);
 }
-#else
-// Built without the link library: there is no drive to read.
-int ReadThroughLink(const char *, double *)
-{
-    return 3; // NO_PORT
-}
-#endif
 
 std::atomic<DriveReadFn> gDriveReader{&ReadThroughLink};
 

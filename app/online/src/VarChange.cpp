@@ -6,6 +6,7 @@
 #include "tools700/online/VarDlg.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/BoundControls.h"
+#include "tools700/widgets/Controls.h"
 #include "tools700/widgets/UserNumbers.h"
 #include "tools700/widgets/WindowWorker.h"
 
@@ -22,7 +23,6 @@ namespace tools700 {
 
 namespace {
 
-QString Q(const std::string &text) { return QString::fromStdString(text); }
 
 // The editor in use is shown and enabled, the other one hidden and disabled.
 void Use(QWidget *editor, bool used)

@@ -6,6 +6,7 @@
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/WindowWorker.h"
 #include "tools700/widgets/Application.h"
+#include "tools700/widgets/Controls.h"
 #include "tools700/widgets/HelpViewer.h"
 #include "tools700/widgets/Slider.h"
 #include "tools700/widgets/UserNumbers.h"
@@ -32,35 +33,6 @@ namespace {
 constexpr int kWidth = 540;
 constexpr int kHeight = 336;
 constexpr int kButtonsY = 296;
-
-QString Q(const std::string &text) { return QString::fromStdString(text); }
-
-QLabel *Label(const QString &text, QWidget *parent, const char *name, QRect at)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(at);
-    return l;
-}
-
-QLineEdit *Edit(QWidget *parent, const char *name, QLabel *label, QRect at, bool readOnly = false)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    e->setGeometry(at);
-    e->setReadOnly(readOnly);
-    label->setBuddy(e);
-    NameControl(e, label->text());
-    return e;
-}
-
-QPushButton *Button(const QString &caption, QWidget *parent, const char *name)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
 
 // A panel that covers other controls with a warning in one or more lines.
 QFrame *Panel(QWidget *parent, const char *name, const QStringList &lines, const QList<bool> &bold, QRect at)
@@ -90,7 +62,7 @@ QFrame *Panel(QWidget *parent, const char *name, const QStringList &lines, const
 
 QLabel *Reader(const QString &text, const QColor &background, QWidget *parent, const char *name, QRect at)
 {
-    QLabel *l = Label(text, parent, name, at);
+    QLabel *l = Placed(NewLabel(parent, QString::fromLatin1(name), text), at);
     l->setAutoFillBackground(true);
     QPalette pal = l->palette();
     pal.setColor(QPalette::Window, background);
@@ -122,15 +94,19 @@ TTuning::TTuning(Session &session, Messages &messages, QWidget *parent)
 
 void TTuning::BuildControls()
 {
-    QLabel *motor = Label(QStringLiteral("Motor"), this, "lblMotor", {10, 12, 50, 22});
-    edtMotor = tools700::Edit(this, "edtMotor", motor, {62, 12, 150, 22}, true);
-    QLabel *drive = Label(QStringLiteral("Drive"), this, "lblDrive", {232, 12, 44, 22});
-    edtDrive = tools700::Edit(this, "edtDrive", drive, {278, 12, 100, 22}, true);
-    QLabel *ratio = Label(QStringLiteral("Inertia Ratio"), this, "lblInertiaR", {10, 44, 90, 22});
-    edtInertiaR = tools700::Edit(this, "edtInertiaR", ratio, {104, 44, 70, 22});
+    QLabel *motor = Placed(NewLabel(this, QStringLiteral("lblMotor"), QStringLiteral("Motor")), QRect{10, 12, 50, 22});
+    edtMotor = Placed(NewEdit(this, QStringLiteral("edtMotor"), motor), QRect{62, 12, 150, 22});
+    edtMotor->setReadOnly(true);
+    QLabel *drive = Placed(NewLabel(this, QStringLiteral("lblDrive"), QStringLiteral("Drive")), QRect{232, 12, 44, 22});
+    edtDrive = Placed(NewEdit(this, QStringLiteral("edtDrive"), drive), QRect{278, 12, 100, 22});
+    edtDrive->setReadOnly(true);
+    QLabel *ratio = Placed(NewLabel(this, QStringLiteral("lblInertiaR"), QStringLiteral("Inertia Ratio")),
+                           QRect{10, 44, 90, 22});
+    edtInertiaR = Placed(NewEdit(this, QStringLiteral("edtInertiaR"), ratio), QRect{104, 44, 70, 22});
     edtInertiaR->setToolTip(QStringLiteral("Load-to-motor inertia ratio, 0 to 100"));
 
-    QLabel *bandwidth = Label(QStringLiteral("BandWidth"), this, "lblBandWidth", {10, 78, 100, 18});
+    QLabel *bandwidth = Placed(NewLabel(this, QStringLiteral("lblBandWidth"), QStringLiteral("BandWidth")),
+                               QRect{10, 78, 100, 18});
     AbHSlider1 = new TScaleSlider(this);
     AbHSlider1->setObjectName(QStringLiteral("AbHSlider1"));
     AbHSlider1->setRange(0, kSliderMax);
@@ -146,45 +122,47 @@ void TTuning::BuildControls()
     Panel1 = Panel(this, "Panel1", {QStringLiteral("The value is out of the slider's range .")}, {false},
                    {10, 98, 330, 84});
 
-    Label(QStringLiteral("BandWidth"), this, "lblBandWidth2", {356, 78, 100, 18});
+    Placed(NewLabel(this, QStringLiteral("lblBandWidth2"), QStringLiteral("BandWidth")), QRect{356, 78, 100, 18});
     lblBWReader = Reader(QStringLiteral("000.0"), QColor(0, 128, 0), this, "lblBWReader", {356, 98, 110, 30});
     // A read-out is read by the number it shows; what the number is goes in its description.
     lblBWReader->setAccessibleDescription(QStringLiteral("BandWidth in Hz"));
-    Label(QStringLiteral("Hz"), this, "lblHz", {472, 98, 40, 30});
-    lblPhase = Label(QStringLiteral("Phase Margin"), this, "lblPhase", {356, 134, 120, 18});
+    Placed(NewLabel(this, QStringLiteral("lblHz"), QStringLiteral("Hz")), QRect{472, 98, 40, 30});
+    lblPhase = Placed(NewLabel(this, QStringLiteral("lblPhase"), QStringLiteral("Phase Margin")),
+                      QRect{356, 134, 120, 18});
     lblPhaseValue = Reader(QStringLiteral("50.00"), QColor(128, 0, 0), this, "lblPhaseValue", {356, 152, 110, 30});
     lblPhaseValue->setAccessibleDescription(QStringLiteral("Phase Margin in deg"));
-    lblPhase2 = Label(QStringLiteral("deg"), this, "lblPhase2", {472, 152, 40, 30});
+    lblPhase2 = Placed(NewLabel(this, QStringLiteral("lblPhase2"), QStringLiteral("deg")), QRect{472, 152, 40, 30});
     Panel2 = Panel(this, "Panel2", {QStringLiteral("BW < Kvi"), QStringLiteral("Kvp is too low")}, {true, false},
                    {350, 76, 182, 110});
     Panel3 = Panel(this, "Panel3",
                    {QStringLiteral("BW > ARF0"), QStringLiteral("or BW > ARF1"), QStringLiteral("Kvp is too high")},
                    {true, true, false}, {350, 76, 182, 110});
 
-    QLabel *kvp = Label(QStringLiteral("Kvp"), this, "lblKvp", {10, 200, 40, 22});
-    edtKvp = tools700::Edit(this, "edtKvp", kvp, {54, 200, 90, 22});
-    Label(QStringLiteral("amp/rad/sec"), this, "lblKvpUnit", {148, 200, 100, 22});
-    QLabel *kvi = Label(QStringLiteral("Kvi"), this, "lblKvi", {10, 234, 40, 22});
-    edtKvi = tools700::Edit(this, "edtKvi", kvi, {54, 234, 90, 22});
-    Label(QStringLiteral("Hz"), this, "lblKviUnit", {148, 234, 40, 22});
-    lblARF0 = Label(QStringLiteral("ARF0"), this, "lblARF0", {280, 200, 44, 22});
-    edtARF0 = tools700::Edit(this, "edtARF0", lblARF0, {326, 200, 90, 22});
-    Label(QStringLiteral("Hz"), this, "lblARF0Unit", {420, 200, 40, 22});
-    lblARF1 = Label(QStringLiteral("ARF1"), this, "lblARF1", {280, 234, 44, 22});
-    edtARF1 = tools700::Edit(this, "edtARF1", lblARF1, {326, 234, 90, 22});
-    Label(QStringLiteral("Hz"), this, "lblARF1Unit", {420, 234, 40, 22});
+    QLabel *kvp = Placed(NewLabel(this, QStringLiteral("lblKvp"), QStringLiteral("Kvp")), QRect{10, 200, 40, 22});
+    edtKvp = Placed(NewEdit(this, QStringLiteral("edtKvp"), kvp), QRect{54, 200, 90, 22});
+    Placed(NewLabel(this, QStringLiteral("lblKvpUnit"), QStringLiteral("amp/rad/sec")), QRect{148, 200, 100, 22});
+    QLabel *kvi = Placed(NewLabel(this, QStringLiteral("lblKvi"), QStringLiteral("Kvi")), QRect{10, 234, 40, 22});
+    edtKvi = Placed(NewEdit(this, QStringLiteral("edtKvi"), kvi), QRect{54, 234, 90, 22});
+    Placed(NewLabel(this, QStringLiteral("lblKviUnit"), QStringLiteral("Hz")), QRect{148, 234, 40, 22});
+    lblARF0 = Placed(NewLabel(this, QStringLiteral("lblARF0"), QStringLiteral("ARF0")), QRect{280, 200, 44, 22});
+    edtARF0 = Placed(NewEdit(this, QStringLiteral("edtARF0"), lblARF0), QRect{326, 200, 90, 22});
+    Placed(NewLabel(this, QStringLiteral("lblARF0Unit"), QStringLiteral("Hz")), QRect{420, 200, 40, 22});
+    lblARF1 = Placed(NewLabel(this, QStringLiteral("lblARF1"), QStringLiteral("ARF1")), QRect{280, 234, 44, 22});
+    edtARF1 = Placed(NewEdit(this, QStringLiteral("edtARF1"), lblARF1), QRect{326, 234, 90, 22});
+    Placed(NewLabel(this, QStringLiteral("lblARF1Unit"), QStringLiteral("Hz")), QRect{420, 234, 40, 22});
 
-    btnOrignal = Button(QStringLiteral("Undo All"), this, "btnOrignal");
+    btnOrignal = NewButton(this, QStringLiteral("btnOrignal"), QStringLiteral("Undo All"), EnterKey::NeverPresses);
     btnOrignal->setGeometry(10, kButtonsY, 80, 28);
     btnOrignal->setToolTip(QStringLiteral("Brings back the values the wizard started with"));
-    btnDefault = Button(QStringLiteral("Default"), this, "btnDefault");
+    btnDefault = NewButton(this, QStringLiteral("btnDefault"), QStringLiteral("Default"), EnterKey::NeverPresses);
     btnDefault->setGeometry(96, kButtonsY, 80, 28);
     btnDefault->setToolTip(QStringLiteral("Kvi 5, ARF0 150, ARF1 750 and a bandwidth of 75 Hz"));
-    btnApply = Button(QStringLiteral("Apply"), this, "btnApply");
+    btnApply = NewButton(this, QStringLiteral("btnApply"), QStringLiteral("Apply"), EnterKey::NeverPresses);
     btnApply->setGeometry(182, kButtonsY, 80, 28);
     btnApply->setToolTip(QStringLiteral("Writes Kvp, Kvi, ARF0 and ARF1 to the drive"));
     // After Apply on line: a link to the scope, armed for one sweep of the new loop's step response.
-    btnStepResponse = Button(QStringLiteral("Look at the step response"), this, "btnStepResponse");
+    btnStepResponse = NewButton(this, QStringLiteral("btnStepResponse"), QStringLiteral("Look at the step response"),
+                                EnterKey::NeverPresses);
     btnStepResponse->setGeometry(10, 262, 220, 26);
     btnStepResponse->setFlat(true);
     btnStepResponse->setCursor(Qt::PointingHandCursor);
@@ -195,8 +173,8 @@ void TTuning::BuildControls()
     btnStepResponse->setToolTip(QStringLiteral("Opens the oscilloscope armed for one sweep of Velocity Command and "
                                                "Velocity Feedback; the sweep analysis shows its step figures"));
     btnStepResponse->hide();
-    btnHelp = Button(QStringLiteral("Help"), this, "btnHelp");
-    btnClose = Button(QStringLiteral("Close"), this, "btnClose");
+    btnHelp = NewButton(this, QStringLiteral("btnHelp"), QStringLiteral("Help"), EnterKey::NeverPresses);
+    btnClose = NewButton(this, QStringLiteral("btnClose"), QStringLiteral("Close"), EnterKey::NeverPresses);
 
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));

@@ -8,10 +8,10 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include <unistd.h>
 
+#include "LockBlock.h"
 #include "tools700/platform/SharedRegion.h"
 
 #if defined(__SANITIZE_THREAD__)
@@ -28,31 +28,6 @@
 namespace tools700::platform {
 
 namespace {
-
-// Layout of a lock's region. `state` makes sure exactly one process initialises the mutex and
-// that nobody uses it before that has finished.
-struct LockBlock {
-    std::atomic<uint32_t> state;  // 0 fresh, 1 being initialised, 2 ready
-    uint32_t reserved;
-    pthread_mutex_t mutex;
-};
-
-constexpr uint32_t kFresh = 0;
-constexpr uint32_t kInitialising = 1;
-constexpr uint32_t kReady = 2;
-
-bool InitMutex(pthread_mutex_t* m)
-{
-    pthread_mutexattr_t attr;
-    if (pthread_mutexattr_init(&attr) != 0)
-        return false;
-    bool ok = pthread_mutexattr_setpshared(&attr, PTHREAD_PROCESS_SHARED) == 0 &&
-              pthread_mutexattr_setrobust(&attr, PTHREAD_MUTEX_ROBUST) == 0 &&
-              pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE) == 0 &&
-              pthread_mutex_init(m, &attr) == 0;
-    pthread_mutexattr_destroy(&attr);
-    return ok;
-}
 
 LockBlock* Block(void* p) { return static_cast<LockBlock*>(p); }
 
@@ -75,28 +50,8 @@ LockBlock* MapLock(std::string_view name)
     auto it = maps.find(region.path());
     if (it != maps.end())
         return Block(it->second.data());  // already mapped once: the new mapping goes away
-    LockBlock* b = Block(region.data());
-    uint32_t expected = kFresh;
-    if (b->state.compare_exchange_strong(expected, kInitialising, std::memory_order_acq_rel)) {
-        if (!InitMutex(&b->mutex)) {
-            b->state.store(kFresh, std::memory_order_release);
-            return nullptr;
-        }
-        b->state.store(kReady, std::memory_order_release);
-    } else {
-        // Another process is initialising it; a creator killed half-way leaves the state at 1
-        // for ever, so after a second of waiting the mutex is initialised again here.
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-        while (b->state.load(std::memory_order_acquire) != kReady) {
-            if (std::chrono::steady_clock::now() > until) {
-                if (!InitMutex(&b->mutex))
-                    return nullptr;
-                b->state.store(kReady, std::memory_order_release);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
+    if (ReadyLockBlock(region) == nullptr)
+        return nullptr;
     std::string path = region.path();
     auto& kept = maps[path];
     kept = std::move(region);
