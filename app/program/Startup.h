@@ -3,7 +3,7 @@
 // link set up by the port dialog, then the event loop.
 #pragma once
 
-#include "tools700/Session.h"
+#include "tools700/common/Session.h"
 
 #include <QStringList>
 

@@ -10,7 +10,7 @@
 // simulator channel travel at memory speed, so the reply share is given too.
 #include "comm700.h"
 #include "support/PacedSim.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/Comparison.h"
 

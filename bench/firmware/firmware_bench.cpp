@@ -12,8 +12,8 @@
 #include "FixedFileDialog.h"
 #include "comm700.h"
 #include "support/PacedSim.h"
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/firmware/FWUpgradeForm.h"
 
 #include <QApplication>

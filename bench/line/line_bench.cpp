@@ -12,7 +12,7 @@
 // speed, so the replies' share of the line time is printed too.
 #include "comm700.h"
 #include "support/PacedSim.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/machine/AxisList.h"
 #include "tools700/machine/Backup.h"

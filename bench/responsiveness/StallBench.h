@@ -5,7 +5,7 @@
 
 #include "ExchangeRecord.h"
 #include "Startup.h"
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 
 #include <atomic>
 #include <functional>

@@ -14,8 +14,8 @@
 // time over wall time; 100 % is one core).
 #include "comm700.h"
 #include "support/PacedSim.h"
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/scope/ScopeForm.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "comm700.h"
 #include "mdb700.h"
 #include "support/PacedSim.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/config/Generator.h"
 #include "tools700/config/MotorChoice.h"
 #include "tools700/tuning/TuningWizard.h"

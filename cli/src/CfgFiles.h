@@ -2,7 +2,7 @@
 #pragma once
 
 #include "Command.h"
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 #include "tools700/config/Cfg.h"
 
 #include <memory>

@@ -3,8 +3,8 @@
 #include "Command.h"
 #include "comm700.h"
 #include "mdb700.h"
-#include "tools700/Error.h"
-#include "tools700/Release.h"
+#include "tools700/common/Error.h"
+#include "tools700/common/Release.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "ExtensionFiles.h"
 
-#include "tools700/Messages.h"
-#include "tools700/MotorExtensions.h"
-#include "tools700/ProgramFolders.h"
+#include "tools700/common/Messages.h"
+#include "tools700/motors/MotorExtensions.h"
+#include "tools700/common/ProgramFolders.h"
 
 #include <cstdlib>
 #include <string>

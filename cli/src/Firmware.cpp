@@ -4,7 +4,7 @@
 #include "Command.h"
 #include "DriveLink.h"
 #include "ProgressBar.h"
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/firmware/FWUpgrade.h"
 #include "TerminalMessages.h"
 

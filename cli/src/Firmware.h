@@ -3,7 +3,7 @@
 // its memory and the image is programmed segment after segment, with a progress bar.
 #pragma once
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 
 #include <cstdio>
 #include <string>

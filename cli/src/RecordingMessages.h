@@ -2,7 +2,7 @@
 // declined, so a command can tell its exit code.
 #pragma once
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 
 #include <string>
 #include <vector>

@@ -5,7 +5,7 @@
 #include "DriveComparison.h"
 #include "ProgressBar.h"
 #include "RecordingMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/DownloadToDrive.h"
 
 #include <algorithm>

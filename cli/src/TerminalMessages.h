@@ -2,7 +2,7 @@
 // are asked on the terminal, or answered from --yes/--no when given or when there is none.
 #pragma once
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 
 #include <cstdio>
 #include <functional>

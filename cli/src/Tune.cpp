@@ -5,7 +5,7 @@
 #include "DriveLink.h"
 #include "ExtensionFiles.h"
 #include "mdb700.h"
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 #include "tools700/dictionary/Symtab.h"
 #include "tools700/tuning/TuningWizard.h"
 #include "TerminalMessages.h"

@@ -7,7 +7,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/config/Cfg.h"
 
 using namespace tools700;

@@ -8,8 +8,8 @@
 #include "ListingText.h"
 #include "SyntheticSweep.h"
 
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/analysis/AnalysisGraph.h"
 #include "tools700/analysis/FigureTexts.h"
 #include "tools700/analysis/ReferenceSweep.h"

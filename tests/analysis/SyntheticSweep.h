@@ -3,7 +3,7 @@
 // that stepped; as plain vectors for the step figures and as a sweep for the windows.
 #pragma once
 
-#include "tools700/Sweep.h"
+#include "tools700/common/Sweep.h"
 
 #include <cmath>
 #include <functional>

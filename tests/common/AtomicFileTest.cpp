@@ -2,8 +2,8 @@
 // text lands whole or not at all, through a symbolic link, and a failure says where it happened.
 #include "TempDir.h"
 
-#include "tools700/AtomicFile.h"
-#include "tools700/Error.h"
+#include "tools700/common/AtomicFile.h"
+#include "tools700/common/Error.h"
 
 #include <cerrno>
 #include <filesystem>

@@ -3,8 +3,8 @@
 // runs its jobs in order and drops what a window closed.
 #include "SimSupport.h"
 #include "comm700.h"
-#include "tools700/DriveWorker.h"
-#include "tools700/Line.h"
+#include "tools700/common/DriveWorker.h"
+#include "tools700/common/Line.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // installation and the user's data folder for an installed one.
 #include "TempDir.h"
 
-#include "tools700/ProgramFolders.h"
+#include "tools700/common/ProgramFolders.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 // The session's pauses of the connection monitor's polling: they nest, so a workflow that pauses
 // inside another's pause does not turn the polling back on while the outer one still needs the
 // line to itself.
-#include "tools700/Session.h"
+#include "tools700/common/Session.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // configuration or the file, both drive families.
 #include "../support/TraceOrder.h"
 #include "SimTest.h"
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/compare/CompareWorkflow.h"
 #include "tools700/config/TextCanvas.h"
 

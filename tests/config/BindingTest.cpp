@@ -1,5 +1,5 @@
 // Bindings: naming, bounds, clamping on Init, the edit box text, keystroke filter and cousins.
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/TQXNum.h"
 #include "tools700/dictionary/Symtab.h"

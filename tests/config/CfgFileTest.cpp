@@ -1,6 +1,6 @@
 // Configuration files with real files in a temporary folder.
 #include "TempDir.h"
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/config/Cfg.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // the rows for what cannot be compared, another model, taking drive values, the printout.
 #include "ListingText.h"
 #include "SimTest.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/config/Comparison.h"
 #include "tools700/config/PdfCanvas.h"
 #include "tools700/config/TextCanvas.h"

@@ -3,8 +3,8 @@
 #include "../support/DriveValues.h"
 #include "../support/TraceOrder.h"
 #include "SimTest.h"
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/DownloadToDrive.h"
 

@@ -1,6 +1,6 @@
 // Motor definition files: the 20 fields, their units and the six-decimal precision.
 #include "TempDir.h"
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/config/Motor.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 
 #include "SimProcess.h"
 #include "TempDir.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/config/Cfg.h"
 
 #include <gtest/gtest.h>

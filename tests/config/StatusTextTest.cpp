@@ -1,5 +1,5 @@
 // Texts of link status codes.
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/config/StatusText.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "../support/DriveValues.h"
 #include "SimProcess.h"
 #include "TempDir.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/dictionary/Symtab.h"
 

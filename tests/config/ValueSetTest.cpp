@@ -1,6 +1,6 @@
 // Value sets: the index, Get/Set and the modified flag, Assign/Differs, the two Cfg lists and
 // Motor's value semantics.
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/Motor.h"
 #include "tools700/config/TQXNum.h"

@@ -1,7 +1,7 @@
 // The batched reader against the drive simulator: 32 names an exchange, a slot the drive does not
 // report valid read again alone, a refusal kept to its own name, a dead line given up quickly.
 #include "SimTest.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/VariableReader.h"
 

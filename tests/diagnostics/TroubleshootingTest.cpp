@@ -5,7 +5,7 @@
 #include "QtTestSupport.h"
 
 #include "comm700.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/diagnostics/Troubleshooting.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/Dial.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "comm700.h"
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/dictionary/Enums.h"
 
 using namespace tools700;

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/dictionary/Symtab.h"
 
 using namespace tools700;

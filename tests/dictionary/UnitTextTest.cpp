@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"
 

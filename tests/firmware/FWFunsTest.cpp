@@ -3,7 +3,7 @@
 #include "FirmwareSim.h"
 
 #include "comm700.h"
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/firmware/FWFuns.h"
 
 #include <filesystem>

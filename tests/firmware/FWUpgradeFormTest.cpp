@@ -6,8 +6,8 @@
 #include "FirmwareSim.h"
 #include "FixedFileDialog.h"
 
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/firmware/FWUpgradeForm.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/HelpViewer.h"

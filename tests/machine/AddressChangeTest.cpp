@@ -3,7 +3,7 @@
 
 #include "SimProcess.h"
 #include "comm700.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include "SimProcess.h"
 #include "TempDir.h"
 #include "comm700.h"
-#include "tools700/Error.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/Error.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/dictionary/DriveFamily.h"
 
 #include <gtest/gtest.h>

@@ -5,9 +5,9 @@
 #include "QtTestSupport.h"
 
 #include "comm700.h"
-#include "tools700/Line.h"
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/Line.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/machine/AddressChange.h"
 #include "tools700/machine/BackupManifest.h"
 #include "tools700/machine/DrivesOnLine.h"

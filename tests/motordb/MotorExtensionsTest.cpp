@@ -3,8 +3,8 @@
 #include "MotorNames.h"
 #include "TempFolder.h"
 #include "mdb700.h"
-#include "tools700/MotorExtensions.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/motors/MotorExtensions.h"
+#include "tools700/common/ScriptedMessages.h"
 
 #include <gtest/gtest.h>
 

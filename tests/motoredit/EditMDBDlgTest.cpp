@@ -7,8 +7,8 @@
 #include "TempDir.h"
 
 #include "mdb700.h"
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/Motor.h"
 #include "tools700/motoredit/EditMDBDlg.h"
 #include "tools700/motoredit/MotorRules.h"

@@ -3,8 +3,8 @@
 // the failures that must leave the old files.
 #include "TempDir.h"
 
-#include "tools700/Error.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/Error.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/motoredit/MotorEditor.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 #include "OnlineSim.h"
 
 #include "comm700.h"
-#include "tools700/Error.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/Error.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"

@@ -4,8 +4,8 @@
 #include "OnlineSim.h"
 
 #include "comm700.h"
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/online/DriveCommands.h"
 
 #include <gtest/gtest.h>

@@ -6,9 +6,9 @@
 
 #include "OnlineSim.h"
 
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/config/DriveState.h"
-#include "tools700/Session.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"

@@ -11,9 +11,9 @@
 #include "Startup.h"
 
 #include "comm700.h"
-#include "tools700/Line.h"
+#include "tools700/common/Line.h"
 #include "mdb700.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/DriveState.h"
 #include "tools700/config/Generator.h"

@@ -5,8 +5,8 @@
 #include "FixedFileDialog.h"
 #include "Startup.h"
 
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/FileDialog.h"
 #include "tools700/config/Generator.h"

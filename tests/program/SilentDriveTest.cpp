@@ -7,8 +7,8 @@
 #include "Startup.h"
 
 #include "comm700.h"
-#include "tools700/Line.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/Line.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/compare/CompareForm.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/diagnostics/Troubleshooting.h"

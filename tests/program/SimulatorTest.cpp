@@ -5,7 +5,7 @@
 
 #include "SimulatedDrive.h"
 #include "Startup.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/platform/Process.h"
 #include "tools700/settings/SettingsFile.h"
 #include "tools700/shell/MainForm.h"

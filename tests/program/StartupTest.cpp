@@ -2,12 +2,12 @@
 // (the real program, started twice).
 #include "QtTestSupport.h"
 
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/platform/SerialPort.h"
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/shell/MainForm.h"
-#include "tools700/Session.h"
+#include "tools700/common/Session.h"
 
 #include <QPushButton>
 #include "tools700/shell/Splash.h"

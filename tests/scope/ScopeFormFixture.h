@@ -6,12 +6,12 @@
 
 #include "ListingText.h"
 #include "ScriptedScopeLink.h"
-#include "tools700/Line.h"
+#include "tools700/common/Line.h"
 #include "SimProcess.h"
 
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
-#include "tools700/Sweep.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
+#include "tools700/common/Sweep.h"
 #include "tools700/scope/ScopeForm.h"
 #include "tools700/scope/ScopeGraph.h"
 #include "tools700/widgets/Accessibility.h"

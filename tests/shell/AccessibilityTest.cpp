@@ -3,8 +3,8 @@
 // reports its position and runs the program's handler, the port buttons' toggle opening the port.
 #include "QtTestSupport.h"
 
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/shell/MainForm.h"
 #include "tools700/widgets/Accessibility.h"

@@ -2,7 +2,7 @@
 // the drive simulator answering on one of them.
 #include "QtTestSupport.h"
 
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/shell/ComportDlg.h"
 #include "tools700/widgets/Settings.h"
 

@@ -5,9 +5,9 @@
 #include "QtTestSupport.h"
 #include "FixedFileDialog.h"
 
-#include "tools700/Error.h"
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/Error.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/DriveState.h"
 #include "tools700/config/FileDialog.h"

@@ -1,8 +1,8 @@
 // The main window's rules without its widgets: which entries a technician may use as windows are
 // built and drives come and go on the line, and what each status report shows of the drive.
-#include "tools700/MainWindowRules.h"
+#include "tools700/shell/MainWindowRules.h"
 
-#include "tools700/Session.h"
+#include "tools700/common/Session.h"
 #include "tools700/dictionary/Enums.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // and ending at any moment without waiting for a user-interface thread that waits for it.
 #include "QtTestSupport.h"
 
-#include "tools700/Line.h"
+#include "tools700/common/Line.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/shell/ConnectionStatus.h"
 

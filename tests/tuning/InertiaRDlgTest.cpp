@@ -2,8 +2,8 @@
 // user types, refuses a text that is not a number and stays open for it.
 #include "QtTestSupport.h"
 
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/tuning/InertiaRDlg.h"
 #include "tools700/widgets/Accessibility.h"
 

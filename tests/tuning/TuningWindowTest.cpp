@@ -6,8 +6,8 @@
 
 #include "comm700.h"
 #include "mdb700.h"
-#include "tools700/ScriptedMessages.h"
-#include "tools700/Session.h"
+#include "tools700/common/ScriptedMessages.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/Generator.h"
 #include "tools700/config/MotorChoice.h"
 #include "tools700/tuning/InertiaRDlg.h"

@@ -1,8 +1,8 @@
 // Bound controls on a real window: key filter, exit checks, cousins, form-level operations.
 #include "QtTestSupport.h"
 
-#include "tools700/Error.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/Error.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/Motor.h"
 #include "tools700/widgets/BoundControls.h"

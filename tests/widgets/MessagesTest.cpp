@@ -1,7 +1,7 @@
 // The program's message boxes and its error box, on real QMessageBox windows.
 #include "QtTestSupport.h"
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/widgets/Application.h"
 #include "tools700/widgets/QtMessages.h"
 

@@ -2,8 +2,8 @@
 // order, nothing from cancelled work, and a window that never waits for its worker.
 #include "QtTestSupport.h"
 
-#include "tools700/Line.h"
-#include "tools700/ScriptedMessages.h"
+#include "tools700/common/Line.h"
+#include "tools700/common/ScriptedMessages.h"
 #include "tools700/widgets/WindowWorker.h"
 
 #include <QThread>

@@ -12,7 +12,7 @@
 #include "TraceOrder.h"
 
 #include "mdb700.h"
-#include "tools700/Session.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/FileDialog.h"
 #include "tools700/config/TextCanvas.h"

@@ -7,7 +7,7 @@
 
 #include "RequestHandler.h"
 #include "SimClock.h"
-#include "tools700/AtomicFile.h"
+#include "tools700/common/AtomicFile.h"
 #include "tools700/names/Names.h"
 
 namespace drivesim {

@@ -1,6 +1,6 @@
 #include "NvMemory.h"
 
-#include "tools700/AtomicFile.h"
+#include "tools700/common/AtomicFile.h"
 
 #include <cerrno>
 #include <cstdio>

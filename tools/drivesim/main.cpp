@@ -16,7 +16,7 @@
 #include "Transport.h"
 #include "WireNames.h"
 #include "comm700.h"
-#include "tools700/Release.h"
+#include "tools700/common/Release.h"
 #include "tools700/wire/Drive.h"
 #include "tools700/wire/Receiver.h"
 

@@ -20,7 +20,7 @@
 #include "tools700/tuning/SlTuningBox.h"
 #include "tools700/tuning/Tuning.h"
 
-#include "tools700/Session.h"
+#include "tools700/common/Session.h"
 #include "tools700/analysis/AnalysisGraph.h"
 #include "tools700/analysis/SweepAnalysis.h"
 #include "tools700/shell/MainForm.h"

@@ -1,7 +1,7 @@
 #include "tools700/analysis/SweepAnalysis.h"
 
-#include "tools700/Messages.h"
-#include "tools700/Session.h"
+#include "tools700/common/Messages.h"
+#include "tools700/common/Session.h"
 #include "tools700/analysis/AnalysisGraph.h"
 #include "tools700/analysis/CursorReadout.h"
 #include "tools700/analysis/FigureTexts.h"

@@ -1,6 +1,6 @@
-#include "tools700/AtomicFile.h"
+#include "tools700/common/AtomicFile.h"
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "tools700/DriveWorker.h"
+#include "tools700/common/DriveWorker.h"
 
-#include "tools700/Line.h"
+#include "tools700/common/Line.h"
 
 namespace tools700 {
 

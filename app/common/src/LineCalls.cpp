@@ -1,4 +1,4 @@
-#include "tools700/Line.h"
+#include "tools700/common/Line.h"
 
 #include "comm700.h"
 

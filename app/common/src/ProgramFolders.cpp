@@ -1,4 +1,4 @@
-#include "tools700/ProgramFolders.h"
+#include "tools700/common/ProgramFolders.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "tools700/Release.h"
+#include "tools700/common/Release.h"
 
 #ifndef TOOLS700_RELEASE
 #error "TOOLS700_RELEASE is set by the build"

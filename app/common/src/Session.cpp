@@ -1,4 +1,4 @@
-#include "tools700/Session.h"
+#include "tools700/common/Session.h"
 
 namespace tools700 {
 

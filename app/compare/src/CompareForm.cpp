@@ -1,7 +1,7 @@
 #include "tools700/compare/CompareForm.h"
 
-#include "tools700/Messages.h"
-#include "tools700/Session.h"
+#include "tools700/common/Messages.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/PdfCanvas.h"
 #include "tools700/config/QtPrintCanvas.h"
 #include "tools700/widgets/Accessibility.h"

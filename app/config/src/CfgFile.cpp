@@ -1,7 +1,7 @@
 // The configuration file: one "name = value" line per variable of the model's list.
 #include "tools700/config/AtomicFile.h"
 #include "tools700/common/NumberText.h"
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/Motor.h"
 #include "tools700/config/TextFile.h"

@@ -2,7 +2,7 @@
 #include "tools700/config/Comparison.h"
 
 #include "comm700.h"
-#include "tools700/Line.h"
+#include "tools700/common/Line.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"

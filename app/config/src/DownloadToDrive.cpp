@@ -1,9 +1,9 @@
 #include "tools700/config/DownloadToDrive.h"
 
 #include "comm700.h"
-#include "tools700/Line.h"
-#include "tools700/Messages.h"
-#include "tools700/Session.h"
+#include "tools700/common/Line.h"
+#include "tools700/common/Messages.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/DriveState.h"
 #include "tools700/dictionary/DriveFamily.h"
 

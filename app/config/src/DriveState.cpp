@@ -1,7 +1,7 @@
 #include "tools700/config/DriveState.h"
 
 #include "comm700.h"
-#include "tools700/Line.h"
+#include "tools700/common/Line.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
 

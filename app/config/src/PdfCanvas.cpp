@@ -1,6 +1,6 @@
 #include "tools700/config/PdfCanvas.h"
 
-#include "tools700/AtomicFile.h"
+#include "tools700/common/AtomicFile.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "tools700/config/TQX.h"
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/dictionary/Symtab.h"
 
 #include <algorithm>

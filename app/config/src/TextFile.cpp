@@ -1,6 +1,6 @@
 #include "tools700/config/TextFile.h"
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 // Upload and download of a configuration through the link library, at the current axis.
 #include "comm700.h"
-#include "tools700/Line.h"
+#include "tools700/common/Line.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/Symtab.h"

@@ -1,7 +1,7 @@
 #include "tools700/config/VariableReader.h"
 
 #include "comm700.h"
-#include "tools700/Line.h"
+#include "tools700/common/Line.h"
 #include "tools700/config/StatusText.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "tools700/diagnostics/Troubleshooting.h"
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 #include "tools700/widgets/WindowWorker.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/Dial.h"

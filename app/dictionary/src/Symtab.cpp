@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/common/NumberText.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/names/Names.h"

@@ -3,8 +3,8 @@
 #include <atomic>
 #include <iterator>
 
-#include "tools700/Error.h"
-#include "tools700/Line.h"
+#include "tools700/common/Error.h"
+#include "tools700/common/Line.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"

@@ -1,8 +1,8 @@
 #include "tools700/machine/DrivesOnLine.h"
 
-#include "tools700/Line.h"
-#include "tools700/Messages.h"
-#include "tools700/Session.h"
+#include "tools700/common/Line.h"
+#include "tools700/common/Messages.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/machine/AddressChange.h"
 #include "tools700/machine/AxisList.h"

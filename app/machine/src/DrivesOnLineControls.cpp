@@ -2,8 +2,8 @@
 // the current axis marked, the axes ticked for a backup or restore.
 #include "tools700/machine/DrivesOnLine.h"
 
-#include "tools700/Line.h"
-#include "tools700/Session.h"
+#include "tools700/common/Line.h"
+#include "tools700/common/Session.h"
 #include "tools700/machine/AxisList.h"
 #include "tools700/machine/LineScan.h"
 #include "tools700/machine/LiveStatus.h"

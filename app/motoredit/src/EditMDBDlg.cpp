@@ -1,7 +1,7 @@
 #include "tools700/motoredit/EditMDBDlg.h"
 
-#include "tools700/Messages.h"
-#include "tools700/Session.h"
+#include "tools700/common/Messages.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/Motor.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/dictionary/Symtab.h"

@@ -1,6 +1,6 @@
 #include "tools700/motoredit/NewMotorDlg.h"
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 #include "tools700/config/Motor.h"
 #include "tools700/motoredit/MotorRules.h"
 #include "tools700/widgets/BoundControls.h"

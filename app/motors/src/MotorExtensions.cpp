@@ -1,4 +1,4 @@
-#include "tools700/MotorExtensions.h"
+#include "tools700/motors/MotorExtensions.h"
 
 #include "mdb700.h"
 #include "tools700/names/Names.h"

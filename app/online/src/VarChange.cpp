@@ -1,6 +1,6 @@
 #include "tools700/online/VarChange.h"
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/online/ChangeRules.h"
 #include "tools700/online/VarDlg.h"

@@ -1,7 +1,7 @@
 #include "tools700/online/VarDlg.h"
 
-#include "tools700/Messages.h"
-#include "tools700/Session.h"
+#include "tools700/common/Messages.h"
+#include "tools700/common/Session.h"
 #include "tools700/dictionary/Symtab.h"
 #include "tools700/online/DriveCommands.h"
 #include "tools700/online/DriveTexts.h"

@@ -1,7 +1,7 @@
 #include "tools700/scope/ScopeForm.h"
 
-#include "tools700/Messages.h"
-#include "tools700/Session.h"
+#include "tools700/common/Messages.h"
+#include "tools700/common/Session.h"
 #include "tools700/common/NumberText.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/scope/ScopeGraph.h"

@@ -2,7 +2,7 @@
 // the chart as a picture.
 #include "tools700/scope/ScopeForm.h"
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 #include "tools700/scope/ScopeGraph.h"
 #include "tools700/widgets/Controls.h"
 

@@ -1,8 +1,8 @@
 #include "tools700/shell/ComportDlg.h"
 
 #include "comm700.h"
-#include "tools700/Line.h"
-#include "tools700/Messages.h"
+#include "tools700/common/Line.h"
+#include "tools700/common/Messages.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/platform/LineClaim.h"

@@ -2,8 +2,8 @@
 // menus, with the entries enabled as the shell's rules say; and the window's fixed maximised size.
 #include "tools700/shell/MainForm.h"
 
-#include "tools700/MainWindowRules.h"
-#include "tools700/Session.h"
+#include "tools700/shell/MainWindowRules.h"
+#include "tools700/common/Session.h"
 #include "tools700/shell/Splash.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/Application.h"

@@ -1,7 +1,7 @@
 #include "tools700/shell/Splash.h"
 
-#include "tools700/Messages.h"
-#include "tools700/Release.h"
+#include "tools700/common/Messages.h"
+#include "tools700/common/Release.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

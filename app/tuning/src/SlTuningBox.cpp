@@ -1,8 +1,8 @@
 #include "tools700/tuning/SlTuningBox.h"
 
-#include "tools700/Error.h"
-#include "tools700/Messages.h"
-#include "tools700/Session.h"
+#include "tools700/common/Error.h"
+#include "tools700/common/Messages.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/MotorChoice.h"
 #include "tools700/tuning/InertiaRDlg.h"
 #include "tools700/tuning/Tuning.h"

@@ -1,7 +1,7 @@
 #include "tools700/tuning/Tuning.h"
 
-#include "tools700/Messages.h"
-#include "tools700/Session.h"
+#include "tools700/common/Messages.h"
+#include "tools700/common/Session.h"
 #include "tools700/tuning/InertiaRDlg.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/WindowWorker.h"

@@ -1,6 +1,6 @@
 #include "tools700/widgets/Application.h"
 
-#include "tools700/Line.h"
+#include "tools700/common/Line.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/HelpViewer.h"
 #include "tools700/widgets/QtMessages.h"

@@ -1,6 +1,6 @@
 #include "tools700/widgets/BoundControls.h"
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/common/NumberText.h"
 #include "tools700/config/ValueSet.h"
 #include "tools700/dictionary/DriveFamily.h"

@@ -1,6 +1,6 @@
 #include "tools700/widgets/HelpViewer.h"
 
-#include "tools700/ProgramFolders.h"
+#include "tools700/common/ProgramFolders.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "tools700/widgets/QtMessages.h"
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 
 #include <QApplication>
 #include <QFile>

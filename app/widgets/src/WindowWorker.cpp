@@ -1,6 +1,6 @@
 #include "tools700/widgets/WindowWorker.h"
 
-#include "tools700/Line.h"
+#include "tools700/common/Line.h"
 #include "tools700/widgets/Application.h"
 #include "tools700/widgets/HandOver.h"
 

@@ -2,7 +2,7 @@
 // show, enable and label them.
 #include "tools700/wizard/CfgNewDlg.h"
 
-#include "tools700/Session.h"
+#include "tools700/common/Session.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/widgets/Accessibility.h"

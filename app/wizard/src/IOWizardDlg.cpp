@@ -1,6 +1,6 @@
 #include "tools700/wizard/IOWizardDlg.h"
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/HelpViewer.h"
 #include "tools700/wizard/CfgNewDlg.h"

@@ -1,6 +1,6 @@
 #include "tools700/wizard/SaveForm.h"
 
-#include "tools700/Session.h"
+#include "tools700/common/Session.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/HelpViewer.h"
 #include "tools700/widgets/WindowWorker.h"

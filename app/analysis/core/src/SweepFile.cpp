@@ -1,8 +1,8 @@
 #include "tools700/analysis/SweepFile.h"
 
 #include "Printed.h"
-#include "tools700/CsvField.h"
-#include "tools700/Error.h"
+#include "tools700/common/CsvField.h"
+#include "tools700/common/Error.h"
 #include "tools700/common/NumberText.h"
 #include "tools700/config/AtomicFile.h"
 

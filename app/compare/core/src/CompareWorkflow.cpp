@@ -1,6 +1,6 @@
 #include "tools700/compare/CompareWorkflow.h"
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/config/PrintCanvas.h"
 #include "tools700/dictionary/Symtab.h"
 

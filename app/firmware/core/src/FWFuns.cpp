@@ -1,8 +1,8 @@
 #include "tools700/firmware/FWFuns.h"
 
 #include "comm700.h"
-#include "tools700/Line.h"
-#include "tools700/Error.h"
+#include "tools700/common/Line.h"
+#include "tools700/common/Error.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "tools700/machine/Backup.h"
 
-#include "tools700/Error.h"
-#include "tools700/Release.h"
+#include "tools700/common/Error.h"
+#include "tools700/common/Release.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/machine/DriveSummary.h"

@@ -1,6 +1,6 @@
 #include "tools700/machine/BackupManifest.h"
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/config/AtomicFile.h"
 #include "tools700/dictionary/DriveFamily.h"
 

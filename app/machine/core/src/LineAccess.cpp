@@ -1,7 +1,7 @@
 #include "tools700/machine/LineAccess.h"
 
 #include "comm700.h"
-#include "tools700/Line.h"
+#include "tools700/common/Line.h"
 
 namespace tools700::machine {
 

@@ -1,9 +1,9 @@
 #include "tools700/machine/Restore.h"
 
 #include "comm700.h"
-#include "tools700/Line.h"
-#include "tools700/Error.h"
-#include "tools700/Session.h"
+#include "tools700/common/Line.h"
+#include "tools700/common/Error.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/Comparison.h"
 #include "tools700/config/DownloadToDrive.h"

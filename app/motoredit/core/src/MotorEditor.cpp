@@ -1,8 +1,8 @@
 #include "tools700/motoredit/MotorEditor.h"
 
-#include "tools700/Error.h"
-#include "tools700/Messages.h"
-#include "tools700/MotorExtensions.h"
+#include "tools700/common/Error.h"
+#include "tools700/common/Messages.h"
+#include "tools700/motors/MotorExtensions.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,9 +1,9 @@
 #include "tools700/online/ChangeRules.h"
 
 #include "comm700.h"
-#include "tools700/Line.h"
-#include "tools700/Error.h"
-#include "tools700/Messages.h"
+#include "tools700/common/Line.h"
+#include "tools700/common/Error.h"
+#include "tools700/common/Messages.h"
 #include "tools700/common/NumberText.h"
 #include "tools700/config/StatusText.h"
 #include "tools700/dictionary/Enums.h"

@@ -1,6 +1,6 @@
 #include "tools700/scope/TScope.h"
 
-#include "tools700/CsvField.h"
+#include "tools700/common/CsvField.h"
 #include "tools700/common/NumberText.h"
 #include "tools700/scope/ScopeStore.h"
 

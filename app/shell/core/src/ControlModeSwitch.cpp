@@ -1,8 +1,8 @@
-#include "tools700/ControlModeSwitch.h"
+#include "tools700/shell/ControlModeSwitch.h"
 
-#include "tools700/Error.h"
-#include "tools700/Line.h"
-#include "tools700/Messages.h"
+#include "tools700/common/Error.h"
+#include "tools700/common/Line.h"
+#include "tools700/common/Messages.h"
 #include "tools700/config/DriveState.h"
 #include "tools700/config/StatusText.h"
 

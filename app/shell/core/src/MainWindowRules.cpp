@@ -1,6 +1,6 @@
-#include "tools700/MainWindowRules.h"
+#include "tools700/shell/MainWindowRules.h"
 
-#include "tools700/Session.h"
+#include "tools700/common/Session.h"
 #include "tools700/dictionary/DriveFamily.h"
 #include "tools700/dictionary/Enums.h"
 

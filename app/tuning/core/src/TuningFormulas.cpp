@@ -1,6 +1,6 @@
 #include "tools700/tuning/TuningFormulas.h"
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/common/NumberText.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "tools700/wizard/SaveWorkflow.h"
 
-#include "tools700/Messages.h"
-#include "tools700/Session.h"
+#include "tools700/common/Messages.h"
+#include "tools700/common/Session.h"
 #include "tools700/config/Cfg.h"
 #include "tools700/config/DownloadToDrive.h"
 #include "tools700/config/FileDialog.h"

@@ -12,7 +12,7 @@
 // resets the zoom.
 #pragma once
 
-#include "tools700/Sweep.h"
+#include "tools700/common/Sweep.h"
 #include "tools700/analysis/SweepFile.h"
 
 #include <QChartView>

@@ -7,7 +7,7 @@
 // tools700_analysis_core's; the scope's sweeps and the reference travel through the session.
 #pragma once
 
-#include "tools700/Sweep.h"
+#include "tools700/common/Sweep.h"
 #include "tools700/analysis/StepFigures.h"
 #include "tools700/analysis/SweepFile.h"
 

@@ -1,5 +1,5 @@
 // Reading the configuration model's text files line by line. (They are written through
-// tools700/AtomicFile.h.)
+// tools700/common/AtomicFile.h.)
 #pragma once
 
 #include <string>

@@ -3,7 +3,7 @@
 // configuration) and Motor (a user motor definition) are the two kinds.
 #pragma once
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 #include "tools700/config/FileDialog.h"
 #include "tools700/config/TQX.h"
 #include "tools700/dictionary/DriveFamily.h"

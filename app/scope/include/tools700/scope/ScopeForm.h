@@ -9,7 +9,7 @@
 #include "tools700/scope/DataPump.h"
 #include "tools700/scope/ScopeStore.h"
 #include "tools700/scope/TScope.h"
-#include "tools700/Sweep.h"
+#include "tools700/common/Sweep.h"
 
 #include <QDialog>
 #include <QString>

@@ -4,7 +4,7 @@
 // InertiaRatio, ProgramDir, the monitor's polling) lives in the Session it is given.
 #pragma once
 
-#include "tools700/MainWindowRules.h"
+#include "tools700/shell/MainWindowRules.h"
 #include "tools700/config/DriveState.h"
 
 #include <QMainWindow>

@@ -1,7 +1,7 @@
 // The message boxes of the windows: tools700::Messages on QMessageBox.
 #pragma once
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 
 #include <QString>
 

@@ -12,8 +12,8 @@
 // exchange in flight only.
 #pragma once
 
-#include "tools700/DriveWorker.h"
-#include "tools700/Messages.h"
+#include "tools700/common/DriveWorker.h"
+#include "tools700/common/Messages.h"
 #include "tools700/config/ValueSet.h"
 
 #include <QObject>

@@ -2,7 +2,7 @@
 // each channel's value there, the time between them, its inverse and each channel's difference.
 #pragma once
 
-#include "tools700/Sweep.h"
+#include "tools700/common/Sweep.h"
 
 #include <array>
 #include <cstddef>

@@ -3,7 +3,7 @@
 // timebase, trigger, scales and offsets, so it outlasts the program and the next run shows it.
 #pragma once
 
-#include "tools700/Sweep.h"
+#include "tools700/common/Sweep.h"
 
 #include <memory>
 #include <string>

@@ -11,7 +11,7 @@
 // the figures themselves), which a reader that does not know them skips.
 #pragma once
 
-#include "tools700/Sweep.h"
+#include "tools700/common/Sweep.h"
 
 #include <array>
 #include <optional>

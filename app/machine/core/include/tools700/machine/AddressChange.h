@@ -4,7 +4,7 @@
 // new address is reported; nothing else is touched.
 #pragma once
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 #include "tools700/machine/LineAccess.h"
 
 #include <string>

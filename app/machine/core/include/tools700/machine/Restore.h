@@ -6,7 +6,7 @@
 // differ from the file's.
 #pragma once
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 #include "tools700/machine/BackupManifest.h"
 #include "tools700/machine/LineAccess.h"
 

@@ -5,7 +5,7 @@
 // class for `tools700-cli tune`.
 #pragma once
 
-#include "tools700/Error.h"
+#include "tools700/common/Error.h"
 #include "tools700/tuning/TuningFormulas.h"
 
 #include <array>

@@ -2,7 +2,7 @@
 // Used by the tests and by unattended runs of the command-line tool.
 #pragma once
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 
 #include <deque>
 #include <mutex>

@@ -5,8 +5,8 @@
 // its typed identity, and a window opens another one through Open() without linking it.
 #pragma once
 
-#include "tools700/ProgramFolders.h"
-#include "tools700/SweepExchange.h"
+#include "tools700/common/ProgramFolders.h"
+#include "tools700/common/SweepExchange.h"
 
 #include <array>
 #include <cstddef>

@@ -5,7 +5,7 @@
 // timebase of a step response. Everything runs on the user-interface thread.
 #pragma once
 
-#include "tools700/Sweep.h"
+#include "tools700/common/Sweep.h"
 
 #include <functional>
 #include <map>

@@ -2,7 +2,7 @@
 // folder, and the question the program asks when a motor name turns up twice.
 #pragma once
 
-#include "tools700/Messages.h"
+#include "tools700/common/Messages.h"
 
 #include <filesystem>
 #include <string>
