@@ -7,6 +7,7 @@
 // writes the table as C++. A table that breaks a rule produces no output: every broken rule is
 // reported as "file:line: ..." and the program exits with status 1, which fails the build.
 #include "BuiltinMotors.h"
+#include "tools700/names/Names.h"
 
 #include <array>
 #include <cctype>
@@ -102,13 +103,6 @@ bool ParseNumber(const std::string &text, double &out)
         ++b;
     auto [ptr, ec] = std::from_chars(b, e, out);
     return ec == std::errc() && ptr == e && b != e && std::isfinite(out);
-}
-
-std::string Lower(std::string s)
-{
-    for (char &c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 class Checker {
@@ -238,7 +232,7 @@ std::vector<Row> ReadRows(std::istream &in, Checker &ck, int &lineNo)
                                 "quote, slash and backslash");
         if (r.name.size() < 4 || r.name.size() > 6)
             ck.Fail(lineNo, "motor name \"" + r.name + "\" must have 4 to 6 characters");
-        if (!seen.insert(Lower(r.name)).second)
+        if (!seen.insert(tools700::names::Lower(r.name)).second)
             ck.Fail(lineNo, "motor name \"" + r.name + "\" is used twice (names ignore case)");
         if (!cells[1].empty())
             ck.Fail(lineNo, "motor " + r.name + ": source must be empty for a built-in motor");

@@ -6,6 +6,7 @@
 #include "tools700/analysis/CursorReadout.h"
 #include "tools700/analysis/FigureTexts.h"
 #include "tools700/analysis/ReferenceSweep.h"
+#include "tools700/widgets/Controls.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/HelpViewer.h"
 
@@ -36,7 +37,6 @@ namespace tools700 {
 
 namespace {
 
-QString Q(const std::string &text) { return QString::fromStdString(text); }
 
 void SetCell(QTableWidget *table, int row, int column, const QString &text)
 {

@@ -4,6 +4,7 @@
 
 #include "tools700/analysis/AnalysisGraph.h"
 #include "tools700/analysis/FigureTexts.h"
+#include "tools700/widgets/Controls.h"
 #include "tools700/widgets/Accessibility.h"
 
 #include <QComboBox>
@@ -20,15 +21,6 @@
 namespace tools700 {
 
 namespace {
-
-QPushButton *Button(const QString &caption, const QString &name, const QString &tip, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    b->setToolTip(tip);
-    return b;
-}
 
 QComboBox *List(const QString &caption, const QString &name, QFormLayout *form, QWidget *parent)
 {
@@ -154,12 +146,13 @@ QVBoxLayout *TSweepAnalysis::BuildSidePanel()
     lblReference->setTextFormat(Qt::PlainText);
     referenceBox->addWidget(lblReference);
     auto *referenceButtons = new QHBoxLayout;
-    btnKeepReference = Button(QStringLiteral("Keep as &Reference"), QStringLiteral("btnKeepReference"),
-                              QStringLiteral("Keeps this sweep in the data folder and draws it in grey behind the "
-                                             "next sweeps, here and in the scope"),
-                              grpReference);
-    btnClearReference = Button(QStringLiteral("C&lear Reference"), QStringLiteral("btnClearReference"),
-                               QStringLiteral("Forgets the reference sweep"), grpReference);
+    btnKeepReference = NewButton(grpReference, QStringLiteral("btnKeepReference"),
+                                 QStringLiteral("Keep as &Reference"), EnterKey::NeverPresses,
+                                 QStringLiteral("Keeps this sweep in the data folder and draws it in grey behind the "
+                                             "next sweeps, here and in the scope"));
+    btnClearReference = NewButton(grpReference, QStringLiteral("btnClearReference"),
+                                  QStringLiteral("C&lear Reference"), EnterKey::NeverPresses,
+                                  QStringLiteral("Forgets the reference sweep"));
     connect(btnKeepReference, &QPushButton::clicked, this, [this] { btnKeepReferenceClick(); });
     connect(btnClearReference, &QPushButton::clicked, this, [this] { btnClearReferenceClick(); });
     referenceButtons->addWidget(btnKeepReference);
@@ -173,19 +166,23 @@ QVBoxLayout *TSweepAnalysis::BuildSidePanel()
 QHBoxLayout *TSweepAnalysis::BuildButtonRow()
 {
     auto *buttons = new QHBoxLayout;
-    btnOpen = Button(QStringLiteral("&Open\u2026"), QStringLiteral("btnOpen"),
-                     QStringLiteral("Opens a sweep saved as CSV by the scope, by tools700-cli scope or by this window"),
-                     this);
-    btnSaveCsv = Button(QStringLiteral("Save &CSV\u2026"), QStringLiteral("btnSaveCsv"),
-                        QStringLiteral("Saves the sweep with its cursors, zoom and figures as CSV"), this);
-    btnSavePicture = Button(QStringLiteral("Save &Picture\u2026"), QStringLiteral("btnSavePicture"),
-                            QStringLiteral("Saves the chart with the read-outs and figures as a PNG picture"), this);
-    btnPrint = Button(QStringLiteral("Pr&int\u2026"), QStringLiteral("btnPrint"),
-                      QStringLiteral("Prints the chart with the read-outs and figures"), this);
-    btnResetZoom = Button(QStringLiteral("Reset &Zoom"), QStringLiteral("btnResetZoom"),
-                          QStringLiteral("Shows the whole sweep (key 0 on the chart)"), this);
-    btnHelp = Button(QStringLiteral("&Help"), QStringLiteral("btnHelp"), QString(), this);
-    btnClose = Button(QStringLiteral("Close"), QStringLiteral("btnClose"), QString(), this);
+    btnOpen = NewButton(this, QStringLiteral("btnOpen"), QStringLiteral("&Open\u2026"),
+                        EnterKey::NeverPresses,
+                        QStringLiteral("Opens a sweep saved as CSV by the scope, by tools700-cli scope or by this window"));
+    btnSaveCsv = NewButton(this, QStringLiteral("btnSaveCsv"), QStringLiteral("Save &CSV\u2026"),
+                           EnterKey::NeverPresses,
+                           QStringLiteral("Saves the sweep with its cursors, zoom and figures as CSV"));
+    btnSavePicture = NewButton(this, QStringLiteral("btnSavePicture"), QStringLiteral("Save &Picture\u2026"),
+                               EnterKey::NeverPresses,
+                               QStringLiteral("Saves the chart with the read-outs and figures as a PNG picture"));
+    btnPrint = NewButton(this, QStringLiteral("btnPrint"), QStringLiteral("Pr&int\u2026"),
+                         EnterKey::NeverPresses,
+                         QStringLiteral("Prints the chart with the read-outs and figures"));
+    btnResetZoom = NewButton(this, QStringLiteral("btnResetZoom"), QStringLiteral("Reset &Zoom"),
+                             EnterKey::NeverPresses,
+                             QStringLiteral("Shows the whole sweep (key 0 on the chart)"));
+    btnHelp = NewButton(this, QStringLiteral("btnHelp"), QStringLiteral("&Help"), EnterKey::NeverPresses, QString());
+    btnClose = NewButton(this, QStringLiteral("btnClose"), QStringLiteral("Close"), EnterKey::NeverPresses, QString());
     connect(btnOpen, &QPushButton::clicked, this, [this] { btnOpenClick(); });
     connect(btnSaveCsv, &QPushButton::clicked, this, [this] { btnSaveCsvClick(); });
     connect(btnSavePicture, &QPushButton::clicked, this, [this] { btnSavePictureClick(); });

@@ -6,6 +6,7 @@
 #include "tools700/online/DriveCommands.h"
 #include "tools700/online/DriveTexts.h"
 #include "tools700/online/VarChange.h"
+#include "tools700/widgets/Controls.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/HelpViewer.h"
 #include "tools700/widgets/IndicatorLamp.h"
@@ -33,7 +34,6 @@ namespace {
 constexpr int kWidth = 692;
 constexpr int kHeight = 375;
 
-QString Q(const std::string &text) { return QString::fromStdString(text); }
 
 QString VariableKey(int row) { return QStringLiteral("%1/Name%2").arg(QLatin1String(kVariablesKey)).arg(row); }
 

@@ -4,6 +4,7 @@
 #include "tools700/online/VarDlg.h"
 
 #include "tools700/online/DriveTexts.h"
+#include "tools700/widgets/Controls.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/IndicatorLamp.h"
 
@@ -26,34 +27,15 @@ const QColor kFaultUnlit(192, 192, 192);
 constexpr int kRight = 436;
 constexpr int kColumnWidth = 248;
 
-// Drive texts are shown as they are: a motor name or fault text from the line never turns into
-// rich text.
-QLabel *PlainLabel(const QString &text, QWidget *parent, const char *name)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-QPushButton *Button(const QString &caption, const QString &hint, QWidget *parent, const QString &name)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 void Tvardlg::BuildControls()
 {
-    lblDrive = PlainLabel(QStringLiteral("Drive:"), this, "lblDrive");
+    lblDrive = NewLabel(this, QString::fromLatin1("lblDrive"), QStringLiteral("Drive:"));
     lblDrive->setGeometry(10, 6, 300, 17);
-    lblMotor = PlainLabel(QStringLiteral("Motor:"), this, "lblMotor");
+    lblMotor = NewLabel(this, QString::fromLatin1("lblMotor"), QStringLiteral("Motor:"));
     lblMotor->setGeometry(10, 24, 300, 17);
-    lblOpMode = PlainLabel(QStringLiteral("Mode:"), this, "lblOpMode");
+    lblOpMode = NewLabel(this, QString::fromLatin1("lblOpMode"), QStringLiteral("Mode:"));
     lblOpMode->setGeometry(10, 42, 418, 17);
 
     BuildVariableRows();
@@ -77,7 +59,7 @@ void Tvardlg::BuildVariableRows()
     for (int i = 0; i < online::kRows; ++i) {
         const int y = 18 + 48 * i;
         const QString digit = QString::number(i);
-        lblShow[i] = PlainLabel(QStringLiteral("Current value goes here"), GroupBox1, "");
+        lblShow[i] = NewLabel(GroupBox1, QString::fromLatin1(""), QStringLiteral("Current value goes here"));
         lblShow[i]->setObjectName(QStringLiteral("lblShow") + digit);
         lblShow[i]->setGeometry(10, y, 400, 16);
 
@@ -107,9 +89,9 @@ void Tvardlg::BuildVariableRows()
         edtShowNum[i]->installEventFilter(this);
         NameControl(edtShowNum[i], QStringLiteral("Current value %1").arg(i + 1));
 
-        btnChange[i] = Button(QStringLiteral("Change"),
-                              QStringLiteral("Starts the Change dialog to allow you to change the value of this variable"),
-                              GroupBox1, QStringLiteral("btnChange") + digit);
+        btnChange[i] = NewButton(GroupBox1, QStringLiteral("btnChange") + digit, QStringLiteral("Change"),
+                                 EnterKey::NeverPresses,
+                                 QStringLiteral("Starts the Change dialog to allow you to change the value of this variable"));
         btnChange[i]->setGeometry(342, y + 17, 70, 24);
         NameControl(btnChange[i], QStringLiteral("Change %1").arg(i + 1));
         connect(btnChange[i], &QPushButton::clicked, this, [this, i] { ChangeRow(i); });
@@ -127,24 +109,25 @@ void Tvardlg::BuildFaultInformation()
     AbLEDFault->SetColors(kIoLit, kFaultUnlit);
     AbLEDFault->SetCaption(QStringLiteral("DRIVE FAULTED!"));
     AbLEDFault->setGeometry(8, 18, 230, 20);
-    auto *label1 = PlainLabel(QStringLiteral("FaultCode:"), grpFaultInfo, "Label1");
+    auto *label1 = NewLabel(grpFaultInfo, QString::fromLatin1("Label1"), QStringLiteral("FaultCode:"));
     label1->setGeometry(8, 42, 64, 16);
-    lblFaultCode = PlainLabel(QString(), grpFaultInfo, "lblFaultCode");
+    lblFaultCode = NewLabel(grpFaultInfo, QString::fromLatin1("lblFaultCode"), QString());
     lblFaultCode->setGeometry(72, 42, 170, 30);
     lblFaultCode->setWordWrap(true);
     lblFaultCode->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    auto *label2 = PlainLabel(QStringLiteral("ExtFault:"), grpFaultInfo, "Label2");
+    auto *label2 = NewLabel(grpFaultInfo, QString::fromLatin1("Label2"), QStringLiteral("ExtFault:"));
     label2->setGeometry(8, 72, 64, 16);
-    lblExtFault = PlainLabel(QString(), grpFaultInfo, "lblExtFault");
+    lblExtFault = NewLabel(grpFaultInfo, QString::fromLatin1("lblExtFault"), QString());
     lblExtFault->setGeometry(72, 72, 170, 30);
     lblExtFault->setWordWrap(true);
     lblExtFault->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    btnResetFault = Button(QStringLiteral("Reset Fault"), QString(), grpFaultInfo, QStringLiteral("btnResetFault"));
+    btnResetFault = NewButton(grpFaultInfo, QStringLiteral("btnResetFault"), QStringLiteral("Reset Fault"),
+                              EnterKey::NeverPresses, QString());
     btnResetFault->setGeometry(8, 102, 100, 24);
     connect(btnResetFault, &QPushButton::clicked, this, [this] { btnResetFaultClick(); });
     grpFaultInfo->hide();
 
-    pnlFault = PlainLabel(QStringLiteral("No communications!"), this, "pnlFault");
+    pnlFault = NewLabel(this, QString::fromLatin1("pnlFault"), QStringLiteral("No communications!"));
     pnlFault->setGeometry(right, 4, width, 130);
     pnlFault->setAlignment(Qt::AlignCenter);
     pnlFault->setFrameShape(QFrame::Panel);
@@ -169,7 +152,7 @@ void Tvardlg::BuildLamps()
         group->setGeometry(right, y, width, 58);
         for (int n = 0; n < count; ++n) {
             const int k = first + n;
-            auto *label = PlainLabel(QString::number(n + 1), group, "");
+            auto *label = NewLabel(group, QString::fromLatin1(""), QString::number(n + 1));
             label->setObjectName(QStringLiteral("lblLED%1").arg(k + 1));
             label->setGeometry(4 + 40 * n, 16, 16, 14); // over the lamp's circle
             label->setAlignment(Qt::AlignCenter);
@@ -192,17 +175,17 @@ void Tvardlg::BuildCommands()
     grpUserCmds = new QGroupBox(QStringLiteral("Commands"), this);
     grpUserCmds->setObjectName(QStringLiteral("grpUserCmds"));
     grpUserCmds->setGeometry(right, 262, width, 54);
-    btnUserNVLoad = Button(QStringLiteral("NV&Load"),
-                           QStringLiteral("Tells the drive to refresh its working parameters from non-volatile memory"),
-                           grpUserCmds, QStringLiteral("btnUserNVLoad"));
+    btnUserNVLoad = NewButton(grpUserCmds, QStringLiteral("btnUserNVLoad"), QStringLiteral("NV&Load"),
+                              EnterKey::NeverPresses,
+                              QStringLiteral("Tells the drive to refresh its working parameters from non-volatile memory"));
     btnUserNVLoad->setGeometry(6, 20, 72, 26);
-    btnUserNVSave = Button(QStringLiteral("NV&Save"),
-                           QStringLiteral("Tells the drive to save its working parameter set in non-volatile memory"),
-                           grpUserCmds, QStringLiteral("btnUserNVSave"));
+    btnUserNVSave = NewButton(grpUserCmds, QStringLiteral("btnUserNVSave"), QStringLiteral("NV&Save"),
+                              EnterKey::NeverPresses,
+                              QStringLiteral("Tells the drive to save its working parameter set in non-volatile memory"));
     btnUserNVSave->setGeometry(82, 20, 72, 26);
-    btnUserUnconfigure = Button(QStringLiteral("&Unconfigure"),
-                                QStringLiteral("Tells the drive to mark all parameters as unconfigured"), grpUserCmds,
-                                QStringLiteral("btnUserUnconfigure"));
+    btnUserUnconfigure = NewButton(grpUserCmds, QStringLiteral("btnUserUnconfigure"),
+                                   QStringLiteral("&Unconfigure"), EnterKey::NeverPresses,
+                                   QStringLiteral("Tells the drive to mark all parameters as unconfigured"));
     btnUserUnconfigure->setGeometry(158, 20, 84, 26);
     connect(btnUserNVLoad, &QPushButton::clicked, this, [this] { btnUserNVLoadClick(); });
     connect(btnUserNVSave, &QPushButton::clicked, this, [this] { btnUserNVSaveClick(); });
@@ -211,9 +194,9 @@ void Tvardlg::BuildCommands()
     GroupBox2 = new QGroupBox(QStringLiteral("Scope"), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
     GroupBox2->setGeometry(right, 320, width, 48);
-    btnSwitch = Button(QStringLiteral("S&witch to Scope"),
-                       QStringLiteral("Activates the 'Oscilloscope'  and brings it to the front"), GroupBox2,
-                       QStringLiteral("btnSwitch"));
+    btnSwitch = NewButton(GroupBox2, QStringLiteral("btnSwitch"), QStringLiteral("S&witch to Scope"),
+                          EnterKey::NeverPresses,
+                          QStringLiteral("Activates the 'Oscilloscope'  and brings it to the front"));
     btnSwitch->setGeometry(10, 16, 228, 26);
     connect(btnSwitch, &QPushButton::clicked, this, [this] { btnSwitchClick(); });
 }

@@ -5,6 +5,7 @@
 #include "tools700/common/NumberText.h"
 #include "tools700/dictionary/Enums.h"
 #include "tools700/scope/ScopeGraph.h"
+#include "tools700/widgets/Controls.h"
 #include "tools700/widgets/Accessibility.h"
 #include "tools700/widgets/HandOver.h"
 #include "tools700/widgets/UserNumbers.h"
@@ -45,7 +46,6 @@ constexpr int kHeight = 468;
 // Every fifth tick of Timer1 (250 ms): the blinking caption and the "No communications!" panel.
 constexpr int kSlowTicks = 5;
 
-QString Q(const std::string &text) { return QString::fromStdString(text); }
 
 // The shortest general text of a number (15 significant digits, as the number boxes show it),
 // with the user's decimal separator.

@@ -3,6 +3,7 @@
 #include "tools700/scope/ScopeForm.h"
 
 #include "tools700/scope/ScopeGraph.h"
+#include "tools700/widgets/Controls.h"
 #include "tools700/widgets/Accessibility.h"
 
 #include <QCheckBox>
@@ -15,40 +16,6 @@
 #include <QTimer>
 
 namespace tools700 {
-
-namespace {
-
-QLabel *Label(const QString &text, QWidget *parent, const QString &name, const QRect &at)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    label->setGeometry(at);
-    return label;
-}
-
-QPushButton *Button(const QString &caption, QWidget *parent, const QString &name, const QRect &at)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    b->setGeometry(at);
-    return b;
-}
-
-QLineEdit *Edit(QWidget *parent, const QString &name, const QRect &at, QLabel *label)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setGeometry(at);
-    if (label) {
-        label->setBuddy(edit);
-        NameControl(edit, label->text());
-    }
-    return edit;
-}
-
-} // namespace
 
 QGroupBox *TScopeForm::BuildChannel(int channel, int top)
 {
@@ -64,24 +31,28 @@ QGroupBox *TScopeForm::BuildChannel(int channel, int top)
     barPalette.setColor(QPalette::Window, channel == 1 ? Qt::red : Qt::blue);
     bar->setPalette(barPalette);
 
-    QLabel *source = Label(QStringLiteral("Source:"), group, QStringLiteral("lblSource") + n, {18, 22, 46, 17});
+    QLabel *source = Placed(NewLabel(group, QStringLiteral("lblSource") + n, QStringLiteral("Source:")),
+                            {18, 22, 46, 17});
     auto *cmb = new QComboBox(group);
     cmb->setObjectName(QStringLiteral("cmbSource") + n);
     cmb->setGeometry(66, 18, 192, 24);
     cmb->setMaxVisibleItems(16);
     source->setBuddy(cmb);
     NameControl(cmb, source->text());
-    Label(QStringLiteral("Units: "), group, QStringLiteral("lblUnitsCaption") + n, {18, 48, 40, 17});
-    QLabel *units = Label(QString(), group, QStringLiteral("lblCh%1Units").arg(channel), {60, 48, 198, 17});
-    QLabel *scale = Label(QStringLiteral("Scale:"), group, QStringLiteral("lblScale") + n, {18, 72, 46, 17});
-    QLineEdit *gain = Edit(group, QStringLiteral("edtCh%1Gain").arg(channel), {66, 68, 64, 22}, scale);
+    Placed(NewLabel(group, QStringLiteral("lblUnitsCaption") + n, QStringLiteral("Units: ")), {18, 48, 40, 17});
+    QLabel *units = Placed(NewLabel(group, QStringLiteral("lblCh%1Units").arg(channel), QString()), {60, 48, 198, 17});
+    QLabel *scale = Placed(NewLabel(group, QStringLiteral("lblScale") + n, QStringLiteral("Scale:")), {18, 72, 46, 17});
+    QLineEdit *gain = Placed(NewEdit(group, QStringLiteral("edtCh%1Gain").arg(channel), scale), {66, 68, 64, 22});
     gain->setToolTip(QStringLiteral("Scale in units per division"));
-    QLabel *gainUnits = Label(QString(), group, QStringLiteral("lblGain%1Units").arg(channel), {134, 72, 52, 17});
-    Label(QStringLiteral("per division"), group, QStringLiteral("lblPerDivision") + n, {186, 72, 78, 17});
-    QLabel *offset = Label(QStringLiteral("Offset:"), group, QStringLiteral("lblOffset") + n, {18, 96, 46, 17});
-    QLineEdit *off = Edit(group, QStringLiteral("edtCh%1Offset").arg(channel), {66, 92, 64, 22}, offset);
+    QLabel *gainUnits = Placed(NewLabel(group, QStringLiteral("lblGain%1Units").arg(channel), QString()),
+                               {134, 72, 52, 17});
+    Placed(NewLabel(group, QStringLiteral("lblPerDivision") + n, QStringLiteral("per division")), {186, 72, 78, 17});
+    QLabel *offset = Placed(NewLabel(group, QStringLiteral("lblOffset") + n, QStringLiteral("Offset:")),
+                            {18, 96, 46, 17});
+    QLineEdit *off = Placed(NewEdit(group, QStringLiteral("edtCh%1Offset").arg(channel), offset), {66, 92, 64, 22});
     off->setToolTip(QStringLiteral("Offset in units"));
-    QLabel *offUnits = Label(QString(), group, QStringLiteral("lblOffset%1Units").arg(channel), {134, 96, 124, 17});
+    QLabel *offUnits = Placed(NewLabel(group, QStringLiteral("lblOffset%1Units").arg(channel), QString()),
+                              {134, 96, 124, 17});
     auto *thick = new QCheckBox(QStringLiteral("thick trace"), group);
     thick->setObjectName(QStringLiteral("ckbThickTrace") + n);
     thick->setGeometry(18, 116, 120, 20);
@@ -149,7 +120,9 @@ void TScopeForm::BuildControls()
     edtCursorValue2->setToolTip(QStringLiteral("Ch2 value at vertical cursor"));
     NameControl(edtCursorValue2, QStringLiteral("Ch2 value at vertical cursor"));
 
-    btnSwitch = Button(QStringLiteral("S&witch to Variables"), this, QStringLiteral("btnSwitch"), {164, 436, 180, 28});
+    btnSwitch = Placed(NewButton(this, QStringLiteral("btnSwitch"), QStringLiteral("S&witch to Variables"),
+                                 EnterKey::NeverPresses),
+                       {164, 436, 180, 28});
     btnSwitch->setToolTip(QStringLiteral("Brings the 'On-Line Drive Configuration' window to the front"));
     connect(btnSwitch, &QPushButton::clicked, this, [this] { btnSwitchClick(); });
 
@@ -166,10 +139,11 @@ void TScopeForm::BuildControls()
         cmbTrigger->addItem(QString::fromLatin1(text));
     NameControl(cmbTrigger, QStringLiteral("Trigger"));
     connect(cmbTrigger, &QComboBox::currentIndexChanged, this, [this] { cmbTriggerChange(); });
-    QLabel *level = Label(QStringLiteral("Level:"), GroupBox3, QStringLiteral("lblLevel"), {10, 54, 40, 17});
-    edtTriggerLevel = Edit(GroupBox3, QStringLiteral("edtTriggerLevel"), {52, 50, 84, 22}, level);
+    QLabel *level = Placed(NewLabel(GroupBox3, QStringLiteral("lblLevel"), QStringLiteral("Level:")), {10, 54, 40, 17});
+    edtTriggerLevel = Placed(NewEdit(GroupBox3, QStringLiteral("edtTriggerLevel"), level), {52, 50, 84, 22});
     edtTriggerLevel->installEventFilter(this);
-    lblTriggerUnits = Label(QStringLiteral("none"), GroupBox3, QStringLiteral("lblTriggerUnits"), {140, 54, 118, 17});
+    lblTriggerUnits = Placed(NewLabel(GroupBox3, QStringLiteral("lblTriggerUnits"), QStringLiteral("none")),
+                             {140, 54, 118, 17});
 
     grpSingleSweepMode = new QGroupBox(QStringLiteral(" Single Sweep "), this);
     grpSingleSweepMode->setObjectName(QStringLiteral("grpSingleSweepMode"));
@@ -180,7 +154,9 @@ void TScopeForm::BuildControls()
     // The caption blinks while single sweep is on; the name stays.
     NameControl(ckbSingleSweep, QStringLiteral("Enabled"));
     connect(ckbSingleSweep, &QCheckBox::clicked, this, [this] { ckbSingleSweepClick(); });
-    btnReset = Button(QStringLiteral("&Reset"), grpSingleSweepMode, QStringLiteral("btnReset"), {78, 22, 52, 28});
+    btnReset = Placed(NewButton(grpSingleSweepMode, QStringLiteral("btnReset"), QStringLiteral("&Reset"),
+                                EnterKey::NeverPresses),
+                      {78, 22, 52, 28});
     btnReset->setToolTip(QStringLiteral("Arms one sweep"));
     connect(btnReset, &QPushButton::clicked, this, [this] { btnResetClick(); });
 
@@ -195,18 +171,25 @@ void TScopeForm::BuildControls()
     NameControl(cmbTimebase, QStringLiteral("Timebase"));
     connect(cmbTimebase, &QComboBox::currentIndexChanged, this, [this] { cmbTimebaseChange(); });
 
-    btnPrint = Button(QStringLiteral("&Print"), this, QStringLiteral("btnPrint"), {510, 434, 33, 28});
+    btnPrint = Placed(NewButton(this, QStringLiteral("btnPrint"), QStringLiteral("&Print"), EnterKey::NeverPresses),
+                      {510, 434, 33, 28});
     btnPrint->setToolTip(QStringLiteral("Prints a summary page with the chart"));
     connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(); });
-    btnSaveCsv = Button(QStringLiteral("Save CSV\u2026"), this, QStringLiteral("btnSaveCsv"), {545, 434, 75, 28});
+    btnSaveCsv = Placed(NewButton(this, QStringLiteral("btnSaveCsv"), QStringLiteral("Save CSV\u2026"),
+                                  EnterKey::NeverPresses),
+                        {545, 434, 75, 28});
     btnSaveCsv->setToolTip(QStringLiteral("Saves the frames kept in the history as a CSV file"));
     connect(btnSaveCsv, &QPushButton::clicked, this, [this] { btnSaveCsvClick(); });
     btnSavePicture =
-        Button(QStringLiteral("Save Picture\u2026"), this, QStringLiteral("btnSavePicture"), {622, 434, 92, 28});
+        Placed(NewButton(this, QStringLiteral("btnSavePicture"), QStringLiteral("Save Picture\u2026"),
+                         EnterKey::NeverPresses),
+               {622, 434, 92, 28});
     btnSavePicture->setToolTip(QStringLiteral("Saves the chart as a PNG picture"));
     connect(btnSavePicture, &QPushButton::clicked, this, [this] { btnSavePictureClick(); });
     // Four buttons share the row under the groups, each as wide as its caption.
-    btnAnalysis = Button(QStringLiteral("&Analysis"), this, QStringLiteral("btnAnalysis"), {716, 434, 60, 28});
+    btnAnalysis = Placed(NewButton(this, QStringLiteral("btnAnalysis"), QStringLiteral("&Analysis"),
+                                   EnterKey::NeverPresses),
+                         {716, 434, 60, 28});
     btnAnalysis->setToolTip(QStringLiteral("Opens the sweep analysis on the newest sweep: cursors, zoom, step "
                                            "figures and a reference sweep"));
     connect(btnAnalysis, &QPushButton::clicked, this, [this] { btnAnalysisClick(); });
