@@ -4,6 +4,8 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <iterator>
+#include <utility>
 
 #include "mdb700.h"
 #include "tools700/names/Names.h"
@@ -100,156 +102,210 @@ bool IsKnownModel(int model)
     }
 }
 
+namespace {
+
+// What the options parsed so far have set, with what --device and --pty exclude.
+struct Parsed {
+    SimOptions o;
+    bool haveDevice = false;
+    bool havePty = false;
+};
+
+// One option: its name, whether a value follows it, and what it does (false with `error` set when
+// the value is wrong).
+struct Option {
+    const char* name;
+    bool takesValue;
+    bool (*apply)(Parsed& p, const std::string& v, std::string& error);
+};
+
+constexpr const char* kKnownModels = "(732, 733, 734, 1733, 1735, 742, 743, 744, 1743 or 1745)";
+
+bool Fail(std::string& error, std::string text)
+{
+    error = std::move(text);
+    return false;
+}
+
+// An integer in [lo, hi] into `out`, or `message` as the error.
+template <class T>
+bool Whole(const std::string& v, long long lo, long long hi, T& out, std::string& error, const std::string& message)
+{
+    long long n = 0;
+    if (!ParseInt(v, lo, hi, n)) return Fail(error, message);
+    out = static_cast<T>(n);
+    return true;
+}
+
+bool Set(bool& flag)
+{
+    flag = true;
+    return true;
+}
+
+const Option kOptions[] = {
+    {"--help", false, [](Parsed& p, const std::string&, std::string&) { return Set(p.o.help); }},
+    {"-h", false, [](Parsed& p, const std::string&, std::string&) { return Set(p.o.help); }},
+    {"--version", false, [](Parsed& p, const std::string&, std::string&) { return Set(p.o.version); }},
+    {"--device", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         p.o.device = v;
+         if (v.empty()) return Fail(error, "--device needs a path");
+         p.haveDevice = true;
+         p.o.transport = TransportKind::Device;
+         return true;
+     }},
+    {"--pty", false,
+     [](Parsed& p, const std::string&, std::string&) {
+         p.o.transport = TransportKind::Pty;
+         return Set(p.havePty);
+     }},
+    {"--model", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         long long n = 0;
+         if (!ParseInt(v, 0, 100000, n) || !IsKnownModel(static_cast<int>(n)))
+             return Fail(error, "--model: unknown drive model '" + v + "' " + kKnownModels);
+         p.o.model = static_cast<int>(n);
+         return true;
+     }},
+    {"--axes", true,
+     [](Parsed& p, const std::string& v, std::string& error) { return ParseAxes(v, p.o.axes, p.o.axisModels, error); }},
+    {"--conflict", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         long long n = 0;
+         if (!ParseInt(v, 1, 255, n) ||
+             std::find(p.o.conflicts.begin(), p.o.conflicts.end(), static_cast<int>(n)) != p.o.conflicts.end())
+             return Fail(error, "--conflict: expected an address 1..255 (each once), got '" + v + "'");
+         p.o.conflicts.push_back(static_cast<int>(n));
+         return true;
+     }},
+    {"--drop", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         return ParseFraction(v, p.o.dropFraction) || Fail(error, "--drop: expected a fraction 0..1, got '" + v + "'");
+     }},
+    {"--corrupt", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         return ParseFraction(v, p.o.corruptFraction) ||
+                Fail(error, "--corrupt: expected a fraction 0..1, got '" + v + "'");
+     }},
+    {"--seed", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         return Whole(v, 0, 1LL << 62, p.o.seed, error, "--seed: expected a number");
+     }},
+    {"--delay", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         return Whole(v, 0, 600000, p.o.delayMs, error, "--delay: expected milliseconds 0..600000");
+     }},
+    {"--refuse", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         const std::size_t eq = v.find('=');
+         long long n = 0;
+         if (eq == std::string::npos || eq == 0 || !ParseInt(v.substr(eq + 1), 1, 127, n))
+             return Fail(error, "--refuse: expected NAME=CODE with CODE 1..127, got '" + v + "'");
+         p.o.refusals[tools700::names::Lower(v.substr(0, eq))] = static_cast<int>(n);
+         return true;
+     }},
+    {"--silent", false, [](Parsed& p, const std::string&, std::string&) { return Set(p.o.silent); }},
+    {"--silent-after", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         return Whole(v, 0, 1LL << 40, p.o.silentAfter, error, "--silent-after: expected a number of requests");
+     }},
+    {"--silent-on", true,
+     [](Parsed& p, const std::string& v, std::string&) {
+         std::string upper;
+         for (char c : v) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+         p.o.silentOn.push_back(upper);
+         return true;
+     }},
+    {"--pace", false, [](Parsed& p, const std::string&, std::string&) { return Set(p.o.pace); }},
+    {"--nvfile", true,
+     [](Parsed& p, const std::string& v, std::string&) {
+         p.o.nvFile = v;
+         return true;
+     }},
+    {"--log", false, [](Parsed& p, const std::string&, std::string&) { return Set(p.o.log); }},
+    {"--trace", true,
+     [](Parsed& p, const std::string& v, std::string&) {
+         p.o.traceFile = v;
+         return true;
+     }},
+    {"--trace-time", false, [](Parsed& p, const std::string&, std::string&) { return Set(p.o.traceTime); }},
+    {"--rcal", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         return Whole(v, 1, 600000, p.o.rcalPeriodMs, error, "--rcal: expected a period in milliseconds");
+     }},
+    {"--serial-control", false, [](Parsed& p, const std::string&, std::string&) { return Set(p.o.serialControl); }},
+    {"--mfglock-stuck", false, [](Parsed& p, const std::string&, std::string&) { return Set(p.o.mfgLockStuck); }},
+    {"--configured", false, [](Parsed& p, const std::string&, std::string&) { return Set(p.o.configured); }},
+    {"--fault", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         const std::size_t comma = v.find(',');
+         long long n = 0, ext = 0;
+         if (!ParseInt(v.substr(0, comma), 1, 127, n) ||
+             (comma != std::string::npos && !ParseInt(v.substr(comma + 1), 0, 127, ext)))
+             return Fail(error, "--fault: expected CODE[,EXT] with CODE 1..127, got '" + v + "'");
+         p.o.faultCode = static_cast<int>(n);
+         p.o.extFault = static_cast<int>(ext);
+         return true;
+     }},
+    {"--fwfile", true,
+     [](Parsed& p, const std::string& v, std::string&) {
+         p.o.firmwareFile = v;
+         return true;
+     }},
+    {"--step", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         return ParseStep(v, p.o.step) ||
+                Fail(error, "--step: expected RPM[,MS]: a step of -21000..21000 rpm other than 0, every 10..10000 "
+                            "ms, got '" + v + "'");
+     }},
+    {"--motor", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         if (!(mdb_Ke(v.c_str()) > 0 && mdb_Inertia(v.c_str()) > 0))
+             return Fail(error, "--motor: the motor database has no motor '" + v + "' with Ke and inertia");
+         p.o.step.motor = v;
+         return true;
+     }},
+    {"--inertia-ratio", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         return ParseNumber(v, 0, 100, p.o.step.inertiaRatio) ||
+                Fail(error, "--inertia-ratio: expected a load-to-motor inertia ratio 0..100, got '" + v + "'");
+     }},
+    {"--erase-ms", true,
+     [](Parsed& p, const std::string& v, std::string& error) {
+         return Whole(v, 0, 600000, p.o.eraseMs, error, "--erase-ms: expected milliseconds");
+     }},
+};
+
+}  // namespace
+
 std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std::string& error)
 {
-    SimOptions o;
-    o.axes = {1};
-    bool haveDevice = false, havePty = false;
+    Parsed p;
+    p.o.axes = {1};
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= args.size()) {
-                error = "option " + a + " needs a value";
-                return false;
-            }
-            out = args[++i];
-            return true;
-        };
-        std::string v;
-        long long n = 0;
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--version") {
-            o.version = true;
-        } else if (a == "--device") {
-            if (!value(o.device)) return std::nullopt;
-            if (o.device.empty()) { error = "--device needs a path"; return std::nullopt; }
-            haveDevice = true;
-            o.transport = TransportKind::Device;
-        } else if (a == "--pty") {
-            havePty = true;
-            o.transport = TransportKind::Pty;
-        } else if (a == "--model") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseInt(v, 0, 100000, n) || !IsKnownModel(static_cast<int>(n))) {
-                error = "--model: unknown drive model '" + v +
-                        "' (732, 733, 734, 1733, 1735, 742, 743, 744, 1743 or 1745)";
-                return std::nullopt;
-            }
-            o.model = static_cast<int>(n);
-        } else if (a == "--axes") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseAxes(v, o.axes, o.axisModels, error)) return std::nullopt;
-        } else if (a == "--conflict") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseInt(v, 1, 255, n) ||
-                std::find(o.conflicts.begin(), o.conflicts.end(), static_cast<int>(n)) != o.conflicts.end()) {
-                error = "--conflict: expected an address 1..255 (each once), got '" + v + "'";
-                return std::nullopt;
-            }
-            o.conflicts.push_back(static_cast<int>(n));
-        } else if (a == "--drop" || a == "--corrupt") {
-            if (!value(v)) return std::nullopt;
-            double f = 0;
-            if (!ParseFraction(v, f)) {
-                error = a + ": expected a fraction 0..1, got '" + v + "'";
-                return std::nullopt;
-            }
-            (a == "--drop" ? o.dropFraction : o.corruptFraction) = f;
-        } else if (a == "--seed") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseInt(v, 0, (1LL << 62), n)) { error = "--seed: expected a number"; return std::nullopt; }
-            o.seed = static_cast<std::uint64_t>(n);
-        } else if (a == "--delay") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseInt(v, 0, 600000, n)) { error = "--delay: expected milliseconds 0..600000"; return std::nullopt; }
-            o.delayMs = static_cast<int>(n);
-        } else if (a == "--refuse") {
-            if (!value(v)) return std::nullopt;
-            std::size_t eq = v.find('=');
-            if (eq == std::string::npos || eq == 0 || !ParseInt(v.substr(eq + 1), 1, 127, n)) {
-                error = "--refuse: expected NAME=CODE with CODE 1..127, got '" + v + "'";
-                return std::nullopt;
-            }
-            o.refusals[tools700::names::Lower(v.substr(0, eq))] = static_cast<int>(n);
-        } else if (a == "--silent") {
-            o.silent = true;
-        } else if (a == "--silent-after") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseInt(v, 0, (1LL << 40), n)) { error = "--silent-after: expected a number of requests"; return std::nullopt; }
-            o.silentAfter = static_cast<long>(n);
-        } else if (a == "--silent-on") {
-            if (!value(v)) return std::nullopt;
-            std::string upper;
-            for (char c : v) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            o.silentOn.push_back(upper);
-        } else if (a == "--pace") {
-            o.pace = true;
-        } else if (a == "--nvfile") {
-            if (!value(o.nvFile)) return std::nullopt;
-        } else if (a == "--log") {
-            o.log = true;
-        } else if (a == "--trace") {
-            if (!value(o.traceFile)) return std::nullopt;
-        } else if (a == "--trace-time") {
-            o.traceTime = true;
-        } else if (a == "--rcal") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseInt(v, 1, 600000, n)) { error = "--rcal: expected a period in milliseconds"; return std::nullopt; }
-            o.rcalPeriodMs = static_cast<int>(n);
-        } else if (a == "--serial-control") {
-            o.serialControl = true;
-        } else if (a == "--mfglock-stuck") {
-            o.mfgLockStuck = true;
-        } else if (a == "--configured") {
-            o.configured = true;
-        } else if (a == "--fault") {
-            if (!value(v)) return std::nullopt;
-            std::size_t comma = v.find(',');
-            long long ext = 0;
-            if (!ParseInt(v.substr(0, comma), 1, 127, n) ||
-                (comma != std::string::npos && !ParseInt(v.substr(comma + 1), 0, 127, ext))) {
-                error = "--fault: expected CODE[,EXT] with CODE 1..127, got '" + v + "'";
-                return std::nullopt;
-            }
-            o.faultCode = static_cast<int>(n);
-            o.extFault = static_cast<int>(ext);
-        } else if (a == "--fwfile") {
-            if (!value(o.firmwareFile)) return std::nullopt;
-        } else if (a == "--step") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseStep(v, o.step)) {
-                error = "--step: expected RPM[,MS]: a step of -21000..21000 rpm other than 0, every 10..10000 ms, got '" +
-                        v + "'";
-                return std::nullopt;
-            }
-        } else if (a == "--motor") {
-            if (!value(v)) return std::nullopt;
-            if (!(mdb_Ke(v.c_str()) > 0 && mdb_Inertia(v.c_str()) > 0)) {
-                error = "--motor: the motor database has no motor '" + v + "' with Ke and inertia";
-                return std::nullopt;
-            }
-            o.step.motor = v;
-        } else if (a == "--inertia-ratio") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseNumber(v, 0, 100, o.step.inertiaRatio)) {
-                error = "--inertia-ratio: expected a load-to-motor inertia ratio 0..100, got '" + v + "'";
-                return std::nullopt;
-            }
-        } else if (a == "--erase-ms") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseInt(v, 0, 600000, n)) { error = "--erase-ms: expected milliseconds"; return std::nullopt; }
-            o.eraseMs = static_cast<int>(n);
-        } else {
+        const auto option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                         [&](const Option& known) { return a == known.name; });
+        if (option == std::end(kOptions)) {
             error = "unknown option '" + a + "' (see --help)";
             return std::nullopt;
         }
+        std::string v;
+        if (option->takesValue) {
+            if (i + 1 >= args.size()) {
+                error = "option " + a + " needs a value";
+                return std::nullopt;
+            }
+            v = args[++i];
+        }
+        if (!option->apply(p, v, error)) return std::nullopt;
     }
-    if (haveDevice && havePty) {
+    if (p.haveDevice && p.havePty) {
         error = "--device and --pty exclude each other";
         return std::nullopt;
     }
-    return o;
+    return p.o;
 }
 
 int ModelOfAxis(const SimOptions& options, int axis)

@@ -7,6 +7,7 @@
 #include "tools700/dictionary/Enums.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace tools700::machine {
 
@@ -32,6 +33,14 @@ LineCounts ReadCounts()
 const char *const DriveSummaryNames[kSummaryNames + 1] = {
     "AxisAddr", "DriveStatus", "FaultCode", "ExtFault", "Model", "BlkType", "EncMode", "MfgLock", "FwV", "HwV",
     nullptr};
+
+unsigned SummaryBit(const char *name)
+{
+    int slot = 0;
+    while (slot < kSummaryNames && std::strcmp(DriveSummaryNames[slot], name) != 0)
+        ++slot;
+    return 1u << slot;
+}
 
 std::string DriveSummary::ModelName() const { return Has(validMask, kModel) ? ModelText(model) : std::string(); }
 

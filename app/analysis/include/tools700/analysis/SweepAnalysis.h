@@ -20,11 +20,13 @@
 
 class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QPainter;
 class QPrinter;
 class QPushButton;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace tools700 {
 
@@ -91,6 +93,8 @@ public:
 
 private:
     void BuildControls();
+    QVBoxLayout *BuildSidePanel();
+    QHBoxLayout *BuildButtonRow();
     // The sweeps shown and which of them; `view` restores cursors, zoom and figure channels.
     void ShowSweeps(std::vector<Sweep> sweeps, bool following, const analysis::SweepView *view);
     void ShowCurrent(bool resetZoom);

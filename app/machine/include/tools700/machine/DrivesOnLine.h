@@ -98,6 +98,7 @@ private:
     enum class Operation { None, Scan, Address, Backup, Restore };
 
     void BuildControls();
+    void BuildDriveTable();
     void Begin(Operation operation, const QString &status);
     void Finish(const QString &status);
     void EnableControls();

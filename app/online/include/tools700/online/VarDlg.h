@@ -106,6 +106,10 @@ protected:
 
 private:
     void BuildControls();
+    void BuildVariableRows();
+    void BuildFaultInformation();
+    void BuildLamps();
+    void BuildCommands();
     // Runs a drive command on the worker with its button showing "<working>", then "Ok!" or
     // "Failed!" for a second, then its caption again; `ended` runs after that second.
     void RunWithFeedback(const std::string &command, QPushButton *button, std::function<void()> ended = {});

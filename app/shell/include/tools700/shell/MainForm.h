@@ -4,6 +4,7 @@
 // InertiaRatio, ProgramDir, the monitor's polling) lives in the Session it is given.
 #pragma once
 
+#include "tools700/MainWindowRules.h"
 #include "tools700/config/DriveState.h"
 
 #include <QMainWindow>
@@ -141,9 +142,8 @@ private:
     void BuildControls();
     void BuildMenus();
     void Show740(bool visible);
-    void SetUploadEnabled(bool enabled);
-    // Enables each entry whose window is registered and whose drive state allows it; the others
-    // are disabled with a tool tip that says why.
+    // Enables each entry the rules allow; an entry whose window is not built is disabled with a
+    // tool tip that says why.
     void ApplyAvailability();
     [[noreturn]] void RaiseStatus(int status);
     // Exit's last step: the monitor ended, the program ends.
@@ -155,10 +155,8 @@ private:
     TAbout *about_ = nullptr;
     std::function<void()> loadMotorExtensions_;
     std::function<void(int)> exit_;
-    // What the connected drive allows (the status updates set them).
-    bool uploadAllowed_ = true;
-    bool firmwareAllowed_ = false;
-    bool tuningAllowed_ = true;
+    // Which entries the connected drive allows (the status updates tell it).
+    MainWindowRules rules_;
     bool sizeFixed_ = false;
     bool exposed_ = false; // on screen: the window system has had its say on the maximised size
     void KeepMaximisedSize();

@@ -40,6 +40,8 @@ struct DriveSummary {
 // The names of the batched read, in slot order: the connection monitor's four first.
 constexpr int kSummaryNames = 10;
 extern const char *const DriveSummaryNames[kSummaryNames + 1];
+// The bit of `validMask` that says the value of `name` (one of DriveSummaryNames) arrived.
+unsigned SummaryBit(const char *name);
 
 // What one read at an address found.
 enum class ProbeOutcome {
