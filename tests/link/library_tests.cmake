@@ -26,7 +26,7 @@ tools700_add_test(NAME link_sim_test
 target_compile_definitions(link_sim_test PRIVATE LINK_TEST_DRIVE="$<TARGET_FILE:link_test_drive>")
 add_dependencies(link_sim_test link_test_drive)
 
-# Against the real drive simulator, once it is part of the build.
+# Against the real drive simulator.
 tools700_add_test(NAME link_drivesim_test
   SOURCES LinkDrivesimTest.cpp
   LIBS comm700)
