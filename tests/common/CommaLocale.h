@@ -1,7 +1,7 @@
 // A C library locale with a decimal comma for LC_NUMERIC while it lives, as a Qt program runs
 // under a German user's environment: "de_DE.UTF-8" where it is installed, else one made once by
-// localedef into a folder of the temporary directory that glibc is shown with LOCPATH. `active`
-// is false where neither works (no locale sources): the caller skips.
+// localedef into a folder of the temporary directory that glibc is shown with LOCPATH while it
+// loads it. `active` is false where neither works (no locale sources): the caller skips.
 #pragma once
 
 #include <unistd.h>
@@ -33,7 +33,9 @@ public:
     std::vector<std::string> Environment() const
     {
         std::vector<std::string> env{std::string("LC_ALL=") + kName};
-        if (const char *path = std::getenv("LOCPATH"))
+        if (!localePath_.empty())
+            env.push_back("LOCPATH=" + localePath_);
+        else if (const char *path = std::getenv("LOCPATH"))
             env.push_back(std::string("LOCPATH=") + path);
         return env;
     }
@@ -41,13 +43,26 @@ public:
     bool active = false;
 
 private:
-    static bool Use()
+    // A locale made here is found through LOCPATH while it is loaded, and only then: glibc copies
+    // LOCPATH on every later newlocale() of a named locale and loses that copy (40 bytes a call,
+    // which the leak checker reports), and the program's date texts call newlocale().
+    bool Use()
     {
+        const char *outer = std::getenv("LOCPATH");
+        const std::string kept = outer ? outer : "";
+        if (!localePath_.empty())
+            setenv("LOCPATH", localePath_.c_str(), 1);
         const char *set = std::setlocale(LC_NUMERIC, kName);
+        if (!localePath_.empty()) {
+            if (outer)
+                setenv("LOCPATH", kept.c_str(), 1);
+            else
+                unsetenv("LOCPATH");
+        }
         return set != nullptr && *std::localeconv()->decimal_point == ',';
     }
     // Tests running side by side each make it in a folder of their own and rename it into place.
-    static bool Make()
+    bool Make()
     {
         namespace fs = std::filesystem;
         std::error_code ec;
@@ -65,11 +80,12 @@ private:
             fs::rename(mine / kName, folder / kName, ec);
             fs::remove_all(mine, ec);
         }
-        setenv("LOCPATH", folder.c_str(), 1);
+        localePath_ = folder.string();
         return true;
     }
 
     std::string previous_ = "C";
+    std::string localePath_;  // the folder of a locale made here
 };
 
 } // namespace testutil
