@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <pty.h>
 #include <pwd.h>
 #include <signal.h>
@@ -148,34 +149,60 @@ TEST_F(PlatformTest, LockOfAThreadThatEndedIsAbandoned)
     EXPECT_TRUE(l.Unlock());
 }
 
+// A child process that takes a lock with `take` (false: it could not), says so, and holds it
+// until it is killed.
+class LockHolderProcess {
+public:
+    explicit LockHolderProcess(const std::function<bool()> &take)
+    {
+        int ready[2];
+        if (pipe(ready) != 0)
+            return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            if (!take())
+                _exit(1);
+            char c = 'x';
+            (void)!write(ready[1], &c, 1);
+            pause();
+            _exit(0);
+        }
+        close(ready[1]);
+        char c;
+        holding_ = pid_ > 0 && read(ready[0], &c, 1) == 1;
+        close(ready[0]);
+    }
+    ~LockHolderProcess() { Kill(); }
+    bool Holding() const { return holding_; }
+    void Kill()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    bool holding_ = false;
+};
+
 TEST_F(PlatformTest, LockOfAKilledProcessIsRecovered)
 {
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        NamedLock l;
-        if (!l.Open("SingleInstance700Tools") || l.Lock(0) != NamedLock::Result::Acquired)
-            _exit(1);
-        char c = 'x';
-        (void)!write(ready[1], &c, 1);
-        pause();
-        _exit(0);
-    }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    LockHolderProcess holder([] {
+        static NamedLock held;  // held until the child is killed
+        return held.Open("SingleInstance700Tools") && held.Lock(0) == NamedLock::Result::Acquired;
+    });
+    ASSERT_TRUE(holder.Holding());
     EXPECT_TRUE(NamedLock::IsHeldElsewhere("SingleInstance700Tools"));
     NamedLock l;
     ASSERT_TRUE(l.Open("SingleInstance700Tools"));
     EXPECT_EQ(l.Lock(0), NamedLock::Result::TimedOut);
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    holder.Kill();
     EXPECT_TRUE(l.AcquireWithRecovery(2000));
     EXPECT_TRUE(l.Unlock());
     EXPECT_FALSE(NamedLock::IsHeldElsewhere("SingleInstance700Tools"));
-    close(ready[0]);
-    close(ready[1]);
 }
 
 // The instance lock is the named lock of the same name: a program holding it is seen by named
@@ -183,29 +210,18 @@ TEST_F(PlatformTest, LockOfAKilledProcessIsRecovered)
 TEST_F(PlatformTest, InstanceLockIsTheNamedLockAndOutlivesAKilledHolder)
 {
     using tools700::platform::InstanceLock;
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        InstanceLock first;
-        if (first.Take("SingleInstance700Tools") != InstanceLock::Result::Taken)
-            _exit(1);
-        char c = 'x';
-        (void)!write(ready[1], &c, 1);
-        pause();
-        _exit(0);
-    }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    LockHolderProcess holder([] {
+        static InstanceLock first;  // held until the child is killed
+        return first.Take("SingleInstance700Tools") == InstanceLock::Result::Taken;
+    });
+    ASSERT_TRUE(holder.Holding());
     EXPECT_TRUE(NamedLock::IsHeldElsewhere("SingleInstance700Tools"));
     {
         InstanceLock second;
         EXPECT_EQ(second.Take("SingleInstance700Tools"), InstanceLock::Result::HeldElsewhere);
         EXPECT_FALSE(second.Held());
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    holder.Kill();
     {
         InstanceLock next;
         EXPECT_EQ(next.Take("SingleInstance700Tools"), InstanceLock::Result::Taken);
@@ -219,8 +235,6 @@ TEST_F(PlatformTest, InstanceLockIsTheNamedLockAndOutlivesAKilledHolder)
     EXPECT_TRUE(l.Unlock());
     InstanceLock unnamed;
     EXPECT_EQ(unnamed.Take(""), InstanceLock::Result::Failed);
-    close(ready[0]);
-    close(ready[1]);
 }
 
 TEST_F(PlatformTest, DoorbellWakesAWaiterAndTimesOut)
