@@ -1,6 +1,7 @@
 // drivesim on a pseudo-terminal of its own: raw frames written by the test, and the real
 // library on a "serial port" that COMM700_COM1 points at the pseudo-terminal.
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -39,6 +40,13 @@ public:
     {
         std::vector<std::uint8_t> bytes = wire::EncodeFrame(words);
         ASSERT_EQ(write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+
+    // True once the drive's first bytes are there to read, within `ms`.
+    bool Answering(int ms)
+    {
+        pollfd p{fd_, POLLIN, 0};
+        return poll(&p, 1, ms) == 1;
     }
 
     // The next reply frame, or an empty vector when none came within `ms`.
@@ -94,6 +102,22 @@ TEST(DrivesimPty, AnswersRawFramesAsADrive)
     line.Send({3, 9, 0x0501, 41});
     EXPECT_TRUE(line.Reply(300).empty());
     EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST(DrivesimPty, EndsCleanlyOnSignalsThatComeWhileItWritesAReply)
+{
+    // Paced, a reply takes milliseconds to go out; the signals land in the middle of it.
+    for (int round = 0; round < 16; ++round) {
+        SimProcess sim;
+        ASSERT_TRUE(sim.Start({"--pty", "--axes", "4", "--pace"}));
+        RawLine line(sim.ReadyLine());
+        ASSERT_TRUE(line.Ok());
+        line.Send({3, 1, 0x0401, 41});
+        ASSERT_TRUE(line.Answering(2000));
+        kill(sim.Pid(), SIGUSR1);
+        kill(sim.Pid(), SIGUSR2);
+        EXPECT_EQ(sim.Stop(), 0) << "round " << round;
+    }
 }
 
 TEST(DrivesimPty, AnswersOnAGivenDevice)

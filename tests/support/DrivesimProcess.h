@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
@@ -144,23 +145,45 @@ private:
         return false;
     }
 
+    // The exit status; -1 when it was ended by a signal or had to be killed. Either is told on
+    // the standard error with what the process was doing, so a failed check says why.
     static int WaitFor(pid_t pid, int timeoutMs)
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
             int status = 0;
             const pid_t r = waitpid(pid, &status, WNOHANG);
-            if (r == pid)
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            if (r == pid) {
+                if (WIFEXITED(status))
+                    return WEXITSTATUS(status);
+                std::fprintf(stderr, "drivesim (pid %d) was ended by signal %d\n", static_cast<int>(pid),
+                             WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+                return -1;
+            }
             if (r < 0)
                 return -1;
             if (std::chrono::steady_clock::now() > deadline) {
+                std::fprintf(stderr, "drivesim (pid %d) had not ended after %d ms: %s\n", static_cast<int>(pid),
+                             timeoutMs, ProcessState(pid).c_str());
                 kill(pid, SIGKILL);
                 waitpid(pid, &status, 0);
                 return -1;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
+    }
+
+    // The state, kernel wait channel and signal masks of a process, from /proc.
+    static std::string ProcessState(pid_t pid)
+    {
+        const std::string dir = "/proc/" + std::to_string(pid) + "/";
+        std::string state = "wchan " + ReadAll(dir + "wchan");
+        std::istringstream lines(ReadAll(dir + "status"));
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("State:", 0) == 0 || line.rfind("Sig", 0) == 0 || line.rfind("ShdPnd:", 0) == 0 ||
+                line.rfind("Threads:", 0) == 0)
+                state += "; " + line;
+        return state;
     }
 
     static std::string ReadAll(const std::string &file)

@@ -14,7 +14,7 @@ constexpr auto kGiveUp = std::chrono::seconds(5);
 }  // namespace
 
 LineWriter::LineWriter(Transport& transport, const SimOptions& options,
-                       std::function<void()> whileWaiting, const volatile std::sig_atomic_t* stop)
+                       std::function<void()> whileWaiting, const std::atomic<bool>& stop)
     : transport_(transport), options_(options), whileWaiting_(std::move(whileWaiting)), stop_(stop),
       random_(options.seed), nextByte_(std::chrono::steady_clock::now())
 {
@@ -33,7 +33,7 @@ void LineWriter::Put(std::uint8_t byte)
     }
     auto deadline = std::chrono::steady_clock::now() + kGiveUp;
     while (!transport_.TryWrite(byte)) {
-        if (*stop_ || std::chrono::steady_clock::now() > deadline) return;
+        if (stop_.load() || std::chrono::steady_clock::now() > deadline) return;
         if (whileWaiting_) whileWaiting_();
         transport_.WaitWritable(1.0);
     }
@@ -44,7 +44,7 @@ void LineWriter::SendReply(const std::vector<std::uint8_t>& bytes)
     std::uniform_real_distribution<double> chance(0.0, 1.0);
     std::uniform_int_distribution<int> mask(1, 255);
     for (std::uint8_t b : bytes) {
-        if (*stop_) return;
+        if (stop_.load()) return;
         if (options_.dropFraction > 0 && chance(random_) < options_.dropFraction) {
             ++dropped_;
             continue;
@@ -59,7 +59,7 @@ void LineWriter::SendReply(const std::vector<std::uint8_t>& bytes)
 
 void LineWriter::SendRaw(const std::uint8_t* bytes, std::size_t n)
 {
-    for (std::size_t i = 0; i < n && !*stop_; ++i) Put(bytes[i]);
+    for (std::size_t i = 0; i < n && !stop_.load(); ++i) Put(bytes[i]);
 }
 
 }  // namespace drivesim

@@ -2,8 +2,8 @@
 // fault injection of --drop and --corrupt, which touch reply bytes only.
 #pragma once
 
+#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <random>
@@ -17,9 +17,10 @@ namespace drivesim {
 class LineWriter {
 public:
     // `whileWaiting` runs whenever the writer must wait for room on the line, so the host's
-    // bytes are read meanwhile (a long request may be arriving while a reply goes out).
+    // bytes are read meanwhile (a long request may be arriving while a reply goes out). Once
+    // `stop` is set, nothing more is written.
     LineWriter(Transport& transport, const SimOptions& options, std::function<void()> whileWaiting,
-               const volatile std::sig_atomic_t* stop);
+               const std::atomic<bool>& stop);
 
     // Sends a reply frame, damaged as the options ask.
     void SendReply(const std::vector<std::uint8_t>& bytes);
@@ -35,7 +36,7 @@ private:
     Transport& transport_;
     const SimOptions& options_;
     std::function<void()> whileWaiting_;
-    const volatile std::sig_atomic_t* stop_;
+    const std::atomic<bool>& stop_;
     std::mt19937_64 random_;
     std::chrono::steady_clock::time_point nextByte_;
     std::uint64_t dropped_ = 0;

@@ -3,6 +3,7 @@
 // on the channel's doorbell (a second view of the shared region, not counted as a process), so
 // it wakes as soon as the host puts a byte and costs nothing while the line is quiet.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -39,7 +40,8 @@ public:
         if (ms <= 0) return;
         int whole = static_cast<int>(std::ceil(std::min(ms, 100.0)));
         if (bells_) {
-            region_.WaitForData(Direction::HostToDrive, whole);
+            region_.WaitForData(Direction::HostToDrive, whole, &interrupted_);
+            interrupted_.store(false);
         } else {
             // Without the doorbells: poll every millisecond.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -55,11 +57,19 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
+    void Interrupt() override
+    {
+        // The flag catches a wait that has not yet read the doorbell; the bell ends one that has.
+        interrupted_.store(true);
+        region_.Wake(Direction::HostToDrive);
+    }
+
     std::string ReadyLine() const override { return "simulator channel"; }
 
 private:
     tools700::platform::EnvSim region_;
     bool bells_ = false;
+    std::atomic<bool> interrupted_ {false};
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -18,9 +19,12 @@ namespace {
 class TerminalTransport : public Transport {
 public:
     TerminalTransport(int fd, int keepOpenFd, std::string ready)
-        : fd_(fd), keepOpen_(keepOpenFd), ready_(std::move(ready)) {}
+        : fd_(fd), keepOpen_(keepOpenFd), wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), ready_(std::move(ready))
+    {
+    }
     ~TerminalTransport() override
     {
+        if (wake_ >= 0) ::close(wake_);
         if (keepOpen_ >= 0) ::close(keepOpen_);
         ::close(fd_);
     }
@@ -44,9 +48,15 @@ public:
     void Wait(double ms) override
     {
         if (ms <= 0) return;
-        pollfd p{fd_, POLLIN, 0};
+        pollfd p[2] {{fd_, POLLIN, 0}, {wake_, POLLIN, 0}};
         int timeout = ms < 1.0 ? 1 : static_cast<int>(ms);
-        if (::poll(&p, 1, timeout) > 0 && (p.revents & (POLLHUP | POLLERR)) && !(p.revents & POLLIN)) {
+        if (::poll(p, wake_ >= 0 ? 2 : 1, timeout) <= 0) return;
+        if (p[1].revents & POLLIN) {
+            std::uint64_t count = 0;
+            (void)!::read(wake_, &count, sizeof count);
+            return;
+        }
+        if ((p[0].revents & (POLLHUP | POLLERR)) && !(p[0].revents & POLLIN)) {
             // No reader on the other side at the moment: don't spin on the hang-up.
             ::usleep(static_cast<useconds_t>(timeout) * 1000);
         }
@@ -58,11 +68,18 @@ public:
         ::poll(&p, 1, ms < 1.0 ? 1 : static_cast<int>(ms));
     }
 
+    void Interrupt() override
+    {
+        const std::uint64_t one = 1;
+        if (wake_ >= 0) (void)!::write(wake_, &one, sizeof one);
+    }
+
     std::string ReadyLine() const override { return ready_; }
 
 private:
     int fd_;
     int keepOpen_;
+    int wake_;  // eventfd: Interrupt() ends a Wait at once
     std::string ready_;
 };
 

@@ -20,6 +20,8 @@ public:
     virtual void Wait(double ms) = 0;
     // Sleeps until the line may take another byte, at most `ms` milliseconds.
     virtual void WaitWritable(double ms) = 0;
+    // Ends a Wait under way on another thread at once, or the next one when none is.
+    virtual void Interrupt() = 0;
     // The line that is printed on stdout once the simulator answers on this transport.
     virtual std::string ReadyLine() const = 0;
 };

@@ -1,11 +1,11 @@
 // drivesim: plays one or more SV7xx drives on one line for 700Tools and the comm700 library.
 // See docs/drivesim.md for the options and the trace format.
-#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <string>
 #include <vector>
 
+#include "ControlSignals.h"
 #include "DriveLine.h"
 #include "RequestHandler.h"
 #include "LineWriter.h"
@@ -19,32 +19,6 @@
 #include "tools700/common/Release.h"
 #include "tools700/wire/Drive.h"
 #include "tools700/wire/Receiver.h"
-
-namespace {
-
-volatile std::sig_atomic_t gStop = 0;
-// SIGUSR1: the drives stop answering; SIGUSR2: they answer again (0 nothing asked, 1 quiet, 2 answer).
-volatile std::sig_atomic_t gQuiet = 0;
-
-extern "C" void OnStopSignal(int) { gStop = 1; }
-extern "C" void OnQuietSignal(int signal) { gQuiet = signal == SIGUSR1 ? 1 : 2; }
-
-void InstallSignalHandlers()
-{
-    struct sigaction sa {};
-    sa.sa_handler = OnStopSignal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
-    struct sigaction quiet {};
-    quiet.sa_handler = OnQuietSignal;
-    sigemptyset(&quiet.sa_mask);
-    sigaction(SIGUSR1, &quiet, nullptr);
-    sigaction(SIGUSR2, &quiet, nullptr);
-    signal(SIGPIPE, SIG_IGN);
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -79,7 +53,10 @@ int main(int argc, char** argv)
                          kind.c_str());
             return 2;
         }
-    InstallSignalHandlers();
+    // Declared before the signals, so the signal thread (which wakes the transport's waits) has
+    // ended before the transport goes.
+    std::unique_ptr<Transport> transport;
+    ControlSignals signals;
 
     NvMemory nv(options.nvFile);
     if (!nv.Load(error))
@@ -91,7 +68,6 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    std::unique_ptr<Transport> transport;
     switch (options.transport) {
     case TransportKind::SimulatorChannel: transport = OpenSimulatorChannel(error); break;
     case TransportKind::Device: transport = OpenDevice(options.device, error); break;
@@ -111,19 +87,18 @@ int main(int argc, char** argv)
         std::size_t n = transport->Read(buf, sizeof buf);
         inbox.insert(inbox.end(), buf, buf + n);
     };
-    LineWriter writer(*transport, options, readInto, &gStop);
+    LineWriter writer(*transport, options, readInto, signals.Stop());
 
+    signals.Start([&transport] { transport->Interrupt(); });
     std::printf("%s\n", transport->ReadyLine().c_str());
     std::fflush(stdout);
 
     double nextRCal = options.rcalPeriodMs > 0 ? NowMs() + options.rcalPeriodMs : 0.0;
     std::uint16_t rcalValue = 0;
     std::vector<std::uint8_t> reply;
-    while (!gStop) {
-        if (gQuiet != 0) {
-            line.SetQuiet(gQuiet == 1);
-            gQuiet = 0;
-        }
+    while (!signals.Stop().load()) {
+        if (const int quiet = signals.TakeQuietRequest(); quiet != 0)
+            line.SetQuiet(quiet == 1);
         bool busy = false;
         readInto();
         while (!inbox.empty()) {
